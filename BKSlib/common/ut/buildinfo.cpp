@@ -1,0 +1,3 @@
+#include "buildinfo.h"
+
+const char buildDate[] = FABRICPROBE_BUILD_DATE;

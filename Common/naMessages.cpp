@@ -1,0 +1,4 @@
+// Placeholder until the activity log lands.
+#include "naMessages.h"
+
+void naLogMessage(const CatalogMessage&, ...) {}

@@ -1,0 +1,22 @@
+// The one request/response path for every Generic Services command.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "GsTypes.h"
+
+// Sends request (which starts with a command preamble; bytes 10-11 are written
+// here) and fills response. 0 accepted, -1000 rejected (reason/explanation
+// set), -1001 not sent. Never returns -1002.
+int IssueGS3Command(HbaHandle handle, const Wwn& hbaPortWwn, std::uint8_t* request,
+                    std::uint32_t requestSize, std::uint8_t* response, std::uint32_t responseSize,
+                    std::uint8_t& reason, std::uint8_t& explanation);
+
+// Chooses the pass-through call version for the adapter; returns 1 or 2.
+int setSendCTPassThruVersion(HbaHandle handle, const Wwn& hbaPortWwn);
+
+// Makes a fabric text safe for the output file: printable characters other than
+// % " & < > are kept, every other byte becomes %XX. Output never exceeds
+// outputSize - 1 characters and is always terminated (outputSize > 0).
+void hexToHexString(const char* input, char* output, std::size_t outputSize);

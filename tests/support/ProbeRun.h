@@ -1,0 +1,54 @@
+// Runs the installed probe under the simulator, as the agent would, for end-to-end tests.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// A private installation for one test: <root>/bin/fabricprobe links to the staged
+// binary (the probe derives its installation from that path), nls/ links to the
+// staged catalog, and bin/Agent is a stand-in that records its arguments.
+class ProbeInstall {
+public:
+    explicit ProbeInstall(const std::string& testName);
+    const std::string& root() const { return root_; }
+    std::string path(const std::string& relative) const { return root_ + "/" + relative; }
+    // Arguments the stand-in Agent received, in order; empty when it never ran.
+    std::vector<std::string> agentArgs() const;
+    // Makes the stand-in Agent exit with this status (default 0).
+    void setAgentExit(int status) const;
+
+private:
+    std::string root_;
+};
+
+struct ProbeRunOptions {
+    std::string model;                    // path of the fabricsim model; empty: run without the simulator
+    std::vector<std::string> args;        // arguments after the program name
+    std::vector<std::string> env;         // extra NAME=value entries
+    bool fastClock = false;               // run under faketime with a 100x clock
+    bool agentPipe = true;                // pass -agentcom R,W and collect the status byte
+    std::string cwd;                      // working directory; default: the install root
+    int timeoutSeconds = 120;             // the child is killed after this
+    std::string program;                  // default: <root>/bin/fabricprobe
+};
+
+struct ProbeRunResult {
+    int exitCode = -1;         // low 8 bits, as the shell sees it; -1 when killed by a signal
+    int signal = 0;
+    std::string out;           // standard output
+    std::string err;           // standard error
+    std::string agentStatus;   // bytes written on the -agentcom descriptor
+};
+
+ProbeRunResult runProbe(const ProbeInstall& install, const ProbeRunOptions& options);
+
+// Path helpers for files in the source tree and the staged installation.
+std::string sourcePath(const std::string& relative);  // relative to the repository root
+std::string stagePath(const std::string& relative);   // relative to the staged prefix
+
+std::string readFile(const std::string& path);
+std::vector<std::string> readLines(const std::string& path);
+bool fileExists(const std::string& path);
+void writeFile(const std::string& path, const std::string& content);
+// The exit status the shell would show for a return code (its low 8 bits).
+int exitStatusOf(int rc);
