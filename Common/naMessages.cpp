@@ -1,4 +1,13 @@
-// Placeholder until the activity log lands.
 #include "naMessages.h"
 
-void naLogMessage(const CatalogMessage&, ...) {}
+#include <cstdarg>
+
+#include "LogManager.h"
+
+void naLogMessage(CatalogMessage message, ...) {
+    if (!naLog) return;
+    va_list inserts;
+    va_start(inserts, message);
+    naLog->LogMessageV(message.number, message.id, inserts);
+    va_end(inserts);
+}

@@ -27,4 +27,4 @@ inline constexpr CatalogMessage STA0250I{551, "STA0250I"};   // none
 inline constexpr CatalogMessage STA0251E{552, "STA0251E"};   // none
 
 // Logs through naLog when it exists; a no-op before the activity log is set up.
-void naLogMessage(const CatalogMessage& message, ...);
+void naLogMessage(CatalogMessage message, ...);

@@ -113,13 +113,14 @@ ProbeRunResult runProbe(const ProbeInstall& install, const ProbeRunOptions& opti
     }
     argv.push_back(options.program.empty() ? install.path("bin/fabricprobe") : options.program);
 
+    argv.insert(argv.end(), options.args.begin(), options.args.end());
+    // Last, so that a leading command such as -version stays the first argument.
     int pipeFds[2] = {-1, -1};
     if (options.agentPipe) {
         if (::pipe(pipeFds) != 0) throw std::runtime_error("pipe failed");
         argv.push_back("-agentcom");
         argv.push_back(std::to_string(pipeFds[0]) + "," + std::to_string(pipeFds[1]));
     }
-    argv.insert(argv.end(), options.args.begin(), options.args.end());
 
     const std::string outPath = install.path("run.stdout");
     const std::string errPath = install.path("run.stderr");

@@ -1,0 +1,36 @@
+// The activity log: numbered, time-stamped catalog messages, one line per call.
+#pragma once
+
+#include <cstdarg>
+#include <cstdio>
+#include <memory>
+#include <mutex>
+#include <string>
+
+class LogManager {
+public:
+    explicit LogManager(const std::string& logName);
+    ~LogManager();
+    LogManager(const LogManager&) = delete;
+    LogManager& operator=(const LogManager&) = delete;
+
+    // 0 written, 9 the file cannot be opened, 11 no log name.
+    unsigned LogActivityLog(const char* text);
+    // Catalog message with inserts, its identifier over the text's head.
+    unsigned LogMessage(unsigned msgNum, const char* msgId, ...);
+    unsigned LogMessageV(unsigned msgNum, const char* msgId, va_list inserts);
+    // The same message on standard output instead of the log; returns 0.
+    unsigned PrintMessage(unsigned msgNum, const char* msgId, ...);
+    unsigned CloseLogFile(FILE* stream);
+    void SetLogName(const std::string& newName);
+    std::string logName() const;
+
+private:
+    struct Record;
+    std::string m_LogName;
+    std::unique_ptr<Record> record_;
+    mutable std::mutex mutex_;
+};
+
+// The program's one activity log, created by main.
+extern LogManager* naLog;
