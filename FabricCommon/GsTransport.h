@@ -15,6 +15,10 @@ int IssueGS3Command(HbaHandle handle, const Wwn& hbaPortWwn, std::uint8_t* reque
 
 // Chooses the pass-through call version for the adapter; returns 1 or 2.
 int setSendCTPassThruVersion(HbaHandle handle, const Wwn& hbaPortWwn);
+// The version in force: 0 not chosen, 1 HBA_SendCTPassThru, 2 HBA_SendCTPassThruV2.
+int getSendCTPassThruVersion();
+// Back to "not chosen", so no request goes out until the next choice.
+void resetSendCTPassThruVersion();
 
 // Makes a fabric text safe for the output file: printable characters other than
 // % " & < > are kept, every other byte becomes %XX. Output never exceeds

@@ -1,9 +1,175 @@
-// Placeholder until HBA access lands.
+// Loading the HBA API, adapter enumeration and the fabric-attachment test.
 #include "HbaAccess.h"
 
-int initialize() { return 1; }
-int getNumberOfAdapters() { return 0; }
-HbaHandle openOrFilterAdapter(int, std::vector<Wwn>&, int& status) { status = 1; return 0; }
-void finalize() {}
-void closeAdapter(HbaHandle) {}
-int checkHBAConfig(const char*) { return -1; }
+#include <dlfcn.h>
+#include <ctime>  // hbaapi.h uses struct tm without declaring it
+#include <hbaapi.h>
+
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "naMessages.h"
+#include "naTrace.h"
+
+namespace {
+// The HBA API's adapter name buffer.
+constexpr std::size_t kAdapterNameSize = 256;
+
+// FC identifiers 0x00 to 0xFF are loop or unattached addresses; a switch hands out higher ones.
+bool isFabricAttached(HBA_UINT32 portFcId) { return portFcId > 0xFFu; }
+
+Wwn toWwn(const HBA_WWN& hbaWwn) {
+    Wwn wwn;
+    std::memcpy(wwn.bytes, hbaWwn.wwn, sizeof wwn.bytes);
+    return wwn;
+}
+}  // namespace
+
+int initialize() {
+    static const char fn[] = "initialize()";
+    NATRACE(TR_ENTER, "Enter: %s\n", fn);
+
+    const int loadStatus = static_cast<int>(HBA_LoadLibrary());
+    if (loadStatus != 0) {
+        NATRACE(TR_MIN, "HBA_LoadLibrary failed, rc: %d\n", loadStatus);
+        naLogMessage(AGT0431W, "HBA_LoadLibrary", loadStatus);
+        NATRACE(TR_EXIT, "Exit %s, rc: %d\n", fn, loadStatus);
+        return loadStatus;
+    }
+
+    int result = 0;
+    // No adapter at all: tell a host without adapters from one whose vendor libraries do not load.
+    if (HBA_GetNumberOfAdapters() == 0 && checkHBAConfig() == 1) {
+        NATRACE(TR_MIN, "unable to load HBA API libraries\n");
+        result = 1;
+    }
+    NATRACE(TR_EXIT, "Exit %s, rc: %d\n", fn, loadStatus);
+    return result;
+}
+
+int checkHBAConfig(const char* path) {
+    static const char fn[] = "checkHBAConfig";
+    NATRACE(TR_ENTER, "Enter: %s\n", fn);
+
+    std::ifstream conf(path ? path : "");
+    if (!conf.is_open()) return -1;
+
+    int result = 1;
+    std::string line;
+    while (std::getline(conf, line)) {
+        if (line.empty() || line[0] == '#') continue;
+        std::istringstream words(line);
+        std::string name, libraryPath;
+        if (!(words >> name >> libraryPath)) continue;
+
+        NATRACE(TR_MAX, "%s %s\n", naTraceText(name).c_str(), naTraceText(libraryPath).c_str());
+        // Only tried, never kept: the HBA API does its own loading.
+        if (void* library = dlopen(libraryPath.c_str(), RTLD_LAZY)) {
+            NATRACE(TR_MAX, "library %s loaded successfully\n", naTraceText(libraryPath).c_str());
+            dlclose(library);
+            result = 0;
+            break;
+        }
+        NATRACE(TR_MAX, "could not load %s\n", naTraceText(libraryPath).c_str());
+    }
+    conf.close();
+
+    if (result == 1) NATRACE(TR_MAX, "Unable to load any libraries\n");
+    NATRACE(TR_EXIT, "Exit: %s\n", fn);
+    return result;
+}
+
+int getNumberOfAdapters() {
+    static const char fn[] = "getNumberOfAdapters()";
+    NATRACE(TR_ENTER, "Enter: %s\n", fn);
+    const int count = static_cast<int>(HBA_GetNumberOfAdapters());
+    NATRACE(TR_EXIT, "Exit %s, number of adapters: %d\n", fn, count);
+    return count;
+}
+
+HbaHandle openOrFilterAdapter(int adapterIndex, std::vector<Wwn>& fabricPorts, int& status) {
+    static const char fn[] = "openOrFilterAdapter()";
+    NATRACE(TR_ENTER, "Enter: %s, adapter index: %d\n", fn, adapterIndex);
+    status = 0;
+    bool filter = true;
+    HBA_HANDLE handle = 0;
+
+    // Zeroed and terminated here: a vendor library may fill the buffer without a terminator.
+    char name[kAdapterNameSize] = {};
+    status = static_cast<int>(HBA_GetAdapterName(static_cast<HBA_UINT32>(adapterIndex), name));
+    name[kAdapterNameSize - 1] = '\0';
+
+    if (status != 0) {
+        NATRACE(TR_MIN, "Unable to get adapter name for adapter index %d, rc: %d\n", adapterIndex, status);
+    } else {
+        NATRACE(TR_MIN, "adapter name for adapter %d is %s\n", adapterIndex, name);
+        handle = HBA_OpenAdapter(name);
+        if (handle == 0) {
+            status = 1;
+            NATRACE(TR_MIN, "Unable to open adapter %s\n", name);
+        } else {
+            NATRACE(TR_MIN, "adapter %s opened successfully\n", name);
+            HBA_ADAPTERATTRIBUTES adapter;
+            std::memset(&adapter, 0, sizeof adapter);
+            status = static_cast<int>(HBA_GetAdapterAttributes(handle, &adapter));
+            if (status != 0) {
+                NATRACE(TR_MIN, "Unable to get adapter attributes for %s, rc: %d\n", name, status);
+            } else {
+                if (TR_MIN)
+                    NATRACE(TR_MIN, "HBA Node WWN for adapter: 0x%s\n", wwnText(adapter.NodeWWN.wwn).c_str());
+                NATRACE(TR_MIN, "Number of ports in adapter %d is %d\n", adapterIndex,
+                        static_cast<int>(adapter.NumberOfPorts));
+
+                for (HBA_UINT32 p = 0; p < adapter.NumberOfPorts; ++p) {
+                    const int port = static_cast<int>(p);
+                    NATRACE(TR_MIN, "getting adapter port attributes for adapter port %d for adapter %d\n", port,
+                            adapterIndex);
+                    HBA_PORTATTRIBUTES attributes;
+                    std::memset(&attributes, 0, sizeof attributes);
+                    status = static_cast<int>(HBA_GetAdapterPortAttributes(handle, p, &attributes));
+                    if (status != 0) {
+                        NATRACE(TR_MIN, "unable to get port attributes for port %d\n", port);
+                        continue;
+                    }
+                    NATRACE(TR_MIN, "FcId of the adapter port %d for adapter %d = %X\n", port, adapterIndex,
+                            static_cast<unsigned>(attributes.PortFcId));
+                    if (!isFabricAttached(attributes.PortFcId)) continue;
+
+                    NATRACE(TR_MIN, "Port %d for adapter %d connected  to a  switched fabric\n", port, adapterIndex);
+                    filter = false;
+                    fabricPorts.push_back(toWwn(attributes.PortWWN));
+                    if (TR_MIN)
+                        NATRACE(TR_MIN, "adapter: %d, port: %d, port wwn: %s connected to fabric\n", adapterIndex, port,
+                                wwnText(attributes.PortWWN.wwn).c_str());
+                }
+            }
+        }
+    }
+
+    if (filter) {
+        NATRACE(TR_MIN, "Filtering adapter index %d\n", adapterIndex);
+        if (handle != 0) HBA_CloseAdapter(handle);
+        handle = 0;
+    }
+    NATRACE(TR_EXIT, "Exit: %s\n", fn);
+    return handle;
+}
+
+void closeAdapter(HbaHandle handle) {
+    if (handle != 0) HBA_CloseAdapter(handle);
+}
+
+void finalize() {
+    static const char fn[] = "finalize()";
+    NATRACE(TR_ENTER, "Enter: %s\n", fn);
+    const int status = static_cast<int>(HBA_FreeLibrary());
+    if (status != 0) {
+        NATRACE(TR_MIN, "HBA_FreeLibrary failed, rc: %d\n", status);
+        naLogMessage(AGT0431W, "HBA_FreeLibrary", status);
+    } else {
+        NATRACE(TR_MAX, "HBA_FreeLibrary call is successful\n");
+    }
+    NATRACE(TR_EXIT, "Exit %s\n", fn);
+}
