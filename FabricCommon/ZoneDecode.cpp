@@ -1,0 +1,133 @@
+#include "ZoneDecode.h"
+
+#include <cstdio>
+#include <utility>
+
+namespace {
+
+// Zone set names, zone names and member identifiers all start after a
+// 4-byte prefix (length or type code, then reserved/flag bytes).
+constexpr std::size_t kPrefixSize = 4;
+constexpr std::size_t kCountSize = 4;
+constexpr std::size_t kZoneSetObjectOffset = 16;  // after the CT header
+
+std::string hexText(const std::uint8_t* bytes, std::size_t count) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string text;
+    text.reserve(count * 2);
+    for (std::size_t i = 0; i < count; ++i) {
+        text += digits[bytes[i] >> 4];
+        text += digits[bytes[i] & 0x0F];
+    }
+    return text;
+}
+
+enum class NameForm { wwn8, domainPort, fcid, zeros, wwnLun, fcidLun };
+
+struct MemberType {
+    std::uint8_t code;
+    const char* name;
+    NameForm form;
+    std::size_t size;
+};
+
+constexpr MemberType kMemberTypes[] = {
+    {0x01, "PortWWN", NameForm::wwn8, 12},
+    {0x02, "DomainPort", NameForm::domainPort, 12},
+    {0x03, "FCID", NameForm::fcid, 12},
+    {0x04, "NodeWWN", NameForm::wwn8, 12},
+    {0xE5, "FabricWWN", NameForm::wwn8, 12},
+    {0xE6, "SymbolicNodeName", NameForm::zeros, 12},
+    {0xE7, "InterfaceSwitchWwn", NameForm::zeros, 12},
+    {0xE8, "IP", NameForm::zeros, 12},
+    {0xE9, "InterfaceDomainId", NameForm::zeros, 12},
+    {0xF1, "WwnLun", NameForm::wwnLun, 20},
+    {0xF3, "FCIDLun", NameForm::fcidLun, 20},
+};
+
+const MemberType* findMemberType(std::uint8_t code) {
+    for (const MemberType& type : kMemberTypes)
+        if (type.code == code) return &type;
+    return nullptr;
+}
+
+std::string memberName(const MemberType& type, const std::uint8_t* m) {
+    switch (type.form) {
+        case NameForm::wwn8: return hexText(m + 4, 8);
+        case NameForm::domainPort: {
+            char text[16];
+            int domain = m[4];
+            int port = static_cast<std::int16_t>(static_cast<std::uint16_t>((m[5] << 8) | m[6]));
+            std::snprintf(text, sizeof text, "%d,%d", domain, port);
+            return text;
+        }
+        case NameForm::fcid: return hexText(m + 5, 3);
+        case NameForm::zeros: return std::string(16, '0');
+        case NameForm::wwnLun: return hexText(m + 4, 16);
+        case NameForm::fcidLun: return hexText(m + 5, 3) + hexText(m + 12, 8);
+    }
+    return std::string(16, '0');
+}
+
+}  // namespace
+
+bool decodeNameObject(ByteSpan span, std::size_t offset, std::string& name, std::size_t& next) {
+    std::uint8_t length = 0;
+    if (!span.u8(offset, length)) return false;
+    const std::size_t total = kPrefixSize + length + namePadding(length);
+    if (!span.holds(offset, total)) return false;
+    const char* text = reinterpret_cast<const char*>(span.at(offset + kPrefixSize));
+    std::size_t used = 0;
+    while (used < length && text[used] != '\0') ++used;
+    name.assign(text, used);
+    next = offset + total;
+    return true;
+}
+
+bool decodeZoneSetHeader(ByteSpan span, ZoneSetHeader& header) {
+    std::size_t countOffset = 0;
+    if (!decodeNameObject(span, kZoneSetObjectOffset, header.name, countOffset)) return false;
+    if (!span.be32(countOffset, header.zoneCount)) return false;
+    header.firstZoneOffset = countOffset + kCountSize;
+    return true;
+}
+
+bool decodeZoneHeader(ByteSpan span, std::size_t offset, ZoneHeader& header) {
+    std::size_t countOffset = 0;
+    if (!decodeNameObject(span, offset, header.name, countOffset)) return false;
+    if (!span.be32(countOffset, header.memberCount)) return false;
+    header.memberCountOffset = countOffset;
+    return true;
+}
+
+MemberDecode decodeZoneMember(ByteSpan span, std::size_t offset, ZoneMemberText& member) {
+    std::uint8_t code = 0;
+    if (!span.u8(offset, code)) return MemberDecode::pastBuffer;
+    const MemberType* type = findMemberType(code);
+    // A type we do not know has no size we could trust; stepping over a guess
+    // would misread every member after it.
+    if (type == nullptr) return MemberDecode::unknownType;
+    if (!span.holds(offset, type->size)) return MemberDecode::pastBuffer;
+    member.name = memberName(*type, span.at(offset));
+    member.typeName = type->name;
+    member.size = type->size;
+    return MemberDecode::ok;
+}
+
+bool decodeZoneSetNameList(ByteSpan span, std::vector<std::string>& names) {
+    names.clear();
+    std::uint32_t count = 0;
+    if (!span.be32(kZoneSetObjectOffset, count)) return false;
+    std::size_t offset = kZoneSetObjectOffset + kCountSize;
+    // Each entry takes at least 8 bytes, so a count the span cannot hold ends
+    // at the span's end long before the loop counter matters.
+    for (std::uint32_t i = 0; i < count; ++i) {
+        std::string name;
+        std::size_t countOffset = 0;
+        if (!decodeNameObject(span, offset, name, countOffset)) return false;
+        if (!span.holds(countOffset, kCountSize)) return false;
+        names.push_back(std::move(name));
+        offset = countOffset + kCountSize;
+    }
+    return true;
+}
