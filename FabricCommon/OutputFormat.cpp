@@ -3,13 +3,13 @@
 #include "naTrace.h"
 
 namespace {
-// Output calls report failure as EOF; keep the failed call's result.
-inline int putOk(int result) { return result == EOF ? EOF : 1; }
-
 int failed(const char* writerName, int result) {
     NATRACE(TR_MIN, "function %s exiting error status %d\n", writerName, result);
     return result;
 }
+
+// The value of a failed stdio call as the writers hand it back: never 1.
+int putFailed(int result) { return result < 0 ? result : EOF; }
 }  // namespace
 
 int printfQuotesEscape(const char* value, FILE* stream) {
@@ -19,11 +19,12 @@ int printfQuotesEscape(const char* value, FILE* stream) {
         int result;
         switch (*p) {
             case '"': result = fputs("\\\"", stream); break;
+            // A line break inside a value would split its record for every reader.
             case '\n': result = fputs("%0A", stream); break;
             case '\r': result = fputs("%0D", stream); break;
-            default: result = fputc(*p, stream); break;
+            default: result = fputc(static_cast<unsigned char>(*p), stream); break;
         }
-        if (putOk(result) != 1) return failed(fn, EOF);
+        if (result == EOF) return failed(fn, EOF);
     }
     if (fputc('"', stream) == EOF) return failed(fn, EOF);
     return 1;
@@ -31,14 +32,16 @@ int printfQuotesEscape(const char* value, FILE* stream) {
 
 int printRecordBlock(const char* section, const char* const* fields, int fieldCount,
                      FILE* stream, const char* writerName) {
-    if (fprintf(stream, "[%s]\n", section) < 0) return failed(writerName, EOF);
+    int result = fprintf(stream, "[%s]\n", section);
+    if (result < 0) return failed(writerName, putFailed(result));
     for (int i = 0; i < fieldCount; ++i) {
         if (i > 0 && fputc(',', stream) == EOF) return failed(writerName, EOF);
-        int result = printfQuotesEscape(fields[i], stream);
+        result = printfQuotesEscape(fields[i], stream);
         if (result != 1) return failed(writerName, result);
     }
     if (fputc('\n', stream) == EOF) return failed(writerName, EOF);
-    if (fprintf(stream, "[/%s]\n", section) < 0) return failed(writerName, EOF);
+    result = fprintf(stream, "[/%s]\n", section);
+    if (result < 0) return failed(writerName, putFailed(result));
     return 1;
 }
 
@@ -51,11 +54,19 @@ int printLines(const char* const* lines, int lineCount, FILE* stream, const char
 }
 
 int printHeaderStart(FILE* stream) {
+    static const char fn[] = "printHeaderStart()";
+    NATRACE(TR_ENTER, "Enter: %s\n", fn);
     static const char* const lines[] = {"[Header]"};
-    return printLines(lines, 1, stream, "printHeaderStart()");
+    int result = printLines(lines, 1, stream, fn);
+    if (result == 1) NATRACE(TR_EXIT, "Exit: %s\n", fn);
+    return result;
 }
 
 int printHeaderEnd(FILE* stream) {
+    static const char fn[] = "printHeaderEnd()";
+    NATRACE(TR_ENTER, "Enter: %s\n", fn);
     static const char* const lines[] = {"[/Header]"};
-    return printLines(lines, 1, stream, "printHeaderEnd()");
+    int result = printLines(lines, 1, stream, fn);
+    if (result == 1) NATRACE(TR_EXIT, "Exit: %s\n", fn);
+    return result;
 }

@@ -27,9 +27,17 @@ int block(const char* section, const char* const (&fields)[N], FILE* stream, con
     if (result == 1) NATRACE(TR_EXIT, "Exit: %s\n", fn);
     return result;
 }
+
+int lineBlock(const char* const* lines, int count, FILE* stream, const char* fn) {
+    NATRACE(TR_ENTER, "Enter: %s\n", fn);
+    int result = printLines(lines, count, stream, fn);
+    if (result == 1) NATRACE(TR_EXIT, "Exit: %s\n", fn);
+    return result;
+}
 }  // namespace
 
 int printFabricTopologyProbeHeader(FILE* stream) {
+    static const char fn[] = "printFabricTopologyProbeHeader()";
     static const char* const lines[] = {
         "[Fabric]",
         "wwn",
@@ -51,14 +59,15 @@ int printFabricTopologyProbeHeader(FILE* stream) {
         "[PortToPort]",
         "wwnPort1,wwnPort2",
     };
-    return printLines(lines, 18, stream, "printFabricTopologyProbeHeader()");
+    static_assert(sizeof lines / sizeof lines[0] == 18, "the topology column-header block has 18 lines");
+    return lineBlock(lines, 18, stream, fn);
 }
 
 int printFabricStart(const char* fabricWwn, FILE* stream) {
     static const char fn[] = "printFabricStart()";
     NATRACE(TR_ENTER, "Enter: %s\n", fn);
-    static const char* const open[] = {"[Fabric]"};
-    int result = printLines(open, 1, stream, fn);
+    int result = 1;
+    if (fputs("[Fabric]\n", stream) == EOF) result = EOF;
     if (result == 1) result = printfQuotesEscape(fabricWwn, stream);
     if (result == 1 && fputc('\n', stream) == EOF) result = EOF;
     if (result != 1) {
@@ -71,7 +80,7 @@ int printFabricStart(const char* fabricWwn, FILE* stream) {
 
 int printFabricEnd(FILE* stream) {
     static const char* const lines[] = {"[/Fabric]"};
-    return printLines(lines, 1, stream, "printFabricEnd()");
+    return lineBlock(lines, 1, stream, "printFabricEnd()");
 }
 
 int printFabricToInterconnectElement(const char* switchWwn, const char* fabricWwn, FILE* stream) {

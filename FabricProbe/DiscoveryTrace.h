@@ -1,0 +1,7 @@
+// Trace lines shared by the discovery drivers.
+#pragma once
+
+#include "TopologyDecode.h"
+
+// Notes a list count larger than its response can hold; only the entries inside are used.
+void traceDroppedEntries(const char* command, const ListCount& count);

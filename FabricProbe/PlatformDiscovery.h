@@ -1,0 +1,18 @@
+// Platform discovery: every platform the fabric lists becomes one [Node]
+// record per node, carrying the platform's name, type and addresses.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+#include "GsTypes.h"
+
+// 0 when the list was handled; the GPNL status when it failed; -2013 when a
+// record could not be written; -2014 for a platform type that cannot be
+// interpreted (the remaining platforms are not handled).
+int getPlatformInformation(HbaHandle handle, const Wwn& hbaPortWwn, FILE* stream, const char* outputPath);
+
+// One [Node] record per node of the platform; the GPLNL status or -2013.
+int getPlatformNodes(HbaHandle handle, const Wwn& hbaPortWwn, const char* platformName,
+                     const std::uint8_t* nameEntry, const char* typeName, const char* url,
+                     const char* telnet, const char* snmp, FILE* stream, const char* outputPath);

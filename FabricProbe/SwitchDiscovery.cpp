@@ -1,0 +1,105 @@
+#include "SwitchDiscovery.h"
+
+#include <cstring>
+
+#include "GsTransport.h"
+#include "PortDiscovery.h"
+#include "ReturnCodes.h"
+#include "SwitchAttributes.h"
+#include "SwitchQueries.h"
+#include "TopologyWriters.h"
+#include "naMessages.h"
+#include "naTrace.h"
+
+namespace {
+constexpr int kIeTypeCount = 5;
+
+struct ElementRecord {
+    char type[16] = "";
+    char domain[4] = "";
+    char logicalName[kLogicalNameField] = "";
+    char managementId[7] = "";
+    char vendor[kSwitchTextField] = "";
+    char model[kSwitchTextField] = "";
+    char release[kSwitchTextField] = "";
+    SwitchManagementAddresses addresses{};
+};
+}  // namespace
+
+int getInterconnectElementInfo(HbaHandle handle, const Wwn& hbaPortWwn, WwnTypeEntry element,
+                               FILE* stream, const char* outputPath) {
+    static const char fn[] = "getInterconnectElementInfo()";
+    NATRACE(TR_ENTER, "Enter: %s\n", fn);
+    const WwnText wwn = formatWwn(element.wwn.bytes);
+    const int h = static_cast<int>(handle);
+    NATRACE(TR_MAX, "getting interconnectelement info for switch %s type %d\n", wwn.text,
+            static_cast<int>(element.type));
+
+    if (element.type >= kIeTypeCount) {
+        NATRACE(TR_MIN, "GIEL for %s returned ie type %d which we are unable to interpret\n", wwn.text,
+                static_cast<int>(element.type));
+        naLogMessage(AGT0433E, "GIEL");
+        NATRACE(TR_MIN, "function %s exiting error status %d\n", fn, FABRIC_PROBE_INVALID_DATA_IN_RESPONSE);
+        NATRACE(TR_EXIT, "Exit: %s for switch %s through handle %d with status %d\n", fn, wwn.text, h,
+                FABRIC_PROBE_INVALID_DATA_IN_RESPONSE);
+        return FABRIC_PROBE_INVALID_DATA_IN_RESPONSE;
+    }
+
+    ElementRecord r;
+    copyCut(r.type, sizeof r.type, ieTypeTable[element.type]);
+    NATRACE(TR_MID, "ie type is %s\n", r.type);
+
+    int status = getLogicalName(handle, hbaPortWwn, element.wwn, wwn.text, r.logicalName);
+    NATRACE(TR_MAX, "status from call to getLogicalName is %d\n", status);
+    if (status == 0) NATRACE(TR_MID, "Logical name is %s\n", r.logicalName);
+
+    std::uint8_t domain = 0;
+    status = getDomainIdentifier(handle, hbaPortWwn, element.wwn, wwn.text, domain);
+    NATRACE(TR_MAX, "status from call to getDomainIdentifier is %d\n", status);
+    if (status == 0) {
+        std::snprintf(r.domain, sizeof r.domain, "%d", static_cast<int>(domain));
+        NATRACE(TR_MID, "domainIdString is %s\n", r.domain);
+    }
+
+    std::uint8_t managementId[3] = {};
+    status = getInbandManagementAddress(handle, hbaPortWwn, element.wwn, wwn.text, managementId);
+    NATRACE(TR_MAX, "status from call to getInbandManagementAddress is %d\n", status);
+    if (status == 0) {
+        std::memcpy(r.managementId, formatFcId(managementId).text, sizeof r.managementId);
+        NATRACE(TR_MID, "management address string is %s\n", r.managementId);
+    }
+
+    std::uint8_t informationList[kInformationListSize];
+    status = getIEWWNAttributes(handle, hbaPortWwn, element.wwn, wwn.text, informationList);
+    NATRACE(TR_MAX, "status from call to getIEWWNAttributes is %d\n", status);
+    if (status == 0) {
+        ElementAttributeTexts texts;
+        decodeInformationList(ByteSpan{informationList, sizeof informationList}, texts);
+        hexToHexString(texts.vendor, r.vendor, sizeof r.vendor);
+        hexToHexString(texts.model, r.model, sizeof r.model);
+        hexToHexString(texts.release, r.release, sizeof r.release);
+        NATRACE(TR_MID, "vendorIdString is %s\n", r.vendor);
+        NATRACE(TR_MID, "modelString is %s\n", r.model);
+        NATRACE(TR_MID, "releaseCodeString is %s\n", r.release);
+    }
+
+    status = getIEManagementAddressList(handle, hbaPortWwn, element.wwn, wwn.text, r.addresses);
+    NATRACE(TR_MAX, "status from call to getIEManagementAddressList is %d\n", status);
+
+    if (printInterConnectElement(wwn.text, wwn.text, r.type, r.domain, r.logicalName, r.managementId,
+                                 r.vendor, r.model, r.release, r.addresses.snmp, r.addresses.url,
+                                 r.addresses.telnet, stream) != 1) {
+        naLogMessage(AGT0422E, "probe", outputPath);
+        NATRACE(TR_MIN, "function %s exiting error status %d\n", fn,
+                FABRIC_PROBE_UNABLE_TO_WRITE_TO_OUTPUT_FILE);
+        NATRACE(TR_EXIT, "Exit: %s for switch %s through handle %d with status %d\n", fn, wwn.text, h,
+                FABRIC_PROBE_UNABLE_TO_WRITE_TO_OUTPUT_FILE);
+        return FABRIC_PROBE_UNABLE_TO_WRITE_TO_OUTPUT_FILE;
+    }
+
+    status = getInterconnectElementPorts(handle, hbaPortWwn, element.wwn, wwn.text, stream, outputPath);
+    NATRACE(TR_MAX, "status from call to getInterconnectElementPorts is %d\n", status);
+    NATRACE(TR_EXIT, "Exit: %s for switch %s through handle %d with status %d\n", fn, wwn.text, h,
+            status);
+    return status;
+}
