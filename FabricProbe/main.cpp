@@ -1,2 +1,202 @@
-// Placeholder until the run control lands.
-int main() { return 0; }
+// The fabric probe: start-up, option checks, the probe, notification of the agent, shut-down.
+#include <cerrno>
+#include <cstring>
+#include <exception>
+#include <memory>
+#include <new>
+#include <string>
+
+#include "AgentNotify.h"
+#include "CmdArgs.h"
+#include "CmdTables.h"
+#include "FabricProbe.h"
+#include "JobPaths.h"
+#include "LogManager.h"
+#include "OutputFile.h"
+#include "OutputFormat.h"
+#include "ProbeChecks.h"
+#include "RcDescription.h"
+#include "ReturnCodes.h"
+#include "TopologyWriters.h"
+#include "Version.h"
+#include "ZoneWriters.h"
+#include "comutils.h"
+#include "naMessages.h"
+#include "naNls.h"
+#include "naTrace.h"
+#include "psnautil.h"
+#include "pssignal.h"
+
+namespace {
+
+const char kCatalog[] = "orxna.cat";
+const char fn[] = "main()";
+
+// What start-up got going, so that shut-down ends exactly that, in its order.
+class RunServices {
+public:
+    RunServices() = default;
+    RunServices(const RunServices&) = delete;
+    RunServices& operator=(const RunServices&) = delete;
+    ~RunServices() { shutDown(); }
+
+    void catalogStarted() { catalog_ = true; }
+    void openLog(const std::string& path) {
+        log_.reset(new LogManager(path));
+        naLog = log_.get();
+    }
+    void traceStarted() { trace_ = true; }
+
+    void shutDown() {
+        if (catalog_) {
+            naLog = nullptr;
+            log_.reset();
+            naEndNls();
+            catalog_ = false;
+        }
+        if (trace_) {
+            naEndTrace();
+            trace_ = false;
+        }
+    }
+
+private:
+    std::unique_ptr<LogManager> log_;
+    bool catalog_ = false;
+    bool trace_ = false;
+};
+
+// Steps that must all succeed before the probe may start; any failure is -2000.
+int startUp(int argc, char** argv, CmdArgs* args, RunServices& services) {
+    if (!args) return FABRIC_PROBE_FAILED;
+    const std::string install = args->getInstallDir();
+    if (install.empty()) return FABRIC_PROBE_FAILED;
+
+    std::string logPath = install + "/log/fabricprobe.log";
+    if (naInitNls(kCatalog, kCatalog, logPath, install + "/nls") != 0) return FABRIC_PROBE_FAILED;
+    services.catalogStarted();
+
+    const int parsed = args->parse();
+    if (!args->logFile.empty()) logPath = args->logFile;
+    services.openLog(logPath);
+    if (parsed == CMDARGS_INVALID_OPTION) {
+        const std::string rejected = naTraceText(args->currentArg);
+        naLog->PrintMessage(AGT0412E.number, AGT0412E.id, rejected.c_str());
+    }
+    if (parsed != CMDARGS_OK) return FABRIC_PROBE_FAILED;
+
+    naLogMessage(AGT0429I, "FabricProbe", commandLineText(argc, argv).c_str());
+
+    if (naInitTrace(args->traceFile, args->debugWord, args->maxLogSize) != 0) return FABRIC_PROBE_FAILED;
+    services.traceStarted();
+    psSetSignals();
+    return FABRIC_PROBE_SUCCESS;
+}
+
+// Opens and heads the output file, runs the probe loop and closes the file.
+int probe(const CmdArgs& args, std::string& outputName, std::string& inputName) {
+    outputName = probeOutputFileName(args);
+    OutputFile output;
+    if (!output.open(outputName)) {
+        const int error = errno;
+        naLogMessage(AGT0421E, "probe", outputName.c_str());
+        NATRACE(TR_MIN, "error opening output file %s errno %d error description %s\n",
+                naTraceText(outputName).c_str(), error, std::strerror(error));
+        return FABRIC_PROBE_UNABLE_TO_CREATE_OUTPUT_FILE;
+    }
+
+    printHeaderStart(output.stream());
+    if (args.fabricProbeCmd == "Topology") printFabricTopologyProbeHeader(output.stream());
+    else if (args.fabricProbeCmd == "ZoningOnly") printFabricZoneProbeHeader(output.stream());
+    printHeaderEnd(output.stream());
+
+    if (args.fabricProbeFabrics == "specificfabrics") inputName = probeInputFileName(args);
+    int rc = getFabrics(output.stream(), args.fabricProbeCmd.c_str(), args.fabricProbeFabrics.c_str(),
+                        inputName.c_str(), outputName.c_str());
+    NATRACE(TR_MIN, "status from getFabrics is %d\n", rc);
+
+    if (!output.close()) {
+        const int error = errno;
+        NATRACE(TR_MIN, "error closing output file errno %d description %s\n", error, std::strerror(error));
+        // The file's tail may never have reached the disk: not a success.
+        if (rc == FABRIC_PROBE_SUCCESS) {
+            rc = FABRIC_PROBE_UNABLE_TO_WRITE_TO_OUTPUT_FILE;
+            naLogMessage(AGT0422E, "probe", outputName.c_str());
+        }
+    }
+    return rc;
+}
+
+void notifyAgent(int rc, const CmdArgs& args, const std::string& jobFile) {
+    naLogMessage(STA0249I);
+    const int notified = runAgentNotifyFabric(
+        rc, args.installLoc, args.serverName, args.serverIp, args.serverPort, args.fabricProbeCmd,
+        args.fabricProbeFabrics, args.fabricProbeJobTimestamp, args.fabricProbeDiscoverRequestId,
+        args.fabricProbeJobId, args.debugWord, args.maxLogSize, args.traceFile);
+    if (notified == 0) {
+        naLogMessage(STA0250I);
+        return;
+    }
+    naLogMessage(STA0251E);
+    if (!jobFile.empty()) updateJobFile(jobFile, rc, args.jobEndTime);
+}
+
+// Everything after a successful start-up: the version or the probe, then the wrap-up.
+int runJob(const CmdArgs& args, const std::string& jobFile) {
+    NATRACE(TR_ENTER, "Enter: %s\n", fn);
+    NATRACE(TR_MIN, "command is %s\n", naTraceText(args.fabricProbeCmd).c_str());
+    NATRACE(TR_MIN, "fabrics is %s\n", naTraceText(args.fabricProbeFabrics).c_str());
+    NATRACE(TR_MIN, "jobtimestamp is %s\n", naTraceText(args.fabricProbeJobTimestamp).c_str());
+    NATRACE(TR_MIN, "discoverrequestid is %s\n", naTraceText(args.fabricProbeDiscoverRequestId).c_str());
+    NATRACE(TR_MIN, "jobid is %s\n", naTraceText(args.fabricProbeJobId).c_str());
+
+    int rc = FABRIC_PROBE_SUCCESS;
+    std::string inputName;
+    if (args.commandId == 2) {
+        displayFabricProbeVersion();
+    } else {
+        std::string outputName;
+        rc = checkProbeOptions(args);
+        if (rc == FABRIC_PROBE_SUCCESS) rc = probe(args, outputName, inputName);
+        copyOutputToLog(outputName);
+        notifyAgent(rc, args, jobFile);
+    }
+
+    // A full trace keeps the input file for whoever reads the trace.
+    if (!TR_MAX && !inputName.empty()) {
+        std::string path = inputName;
+        if (psFileExist(path)) psRemoveFile(path);
+    }
+    char description[64];
+    getFpRcDescription(rc, description, sizeof description);
+    NATRACE(TR_MIN, "getFabrics() rc : %d description %s\n", rc, description);
+    naLogMessage(AGT0430I, "FabricProbe", rc);
+    return rc;
+}
+
+int run(int argc, char** argv) {
+    RunServices services;
+    std::unique_ptr<CmdArgs> args(new (std::nothrow) CmdArgs(argc, argv, TOOL_FABRIC_PROBE));
+    int rc = startUp(argc, argv, args.get(), services);
+
+    // The agent hears of every job, also of one that could not start.
+    const std::string jobFile = args ? createFabricJobFile(*args) : std::string();
+    sendAgentStatus(args ? args->agentComFd : -1, rc == FABRIC_PROBE_SUCCESS ? "1" : "3");
+    if (rc == FABRIC_PROBE_SUCCESS) rc = runJob(*args, jobFile);
+
+    NATRACE(TR_EXIT, "Exit: %s, rc = %d\n", fn, rc);
+    args.reset();
+    services.shutDown();
+    return rc;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return run(argc, argv);
+    } catch (const std::exception&) {
+        // Only a failed allocation gets here; the services have been shut down on the way.
+        return FABRIC_PROBE_FAILED;
+    }
+}

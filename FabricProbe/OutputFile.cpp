@@ -1,0 +1,50 @@
+#include "OutputFile.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "naMessages.h"
+#include "naTrace.h"
+
+OutputFile::~OutputFile() {
+    if (stream_) std::fclose(stream_);
+}
+
+bool OutputFile::open(const std::string& path) {
+    if (stream_) close();
+    stream_ = std::fopen(path.c_str(), "w");
+    return stream_ != nullptr;
+}
+
+bool OutputFile::close() {
+    if (!stream_) return true;
+    // The last buffered part reaches the disk only now; a failure here means a short file.
+    const bool earlierFailure = std::ferror(stream_) != 0;
+    const bool flushed = std::fflush(stream_) == 0;
+    const int flushError = errno;
+    const bool closed = std::fclose(stream_) == 0;
+    stream_ = nullptr;
+    if (closed && !flushed) errno = flushError;
+    else if (closed && earlierFailure) errno = EIO;
+    return !earlierFailure && flushed && closed;
+}
+
+void copyOutputToLog(const std::string& path) {
+    FILE* file = path.empty() ? nullptr : std::fopen(path.c_str(), "r");
+    if (!file) {
+        const int error = path.empty() ? ENOENT : errno;
+        NATRACE(TR_MIN, "error opening output file %s errno %d error description %s\n",
+                naTraceText(path).c_str(), error, std::strerror(error));
+        return;
+    }
+    // Only a file has an end: a device in the output file's place would be read forever.
+    struct stat info;
+    if (fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode)) {
+        char piece[1000];
+        while (std::fgets(piece, sizeof piece, file)) naLogMessage(AGT0426I, piece);
+    }
+    if (std::fclose(file) != 0)
+        NATRACE(TR_MIN, "error closing output file errno %d description %s\n", errno, std::strerror(errno));
+}

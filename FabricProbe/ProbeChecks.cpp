@@ -1,0 +1,40 @@
+#include "ProbeChecks.h"
+
+#include <cstring>
+
+#include "CmdArgs.h"
+#include "ReturnCodes.h"
+
+int checkProbeOptions(const CmdArgs& args) {
+    // Each failing check overwrites the result, so the last one in this order decides.
+    int rc = FABRIC_PROBE_SUCCESS;
+    if (args.serverName.empty()) rc = FABRIC_PROBE_SERVERNAME_NOT_SPECIFIED;
+    if (args.serverIp.empty()) rc = FABRIC_PROBE_SERVERIP_NOT_SPECIFIED;
+    if (args.serverPort == 0) rc = FABRIC_PROBE_SERVERPORT_NOT_SPECIFIED;
+    if (args.fabricProbeCmd.empty()) rc = FABRIC_PROBE_FABRICPROBECOMMAND_NOT_SPECIFIED;
+    if (args.fabricProbeFabrics.empty()) rc = FABRIC_PROBE_PROBEFABRICS_NOT_SPECIFIED;
+    if (args.fabricProbeJobTimestamp.empty()) rc = FABRIC_PROBE_PROBETIMESTAMP_NOT_SPECIFIED;
+    if (args.fabricProbeDiscoverRequestId.empty()) rc = FABRIC_PROBE_DISCOVERREQUESTID_NOT_SPECIFIED;
+    if (args.fabricProbeJobId.empty()) rc = FABRIC_PROBE_JOBID_NOT_SPECIFIED;
+    if (args.fabricProbeCmd != "Topology" && args.fabricProbeCmd != "ZoningOnly")
+        rc = FABRIC_PROBE_COMMAND_INVALID;
+    if (args.fabricProbeFabrics != "allfabrics" && args.fabricProbeFabrics != "specificfabrics")
+        rc = FABRIC_PROBE_FABRICS_INVALID;
+    return rc;
+}
+
+std::string commandLineText(int argc, char** argv) {
+    static const char overflow[] = "Command line args length greater than commandLineAargString can handle\n";
+    std::string text;
+    for (int i = 0; argv && i < argc; ++i) {
+        const char* arg = argv[i] ? argv[i] : "";
+        const std::size_t length = std::strlen(arg);
+        if (text.size() + length <= 997) {
+            text.append(arg, length);
+            text += ' ';
+        } else {
+            text = overflow;
+        }
+    }
+    return text;
+}

@@ -1,0 +1,4 @@
+// The probe's version, as the "version" command shows it.
+#pragma once
+
+void displayFabricProbeVersion();
