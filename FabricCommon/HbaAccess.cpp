@@ -2,6 +2,7 @@
 #include "HbaAccess.h"
 
 #include <dlfcn.h>
+#include <sys/stat.h>
 #include <ctime>  // hbaapi.h uses struct tm without declaring it
 #include <hbaapi.h>
 
@@ -53,7 +54,10 @@ int checkHBAConfig(const char* path) {
     static const char fn[] = "checkHBAConfig";
     NATRACE(TR_ENTER, "Enter: %s\n", fn);
 
-    std::ifstream conf(path ? path : "");
+    // A directory opens like a file but holds no lines: it is no configuration either.
+    struct stat info;
+    if (path == nullptr || ::stat(path, &info) != 0 || S_ISDIR(info.st_mode)) return -1;
+    std::ifstream conf(path);
     if (!conf.is_open()) return -1;
 
     int result = 1;
