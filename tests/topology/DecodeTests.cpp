@@ -1,0 +1,310 @@
+// The pure decoders of the topology responses, on plain buffers that end at a
+// guard page: whatever a response's counts say, nothing is read past it.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "GuardedBuffer.h"
+#include "TopologyDecode.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+void putBe32(Bytes& b, std::size_t offset, std::uint32_t v) {
+    b[offset] = static_cast<std::uint8_t>(v >> 24);
+    b[offset + 1] = static_cast<std::uint8_t>(v >> 16);
+    b[offset + 2] = static_cast<std::uint8_t>(v >> 8);
+    b[offset + 3] = static_cast<std::uint8_t>(v);
+}
+
+// A list response of `size` bytes stating `count`, entry i filled with byte i + 1.
+Bytes listResponse(std::size_t size, std::uint32_t count, std::size_t entrySize) {
+    Bytes b(size, 0);
+    putBe32(b, 16, count);
+    for (std::size_t offset = 20, i = 0; offset + entrySize <= size; offset += entrySize, ++i)
+        std::fill(b.begin() + offset, b.begin() + offset + entrySize, static_cast<std::uint8_t>(i + 1));
+    return b;
+}
+
+Bytes counted(const std::string& text, std::size_t fieldSize, int declaredLength = -1) {
+    Bytes b(fieldSize, 0);
+    b[0] = static_cast<std::uint8_t>(declaredLength < 0 ? text.size() : declaredLength);
+    std::copy(text.begin(), text.end(), b.begin() + 1);
+    return b;
+}
+
+TEST(TextForms, WwnAndPortIdAreUpperCaseHexInWireOrder) {
+    const std::uint8_t wwn[8] = {0x10, 0x00, 0x00, 0x00, 0xc9, 0xa0, 0x0b, 0xff};
+    EXPECT_STREQ("10000000C9A00BFF", formatWwn(wwn).text);
+    const std::uint8_t id[3] = {0x01, 0xab, 0x0f};
+    EXPECT_STREQ("01AB0F", formatFcId(id).text);
+    EXPECT_TRUE(isZeroWwn(Wwn{}));
+    Wwn one{};
+    one.bytes[7] = 1;
+    EXPECT_FALSE(isZeroWwn(one));
+}
+
+// Each list keeps only the entries that lie wholly inside its response buffer.
+TEST(CountedLists, CountsBeyondTheBufferKeepOnlyTheEntriesInside) {
+    struct Case {
+        const char* command;
+        std::size_t responseSize;
+        std::size_t entrySize;
+        std::uint32_t capacity;
+    } cases[] = {
+        {"GIEL", 3996, 12, 331}, {"GPL", 8212, 12, 682},   {"GAPNL", 1044, 12, 85},
+        {"GPNL", 8212, 256, 32}, {"GPLML", 8212, 256, 32}, {"GPLNL", 8212, 8, 1024},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.command);
+        for (std::uint32_t declared : {0u, 1u, c.capacity - 1, c.capacity, c.capacity + 1, 0x7FFFFFFFu, 0xFFFFFFFFu}) {
+            GuardedBuffer buffer(listResponse(c.responseSize, declared, c.entrySize));
+            const ListCount count = decodeListCount(buffer.span(), c.entrySize);
+            EXPECT_EQ(declared, count.declared);
+            EXPECT_EQ(std::min(declared, c.capacity), count.usable);
+            for (std::uint32_t i = 0; i < count.usable; ++i) {
+                ByteSpan entry = listEntry(buffer.span(), c.entrySize, i);
+                ASSERT_EQ(c.entrySize, entry.size);
+                EXPECT_EQ(static_cast<std::uint8_t>(i + 1), entry.data[c.entrySize - 1]);
+            }
+            EXPECT_EQ(0u, listEntry(buffer.span(), c.entrySize, c.capacity).size);
+        }
+    }
+}
+
+TEST(CountedLists, ResponsesTooShortForCountOrEntriesYieldNothing) {
+    for (std::size_t size : {0u, 3u, 16u, 19u, 20u, 31u}) {
+        SCOPED_TRACE(size);
+        Bytes b(size, 0xFF);
+        GuardedBuffer buffer(b);
+        const ListCount count = decodeListCount(buffer.span(), 12);
+        EXPECT_EQ(0u, count.usable);
+        EXPECT_EQ(0u, listEntry(buffer.span(), 12, 0).size);
+    }
+    GuardedBuffer exact(listResponse(32, 5, 12));
+    EXPECT_EQ(1u, decodeListCount(exact.span(), 12).usable);
+    EXPECT_EQ(0u, decodeListCount(exact.span(), 0).usable);
+}
+
+TEST(WwnTypeEntries, WwnFromBytesZeroToSevenTypeFromByteEleven) {
+    Bytes e = {0x20, 0x01, 0x00, 0x05, 0x1e, 0x01, 0x02, 0x03, 0xAA, 0xBB, 0xCC, 0x84};
+    GuardedBuffer buffer(e);
+    WwnTypeEntry entry;
+    ASSERT_TRUE(decodeWwnTypeEntry(buffer.span(), entry));
+    EXPECT_STREQ("200100051E010203", formatWwn(entry.wwn.bytes).text);
+    EXPECT_EQ(0x84, entry.type);
+    GuardedBuffer shortEntry(Bytes(11, 1));
+    EXPECT_FALSE(decodeWwnTypeEntry(shortEntry.span(), entry));
+}
+
+TEST(PortTypes, RawTypeBytesMapOntoTheTableOrBeyondIt) {
+    struct Case {
+        std::uint8_t raw;
+        int index;
+    } cases[] = {
+        {0x00, 0},   {0x01, 1},   {0x02, 2},  {0x7F, 0x7F}, {0x80, 0x80}, {0x81, 5},
+        {0x82, 6},   {0x84, 8},   {0x85, 9},  {0x8A, 14},   {0x8B, 15},   {0xF0, 0x74},
+        {0xF1, 1},   {0xFE, 14},  {0xFF, 15},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.raw));
+        EXPECT_EQ(c.index, portTypeIndex(c.raw));
+    }
+    // Every raw byte gives either a table index or one the callers reject.
+    for (int raw = 0; raw < 256; ++raw) EXPECT_GE(portTypeIndex(static_cast<std::uint8_t>(raw)), 0);
+}
+
+TEST(PhysicalPortNumbers, ConvertedByTheirMostSignificantByte) {
+    EXPECT_EQ(553u, physicalPortNumber(0x01234000));
+    EXPECT_EQ(6u, physicalPortNumber(0x1E000005));
+    EXPECT_EQ(16u, physicalPortNumber(0x00000010));
+    EXPECT_EQ(3328u, physicalPortNumber(0x01FFFFFF));
+    EXPECT_EQ(8192u, physicalPortNumber(0x1EFFFFFF));
+    EXPECT_EQ(0xFFFFFFFFu, physicalPortNumber(0xFFFFFFFF));
+}
+
+TEST(CountedTexts, TheLengthByteIsBoundedByFieldAndOutput) {
+    char out[256];
+    {
+        GuardedBuffer b(counted("core-1", 256));
+        EXPECT_EQ(6u, decodeCountedText(b.span(), out, sizeof out));
+        EXPECT_STREQ("core-1", out);
+    }
+    {
+        GuardedBuffer b(counted(std::string(255, 'n'), 256));
+        EXPECT_EQ(255u, decodeCountedText(b.span(), out, sizeof out));
+        EXPECT_EQ(std::string(255, 'n'), out);
+    }
+    {
+        // A length beyond the field is cut to the field.
+        GuardedBuffer b(counted("abcdefghi", 10, 200));
+        EXPECT_EQ(9u, decodeCountedText(b.span(), out, sizeof out));
+        EXPECT_STREQ("abcdefghi", out);
+    }
+    {
+        char small[5];
+        GuardedBuffer b(counted("abcdefghi", 256));
+        EXPECT_EQ(4u, decodeCountedText(b.span(), small, sizeof small));
+        EXPECT_STREQ("abcd", small);
+    }
+    {
+        GuardedBuffer b(counted(std::string("ab\0cd", 5), 256));
+        EXPECT_EQ(2u, decodeCountedText(b.span(), out, sizeof out));
+        EXPECT_STREQ("ab", out);
+    }
+    {
+        GuardedBuffer b(Bytes{});
+        out[0] = 'x';
+        EXPECT_EQ(0u, decodeCountedText(b.span(), out, sizeof out));
+        EXPECT_STREQ("", out);
+    }
+    {
+        GuardedBuffer b(counted("", 256));
+        EXPECT_EQ(0u, decodeCountedText(b.span(), out, sizeof out));
+        EXPECT_STREQ("", out);
+    }
+}
+
+TEST(InformationList, ThreeTextsEachStartingAfterThePreviousNul) {
+    Bytes list(256, 0);
+    const std::string texts = std::string("Exa\tmple\0X-48\0v8.2.1\0", 21);
+    std::copy(texts.begin(), texts.end(), list.begin() + 4);
+    list[0] = 0xFF;  // the leading word is skipped whatever it holds
+    GuardedBuffer b(list);
+    ElementAttributeTexts out;
+    decodeInformationList(b.span(), out);
+    EXPECT_STREQ("Exa\tmple", out.vendor);
+    EXPECT_STREQ("X-48", out.model);
+    EXPECT_STREQ("v8.2.1", out.release);
+}
+
+TEST(InformationList, TextsWithoutTheirNulEndAtTheListsEnd) {
+    Bytes list(256, 'v');
+    GuardedBuffer whole(list);
+    ElementAttributeTexts out;
+    decodeInformationList(whole.span(), out);
+    EXPECT_EQ(std::string(252, 'v'), out.vendor);
+    EXPECT_STREQ("", out.model);
+    EXPECT_STREQ("", out.release);
+
+    Bytes two(256, 'r');
+    std::fill(two.begin(), two.begin() + 4, 0);
+    two[4] = 'V';
+    two[5] = 0;
+    two[6] = 'M';
+    two[7] = 0;
+    GuardedBuffer partial(two);
+    decodeInformationList(partial.span(), out);
+    EXPECT_STREQ("V", out.vendor);
+    EXPECT_STREQ("M", out.model);
+    EXPECT_EQ(std::string(248, 'r'), out.release);
+
+    for (std::size_t size : {0u, 3u, 4u, 5u}) {
+        GuardedBuffer tiny(Bytes(size, 'x'));
+        decodeInformationList(tiny.span(), out);
+        EXPECT_EQ(size > 4 ? "x" : "", std::string(out.vendor));
+        EXPECT_STREQ("", out.model);
+        EXPECT_STREQ("", out.release);
+    }
+}
+
+TEST(Addresses, KindIsToldByTheFirstFourCharactersCaseSensitively) {
+    EXPECT_EQ(AddressKind::Snmp, classifyAddress("snmp://192.0.2.10"));
+    EXPECT_EQ(AddressKind::Url, classifyAddress("http://192.0.2.10"));
+    EXPECT_EQ(AddressKind::Url, classifyAddress("https://192.0.2.10"));
+    EXPECT_EQ(AddressKind::Telnet, classifyAddress("telnet://192.0.2.10"));
+    EXPECT_EQ(AddressKind::Xml, classifyAddress("xml://host"));
+    EXPECT_EQ(AddressKind::Other, classifyAddress("xmlx://host"));
+    EXPECT_EQ(AddressKind::Other, classifyAddress("SNMP://192.0.2.10"));
+    EXPECT_EQ(AddressKind::Other, classifyAddress("ftp://192.0.2.10"));
+    EXPECT_EQ(AddressKind::Other, classifyAddress("snm"));
+    EXPECT_EQ(AddressKind::Other, classifyAddress(""));
+}
+
+TEST(ShortResponses, ValuesAtTheirOffsetsOrNothingWhenTooShort) {
+    Bytes r(24, 0);
+    for (std::size_t i = 0; i < r.size(); ++i) r[i] = static_cast<std::uint8_t>(i);
+    GuardedBuffer full(r);
+    Wwn wwn{};
+    ASSERT_TRUE(decodeWwnAt16(full.span(), wwn));
+    EXPECT_STREQ("1011121314151617", formatWwn(wwn.bytes).text);
+    std::uint8_t id[3];
+    ASSERT_TRUE(decodeIdAt17(full.span(), id));
+    EXPECT_STREQ("111213", formatFcId(id).text);
+    std::uint8_t domain = 0;
+    ASSERT_TRUE(decodeDomainId(full.span(), domain));
+    EXPECT_EQ(17, domain);
+    std::uint8_t state = 0;
+    ASSERT_TRUE(decodePortState(full.span(), state));
+    EXPECT_EQ(23, state);
+    std::uint32_t word = 0;
+    ASSERT_TRUE(decodeWordAt16(full.span(), word));
+    EXPECT_EQ(0x10111213u, word);
+
+    GuardedBuffer shortOne(Bytes(r.begin(), r.begin() + 19));
+    EXPECT_FALSE(decodeWwnAt16(shortOne.span(), wwn));
+    EXPECT_FALSE(decodeIdAt17(shortOne.span(), id));
+    EXPECT_FALSE(decodePortState(shortOne.span(), state));
+    EXPECT_FALSE(decodeWordAt16(shortOne.span(), word));
+    EXPECT_TRUE(decodeDomainId(shortOne.span(), domain));
+}
+
+TEST(SubSpans, AreClampedToTheirParent) {
+    GuardedBuffer b(Bytes(272, 7));
+    EXPECT_EQ(256u, subSpan(b.span(), 16, 256).size);
+    EXPECT_EQ(6u, subSpan(b.span(), 266, 256).size);
+    EXPECT_EQ(0u, subSpan(b.span(), 272, 1).size);
+    EXPECT_EQ(0u, subSpan(b.span(), 300, 1).size);
+}
+
+TEST(CopyCut, KeepsAtMostTheFieldLessOne) {
+    char field[4];
+    copyCut(field, sizeof field, "abcdef");
+    EXPECT_STREQ("abc", field);
+    copyCut(field, sizeof field, "");
+    EXPECT_STREQ("", field);
+}
+
+// Arbitrary bytes of arbitrary sizes through every decoder: a read past the
+// end would hit the guard page.
+TEST(ArbitraryBytes, NoDecoderReadsPastItsBuffer) {
+    std::mt19937 random(20261206);
+    for (int round = 0; round < 3000; ++round) {
+        Bytes bytes(random() % 600);
+        for (auto& b : bytes) b = static_cast<std::uint8_t>(random());
+        if (bytes.size() >= 20 && round % 2) putBe32(bytes, 16, 0xFFFFFFFF - round);
+        GuardedBuffer buffer(bytes);
+        const ByteSpan span = buffer.span();
+        for (std::size_t entrySize : {8u, 12u, 256u}) {
+            const ListCount count = decodeListCount(span, entrySize);
+            for (std::uint32_t i = 0; i < count.usable; ++i) {
+                ByteSpan entry = listEntry(span, entrySize, i);
+                WwnTypeEntry e;
+                if (entrySize == 12) {
+                    ASSERT_TRUE(decodeWwnTypeEntry(entry, e));
+                }
+                char text[256];
+                decodeCountedText(entry, text, sizeof text);
+                classifyAddress(text);
+            }
+        }
+        ElementAttributeTexts texts;
+        decodeInformationList(span, texts);
+        char name[256];
+        decodeCountedText(subSpan(span, 16, 256), name, sizeof name);
+        Wwn wwn;
+        std::uint8_t id[3];
+        std::uint8_t byte;
+        std::uint32_t word;
+        decodeWwnAt16(span, wwn);
+        decodeIdAt17(span, id);
+        decodeDomainId(span, byte);
+        decodePortState(span, byte);
+        decodeWordAt16(span, word);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,205 @@
+// The topology writers and the file-wide output rules: exact bytes on a
+// memory stream, and the failed-call results on streams that cannot be written.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <string>
+
+#include "OutputFormat.h"
+#include "TopologyWriters.h"
+
+namespace {
+
+// Everything a writer puts on a stream, and what it returned.
+struct Written {
+    std::string bytes;
+    int result;
+};
+
+Written capture(const std::function<int(FILE*)>& write) {
+    char* data = nullptr;
+    std::size_t size = 0;
+    FILE* stream = open_memstream(&data, &size);
+    int result = write(stream);
+    std::fclose(stream);
+    Written w{std::string(data, size), result};
+    std::free(data);
+    return w;
+}
+
+// An unbuffered stream whose sink takes `capacity` bytes and then fails, as a
+// full disk does in the middle of a block.
+struct FailingSink {
+    std::string taken;
+    std::size_t capacity;
+};
+
+ssize_t sinkWrite(void* cookie, const char* buf, std::size_t size) {
+    auto* sink = static_cast<FailingSink*>(cookie);
+    if (sink->taken.size() >= sink->capacity) {
+        errno = ENOSPC;
+        return -1;
+    }
+    std::size_t n = std::min(size, sink->capacity - sink->taken.size());
+    sink->taken.append(buf, n);
+    return static_cast<ssize_t>(n);
+}
+
+FILE* failingStream(FailingSink& sink) {
+    cookie_io_functions_t io{};
+    io.write = sinkWrite;
+    FILE* stream = fopencookie(&sink, "w", io);
+    setvbuf(stream, nullptr, _IONBF, 0);
+    return stream;
+}
+
+TEST(Quoting, DoubleQuotesGetABackslashAndLineBreaksAreEncoded) {
+    EXPECT_EQ("\"\"", capture([](FILE* s) { return printfQuotesEscape("", s); }).bytes);
+    EXPECT_EQ("\"\"", capture([](FILE* s) { return printfQuotesEscape(nullptr, s); }).bytes);
+    EXPECT_EQ("\"a \\\"b\\\" c\"", capture([](FILE* s) { return printfQuotesEscape("a \"b\" c", s); }).bytes);
+    // Commas, backslashes and other bytes stay as they are.
+    EXPECT_EQ("\"x,y\\z\t\xE9\"", capture([](FILE* s) { return printfQuotesEscape("x,y\\z\t\xE9", s); }).bytes);
+    // A line break inside a value would split the record for its reader.
+    EXPECT_EQ("\"one%0Atwo%0D%0Athree\"",
+              capture([](FILE* s) { return printfQuotesEscape("one\ntwo\r\nthree", s); }).bytes);
+    EXPECT_EQ(1, capture([](FILE* s) { return printfQuotesEscape("v", s); }).result);
+}
+
+TEST(Header, TopologyColumnHeaderBlockIsEighteenUnquotedLines) {
+    Written w = capture([](FILE* s) {
+        printHeaderStart(s);
+        int r = printFabricTopologyProbeHeader(s);
+        printHeaderEnd(s);
+        return r;
+    });
+    EXPECT_EQ(1, w.result);
+    EXPECT_EQ(
+        "[Header]\n"
+        "[Fabric]\n"
+        "wwn\n"
+        "[FabricToInterconnectElement]\n"
+        "switchWwn,fabricWwn\n"
+        "[InterconnectElement]\n"
+        "uniqueId,wwn,type,domain,logicalName,managementId,vendorID,model,releaseCode,"
+        "managementSnmpAddress,managementUrlAddress,managementTelnetAddress\n"
+        "[SwitchToPort]\n"
+        "uniqueId,switchWwn\n"
+        "[SwitchPort]\n"
+        "wwn,type,portState,physicalPortNumber\n"
+        "[EndPort]\n"
+        "wwn,type,fcPortId\n"
+        "[NodeToPort]\n"
+        "nodeWwn,portWwn\n"
+        "[Node]\n"
+        "wwn,name,type,mgtUrlAddress,mgmtTelnetAddress,mgmtSnmpAddress\n"
+        "[PortToPort]\n"
+        "wwnPort1,wwnPort2\n"
+        "[/Header]\n",
+        w.bytes);
+}
+
+TEST(FabricBlock, OpensWithTheQuotedNameAndClosesAlone) {
+    Written start = capture([](FILE* s) { return printFabricStart("100000000000A001", s); });
+    EXPECT_EQ(1, start.result);
+    EXPECT_EQ("[Fabric]\n\"100000000000A001\"\n", start.bytes);
+    Written end = capture([](FILE* s) { return printFabricEnd(s); });
+    EXPECT_EQ(1, end.result);
+    EXPECT_EQ("[/Fabric]\n", end.bytes);
+}
+
+TEST(RecordBlocks, EachWriterWritesOneBlockWithItsFieldsInColumnOrder) {
+    struct Case {
+        const char* name;
+        std::function<int(FILE*)> write;
+        const char* bytes;
+    } cases[] = {
+        {"FabricToInterconnectElement",
+         [](FILE* s) { return printFabricToInterconnectElement("S", "F", s); },
+         "[FabricToInterconnectElement]\n\"S\",\"F\"\n[/FabricToInterconnectElement]\n"},
+        {"InterconnectElement",
+         [](FILE* s) {
+             return printInterConnectElement("1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12", s);
+         },
+         "[InterconnectElement]\n\"1\",\"2\",\"3\",\"4\",\"5\",\"6\",\"7\",\"8\",\"9\",\"10\",\"11\",\"12\"\n"
+         "[/InterconnectElement]\n"},
+        {"SwitchToPort", [](FILE* s) { return printSwitchToPort("P", "S", s); },
+         "[SwitchToPort]\n\"P\",\"S\"\n[/SwitchToPort]\n"},
+        {"SwitchPort", [](FILE* s) { return printSwitchPort("P", "F_Port", "Online", "16", s); },
+         "[SwitchPort]\n\"P\",\"F_Port\",\"Online\",\"16\"\n[/SwitchPort]\n"},
+        {"EndPort", [](FILE* s) { return printEndPort("E", "N_Port", "", s); },
+         "[EndPort]\n\"E\",\"N_Port\",\"\"\n[/EndPort]\n"},
+        {"NodeToPort", [](FILE* s) { return printNodeToPort("N", "E", s); },
+         "[NodeToPort]\n\"N\",\"E\"\n[/NodeToPort]\n"},
+        {"Node of an end port", [](FILE* s) { return printNode("N", "", "", "", "", "", s); },
+         "[Node]\n\"N\",\"\",\"\",\"\",\"\",\"\"\n[/Node]\n"},
+        {"Node of a platform",
+         [](FILE* s) { return printNode("N", "host \"17\"", "Host", "http://h", "", "snmp://h", s); },
+         "[Node]\n\"N\",\"host \\\"17\\\"\",\"Host\",\"http://h\",\"\",\"snmp://h\"\n[/Node]\n"},
+        {"PortToPort", [](FILE* s) { return printPortToPort("A", "B", s); },
+         "[PortToPort]\n\"A\",\"B\"\n[/PortToPort]\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Written w = capture(c.write);
+        EXPECT_EQ(1, w.result);
+        EXPECT_EQ(c.bytes, w.bytes);
+    }
+}
+
+TEST(TypeTables, NamesAreSpelledAsTheServerExpects) {
+    EXPECT_STREQ("End_IE_Type", ieTypeTable[4]);
+    EXPECT_STREQ("Hub", ieTypeTable[2]);
+    EXPECT_STREQ("End_Port_Type", portTypeTable[10]);
+    EXPECT_STREQ("NV_PORT", portTypeTable[11]);
+    EXPECT_STREQ("SD_PORT", portTypeTable[13]);
+    EXPECT_STREQ("TE_Port", portTypeTable[14]);
+    EXPECT_STREQ("Reserved", portStateTable[5]);
+    EXPECT_STREQ("End_Port_Sate", portStateTable[6]);
+    EXPECT_STREQ("Undefined", platformTypeTable[3]);
+    EXPECT_STREQ("Host", platformTypeTable[10]);
+    EXPECT_STREQ("Storage Access Device", platformTypeTable[14]);
+    EXPECT_STREQ("Reserved", platformTypeTable[15]);
+}
+
+// Every writer reports the failed call's (negative) result on a full device.
+TEST(FailingStreams, EveryWriterReturnsTheFailedCallsResult) {
+    FILE* full = std::fopen("/dev/full", "w");
+    ASSERT_NE(nullptr, full);
+    setvbuf(full, nullptr, _IONBF, 0);
+    EXPECT_LT(printfQuotesEscape("x", full), 0);
+    EXPECT_LT(printHeaderStart(full), 0);
+    EXPECT_LT(printHeaderEnd(full), 0);
+    EXPECT_LT(printFabricTopologyProbeHeader(full), 0);
+    EXPECT_LT(printFabricStart("F", full), 0);
+    EXPECT_LT(printFabricEnd(full), 0);
+    EXPECT_LT(printFabricToInterconnectElement("S", "F", full), 0);
+    EXPECT_LT(printInterConnectElement("", "", "", "", "", "", "", "", "", "", "", "", full), 0);
+    EXPECT_LT(printSwitchToPort("P", "S", full), 0);
+    EXPECT_LT(printSwitchPort("P", "T", "S", "1", full), 0);
+    EXPECT_LT(printEndPort("E", "T", "", full), 0);
+    EXPECT_LT(printNodeToPort("N", "E", full), 0);
+    EXPECT_LT(printNode("N", "", "", "", "", "", full), 0);
+    EXPECT_LT(printPortToPort("A", "B", full), 0);
+    std::fclose(full);
+}
+
+// A write that fails inside a block leaves what was written and stops there.
+TEST(FailingStreams, AFailureInsideABlockStopsItAtThatPoint) {
+    const std::string block = "[SwitchPort]\n\"P\",\"F_Port\",\"Online\",\"16\"\n[/SwitchPort]\n";
+    for (std::size_t capacity = 0; capacity < block.size(); ++capacity) {
+        SCOPED_TRACE(capacity);
+        FailingSink sink{"", capacity};
+        FILE* stream = failingStream(sink);
+        EXPECT_LT(printSwitchPort("P", "F_Port", "Online", "16", stream), 0);
+        std::fclose(stream);
+        EXPECT_EQ(block.substr(0, capacity), sink.taken);
+    }
+    FailingSink roomy{"", block.size()};
+    FILE* stream = failingStream(roomy);
+    EXPECT_EQ(1, printSwitchPort("P", "F_Port", "Online", "16", stream));
+    std::fclose(stream);
+}
+
+}  // namespace
