@@ -6,6 +6,9 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
+
+#include "nls/amsgtext.h"
 
 class LogManager {
 public:
@@ -19,6 +22,8 @@ public:
     // Catalog message with inserts, its identifier over the text's head.
     unsigned LogMessage(unsigned msgNum, const char* msgId, ...);
     unsigned LogMessageV(unsigned msgNum, const char* msgId, va_list inserts);
+    // The same with inserts already taken from the caller's list.
+    unsigned LogMessageArgs(unsigned msgNum, const char* msgId, const std::vector<MsgArg>& inserts);
     // The same message on standard output instead of the log; returns 0.
     unsigned PrintMessage(unsigned msgNum, const char* msgId, ...);
     unsigned CloseLogFile(FILE* stream);
@@ -27,6 +32,7 @@ public:
 
 private:
     struct Record;
+    unsigned logBuilt(const std::string* text, const char* msgId);
     std::string m_LogName;
     std::unique_ptr<Record> record_;
     mutable std::mutex mutex_;
@@ -34,3 +40,6 @@ private:
 
 // The program's one activity log, created by main.
 extern LogManager* naLog;
+
+// Puts the identifier over the head of a catalog text, unless it ends in "T".
+std::string stampMessageId(const std::string& text, const char* msgId);

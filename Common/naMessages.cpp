@@ -1,6 +1,7 @@
 #include "naMessages.h"
 
 #include <cstdarg>
+#include <vector>
 
 #include "LogManager.h"
 
@@ -8,6 +9,13 @@ void naLogMessage(CatalogMessage message, ...) {
     if (!naLog) return;
     va_list inserts;
     va_start(inserts, message);
-    naLog->LogMessageV(message.number, message.id, inserts);
+    if (!message.inserts) {
+        naLog->LogMessageV(message.number, message.id, inserts);
+    } else {
+        std::vector<MsgArg> args;
+        for (const char* k = message.inserts; *k; ++k)
+            args.push_back(*k == 'd' ? MsgArg::ofInt(va_arg(inserts, int)) : MsgArg::ofStr(va_arg(inserts, const char*)));
+        naLog->LogMessageArgs(message.number, message.id, args);
+    }
     va_end(inserts);
 }

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "ut/trace.h"
+
 // Filled at the call site; only the part of `file` after its last '/' is printed.
 struct TraceLocation {
     const char* file;
@@ -12,16 +14,15 @@ struct TraceLocation {
 
 // Trace class flags: nonzero means the class is on. Call sites pass the flag's
 // current value and may test it themselves to skip costly preparation.
-extern unsigned char TR_ENTER;
-extern unsigned char TR_EXIT;
+// TR_ENTER, TR_EXIT and the line-prefix flags TR_PREFIX, TR_TIMESTAMP, TR_PID
+// and TR_TID come with the trace facility (ut/trace.h).
 extern unsigned char TR_MIN;
 extern unsigned char TR_MID;
 extern unsigned char TR_MAX;
-// Line-prefix flags.
-extern unsigned char TR_PREFIX;
-extern unsigned char TR_TIMESTAMP;
-extern unsigned char TR_PID;
-extern unsigned char TR_TID;
+
+// The agent's classes (NA_MIN ... NA_EXIT) and the -debug words that switch them.
+extern const TraceClass naTrcClassTable[];
+extern const TraceAggregate naAgrClassTable[];
 
 // Writes one trace line when classFlag is nonzero; never changes errno.
 void naTrace(TraceLocation where, unsigned char classFlag, const char* format, ...)

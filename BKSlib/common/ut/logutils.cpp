@@ -1,0 +1,99 @@
+#include "logutils.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "../nls/amsglog.h"
+#include "../nls/amsgtime.h"
+
+namespace {
+
+constexpr std::size_t kMaxLogName = 1023;
+
+void reportOpenFailure(const LogFileRecord& record) {
+    nlPrintMessage(kMsgLogOpenFailed, record.name.c_str(), record.lastError, std::strerror(record.lastError));
+}
+
+}  // namespace
+
+int logMakeDirectories(const std::string& dir) {
+    if (dir.empty()) return 0;
+    std::size_t pos = 0;
+    while (pos != std::string::npos) {
+        pos = dir.find('/', pos + 1);
+        const std::string part = dir.substr(0, pos);
+        if (part.empty()) continue;
+        if (::mkdir(part.c_str(), 0755) != 0 && errno != EEXIST) return errno;
+    }
+    struct stat st {};
+    if (::stat(dir.c_str(), &st) != 0) return errno;
+    return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
+}
+
+int logOpen(LogFileRecord& record) {
+    record.open = false;
+    record.stream = nullptr;
+    if (record.name.empty() || record.name.size() > kMaxLogName) {
+        record.lastError = ENAMETOOLONG;
+        if (!record.name.empty()) reportOpenFailure(record);
+        return -1;
+    }
+    struct stat st {};
+    if (::lstat(record.name.c_str(), &st) != 0) {
+        const std::size_t slash = record.name.rfind('/');
+        if (slash != std::string::npos && slash > 0 && logMakeDirectories(record.name.substr(0, slash)) != 0) {
+            record.lastError = EACCES;
+            reportOpenFailure(record);
+            return -1;
+        }
+    }
+    // O_NOFOLLOW closes the gap between the test above and the open.
+    int fd = ::open(record.name.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+    if (fd < 0 && errno == ELOOP) {
+        record.lastError = 9;
+        nlPrintMessage(kMsgLogIsLink, record.name.c_str());
+        if (::unlink(record.name.c_str()) == 0)
+            nlPrintMessage(kMsgLinkDeleted, record.name.c_str());
+        else
+            nlPrintMessage(kMsgLinkNotDeleted, record.name.c_str(), std::strerror(errno));
+        return -1;
+    }
+    if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+        ::close(fd);
+        fd = -1;
+        errno = EINVAL;
+    }
+    if (fd < 0) {
+        record.lastError = errno;
+        reportOpenFailure(record);
+        return -1;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    record.stream = ::fdopen(fd, "a");
+    if (!record.stream) {
+        record.lastError = errno;
+        ::close(fd);
+        reportOpenFailure(record);
+        return -1;
+    }
+    std::setvbuf(record.stream, nullptr, _IONBF, 0);
+    record.open = true;
+    record.lastError = 0;
+    return 0;
+}
+
+void logWriteLine(LogFileRecord& record, const char* text) {
+    if (!record.stream) return;
+    if (!text) text = "";
+    const NlDateTime now = nlDateTimeNow();
+    const std::size_t len = std::strlen(text);
+    const bool needLineFeed = len == 0 || text[len - 1] != '\n';
+    if (std::fprintf(record.stream, "%s %s.%03lu %s%s", now.date, now.time, now.millis, text,
+                     needLineFeed ? "\n" : "") < 0 ||
+        std::fflush(record.stream) != 0)
+        record.lastError = errno;
+}
