@@ -1,0 +1,77 @@
+// The simulated adapters and fabrics behind the vendor entry points: handles, pass-through
+// calls, faults and the call log and capture.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "CallLog.h"
+#include "FabricIndex.h"
+#include "FaultTable.h"
+#include "Model.h"
+#include "PcapWriter.h"
+
+namespace fabricsim {
+
+// Statuses of the HBA API that the simulator hands back.
+namespace status {
+constexpr std::uint32_t kOk = 0;
+constexpr std::uint32_t kError = 1;
+constexpr std::uint32_t kNotSupported = 2;
+constexpr std::uint32_t kInvalidHandle = 3;
+constexpr std::uint32_t kBadArgument = 4;
+constexpr std::uint32_t kIllegalWwn = 5;
+constexpr std::uint32_t kIllegalIndex = 6;
+}  // namespace status
+
+// Copies as much of a response as fits and puts the number of 4-byte words left out
+// into bytes 10-11 of what was copied. Returns the bytes copied.
+std::size_t deliverResponse(const std::vector<std::uint8_t>& response, std::uint8_t* buffer, std::size_t bufferSize);
+
+struct SimulatorOutputs {
+    std::unique_ptr<CallLog> log;
+    std::unique_ptr<PcapWriter> pcap;
+};
+
+class Simulator {
+public:
+    Simulator(std::unique_ptr<Model> model, SimulatorOutputs outputs);
+
+    // Reads FABRICSIM_MODEL, FABRICSIM_LOG and FABRICSIM_PCAP; null, with the one line
+    // for standard error, when the model cannot be used.
+    static std::unique_ptr<Simulator> fromEnvironment(std::string& error);
+
+    const Model& model() const { return *model_; }
+    std::uint32_t adapterCount() const { return static_cast<std::uint32_t>(model_->adapters.size()); }
+    const Adapter* adapterAt(std::uint32_t index) const;
+
+    // Adapter i answers to handle i + 1; 0 when the adapter is unknown or fails to open.
+    std::uint32_t openAdapter(const char* name);
+    void closeAdapter(std::uint32_t handle);
+    const Adapter* adapterForHandle(std::uint32_t handle) const;  // null unless open
+
+    // One CT pass-through call. `port` is null for the version-1 call (the adapter's
+    // first port is used); `returned`, for version 2, receives the bytes returned.
+    std::uint32_t passThrough(std::uint32_t handle, const Wwn* port, const void* request, std::uint32_t requestSize,
+                              void* response, std::uint32_t responseSize, std::uint32_t* returned);
+
+private:
+    struct Call;
+    std::uint32_t answer(Call& call, const AdapterPort& port, const std::uint8_t* request, std::uint32_t requestSize,
+                         std::uint8_t* response, std::uint32_t responseSize, std::uint32_t* returned);
+    void record(const Call& call);
+
+    std::unique_ptr<Model> model_;
+    std::vector<FabricIndex> indexes_;
+    std::vector<bool> open_;
+    FaultTable faults_;
+    SimulatorOutputs outputs_;
+    std::uint16_t nextExchange_ = 1;
+    std::mutex mutex_;
+};
+
+}  // namespace fabricsim
