@@ -1,0 +1,87 @@
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "AgentNotify.h"
+#include "TestFiles.h"
+
+namespace {
+
+std::vector<std::string> baseVector(const std::string& program, const std::string& install,
+                                    const std::string& exitCode) {
+    return {program,       "-notify",  "fabricprobe", "-installLoc",   install,   "-serverName",
+            "srv",         "-serverPort", "9549",     "-serverIP",     "10.0.0.1", "-command",
+            "Topology",    "-fabrics", "allfabrics",  "-jobtimestamp", "ts",      "-discoverrequestid",
+            "7",           "-devicejobid", "8",       "-exitCode",     exitCode};
+}
+
+std::vector<std::string> argumentsFor(int rc, const std::string& install, const std::string& debugWord,
+                                      int maxLogSize, const std::string& traceFile) {
+    return agentNotifyArguments(rc, install, "srv", "10.0.0.1", 9549, "Topology", "allfabrics", "ts", "7", "8",
+                                debugWord, maxLogSize, traceFile);
+}
+
+TEST(AgentNotifyArguments, ValuesInTheirOrder) {
+    EXPECT_EQ(argumentsFor(-2012, "/opt/x", "", 1024, ""),
+              baseVector("/opt/x/bin/Agent", "/opt/x", "-2012"));
+}
+
+TEST(AgentNotifyArguments, DebugOptionsFollowTheDebugWord) {
+    std::vector<std::string> expected = baseVector("/opt/x/bin/Agent", "/opt/x", "0");
+    expected.insert(expected.end(), {"-debug", "MAX"});
+    EXPECT_EQ(argumentsFor(0, "/opt/x", "MAX", 1024, ""), expected);
+
+    expected.insert(expected.end(), {"-maxLogSize", "2048"});
+    EXPECT_EQ(argumentsFor(0, "/opt/x", "MAX", 2048, ""), expected);
+
+    // Without -debug there is no -maxLogSize, whatever its value.
+    EXPECT_EQ(argumentsFor(0, "/opt/x", "", 2048, ""), baseVector("/opt/x/bin/Agent", "/opt/x", "0"));
+}
+
+TEST(AgentNotifyArguments, NotifyTraceFileBesideTheProbesTrace) {
+    std::vector<std::string> expected = baseVector("/opt/x/bin/Agent", "/opt/x", "0");
+    expected.insert(expected.end(), {"-debug", "MIN", "-debugfile", "/opt/x/log/srv/fabricprobe_000012.notify.trace"});
+    EXPECT_EQ(argumentsFor(0, "/opt/x", "MIN", 1024, "/opt/x/log/srv/fabricprobe_000012.trace"), expected);
+
+    expected = baseVector("/opt/x/bin/Agent", "/opt/x", "0");
+    expected.insert(expected.end(), {"-debugfile", "/t/a.trace.b.notify.trace"});
+    EXPECT_EQ(argumentsFor(0, "/opt/x", "", 1024, "/t/a.trace.b.trace"), expected);  // up to the last ".trace"
+    EXPECT_EQ(argumentsFor(0, "/opt/x", "", 1024, "/t/probe.log"), baseVector("/opt/x/bin/Agent", "/opt/x", "0"));
+}
+
+TEST(AgentNotifyArguments, AnAgentDirectoryHandsOverItsParent) {
+    EXPECT_EQ(argumentsFor(0, "/opt/tpc/agent", "", 1024, "")[4], "/opt/tpc");
+    EXPECT_EQ(argumentsFor(0, "/opt/agent/x", "", 1024, "")[4], "/opt");
+    EXPECT_EQ(argumentsFor(0, "/opt/tpc/agent", "", 1024, "")[0], "/opt/tpc/agent/bin/Agent");
+}
+
+class AgentNotifyRun : public ::testing::Test {
+protected:
+    void SetUp() override { writeRecorder(install_.mkdirs("bin"), "Agent"); }
+    int notify(int rc, const std::string& serverName) {
+        return runAgentNotifyFabric(rc, install_.path(), serverName, "10.0.0.1", 9549, "Topology", "allfabrics",
+                                    "ts", "7", "8", "", 1024, "");
+    }
+    TempDir install_;
+};
+
+TEST_F(AgentNotifyRun, TheAgentProgramGetsTheVectorAsGiven) {
+    const std::string hostile = "'; touch " + (install_ / "injected") + "; '";
+    EXPECT_EQ(notify(-2012, hostile), 0);
+    std::vector<std::string> expected =
+        agentNotifyArguments(-2012, install_.path(), hostile, "10.0.0.1", 9549, "Topology", "allfabrics", "ts",
+                             "7", "8", "", 1024, "");
+    expected.erase(expected.begin());
+    EXPECT_EQ(recordedArgs(install_ / "bin"), expected);
+    EXPECT_FALSE(exists(install_ / "injected"));
+}
+
+TEST_F(AgentNotifyRun, ResultIsTheAgentsExitStatus) {
+    spit(install_ / "bin/exit", "4\n");
+    EXPECT_EQ(notify(0, "srv"), 4);
+    unlink((install_ / "bin/Agent").c_str());
+    EXPECT_EQ(notify(0, "srv"), 127);  // the shell finds no agent program
+}
+
+}  // namespace

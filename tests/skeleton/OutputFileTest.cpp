@@ -1,0 +1,54 @@
+#include <cerrno>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "OutputFile.h"
+#include "TestFiles.h"
+
+namespace {
+
+TEST(OutputFile, WrittenAndClosed) {
+    TempDir dir;
+    OutputFile output;
+    ASSERT_TRUE(output.open(dir / "out.dat"));
+    std::fputs("[Header]\n", output.stream());
+    EXPECT_TRUE(output.close());
+    EXPECT_EQ(output.stream(), nullptr);
+    EXPECT_EQ(slurp(dir / "out.dat"), "[Header]\n");
+    EXPECT_TRUE(output.close());  // closing twice is harmless
+}
+
+TEST(OutputFile, OpeningReplacesAnEarlierFileAndFailsWithoutDirectory) {
+    TempDir dir;
+    spit(dir / "out.dat", "old content");
+    {
+        OutputFile output;
+        ASSERT_TRUE(output.open(dir / "out.dat"));
+    }  // closed by its owner
+    EXPECT_EQ(slurp(dir / "out.dat"), "");
+    OutputFile missing;
+    EXPECT_FALSE(missing.open(dir / "no/such/dir/out.dat"));
+    EXPECT_EQ(errno, ENOENT);
+}
+
+TEST(OutputFile, AFullDiskIsSeenAtTheClose) {
+    OutputFile output;
+    ASSERT_TRUE(output.open("/dev/full"));
+    // Small enough to stay in the stdio buffer until the close.
+    ASSERT_GT(std::fputs("[Header]\n", output.stream()), 0);
+    EXPECT_FALSE(output.close());
+    EXPECT_EQ(errno, ENOSPC);
+}
+
+TEST(OutputFile, CopyToTheLogEndsOnAnyFile) {
+    TempDir dir;
+    spit(dir / "out.dat", std::string(2500, 'x') + "\nshort\n");
+    copyOutputToLog(dir / "out.dat");
+    copyOutputToLog(dir / "missing.dat");
+    copyOutputToLog("");
+    // A device in the output file's place has no end and is not copied.
+    copyOutputToLog("/dev/zero");
+}
+
+}  // namespace

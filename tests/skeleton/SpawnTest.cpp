@@ -1,0 +1,218 @@
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "TestFiles.h"
+#include "psnautil.h"
+
+namespace {
+
+struct Command {
+    explicit Command(std::vector<std::string> words) : words_(std::move(words)) {
+        for (const std::string& word : words_) pointers_.push_back(word.c_str());
+        pointers_.push_back(nullptr);
+    }
+    Command(const Command&) = delete;
+    const char* const* get() const { return pointers_.data(); }
+
+private:
+    std::vector<std::string> words_;
+    std::vector<const char*> pointers_;
+};
+
+// Spawns with quoting on and waits; returns the wait's result.
+int runAndWait(const Command& command, int* exitCode, int timeout = 30, SpawnInfo* spawned = nullptr) {
+    SpawnInfo info;
+    if (SpawnExternalProgram(command.get(), info, false, true, false, nullptr) != 0) return -100;
+    if (spawned) *spawned = info;
+    return WaitForExternalProgram(info, exitCode, timeout);
+}
+
+TEST(ShellCommand, QuotingOfProgramAndArguments) {
+    Command plain({"/opt/x/bin/Agent", "-notify", "two words", "it's", ""});
+    EXPECT_EQ(buildShellCommand(plain.get(), true), R"('/opt/x/bin/Agent' '-notify' 'two words' 'it'\''s' '')");
+    EXPECT_EQ(buildShellCommand(plain.get(), false), "'/opt/x/bin/Agent' -notify two words it's ");
+
+    // A ';' outside double quotes makes the program a command list, passed on as it is.
+    Command list({"cd /tmp; ./run", "a"});
+    EXPECT_EQ(buildShellCommand(list.get(), true), "cd /tmp; ./run 'a'");
+    Command quotedSemicolon({"\"/opt/a;b\"/prog"});
+    EXPECT_EQ(buildShellCommand(quotedSemicolon.get(), true), "'\"/opt/a;b\"/prog'");
+    Command programQuote({"/opt/it's/prog"});
+    EXPECT_EQ(buildShellCommand(programQuote.get(), true), R"('/opt/it'\''s/prog')");
+}
+
+TEST(Spawn, ExitStatusOfTheChild) {
+    int exitCode = -1;
+    EXPECT_EQ(runAndWait(Command({"/bin/sh", "-c", "exit 7"}), &exitCode), 0);
+    EXPECT_EQ(exitCode, 7);
+    EXPECT_EQ(runAndWait(Command({"/bin/true"}), &exitCode), 0);
+    EXPECT_EQ(exitCode, 0);
+    // A program that cannot be found: the shell's own status.
+    EXPECT_EQ(runAndWait(Command({"/nonexistent/program"}), &exitCode), 0);
+    EXPECT_EQ(exitCode, 127);
+    // A child ended by a signal reports the signal.
+    EXPECT_EQ(runAndWait(Command({"kill -9 $$;"}), &exitCode), 0);
+    EXPECT_EQ(exitCode, SIGKILL);
+}
+
+TEST(Spawn, EveryArgumentReachesTheProgramExactly) {
+    TempDir dir;
+    const std::string recorder = writeRecorder(dir.path(), "record");
+    const std::vector<std::string> args = {
+        "'; touch " + (dir / "quote") + "; '",
+        "$(touch " + (dir / "dollar") + ")",
+        "`touch " + (dir / "backtick") + "`",
+        "\"; touch " + (dir / "double") + "; \"",
+        "a\\b", "", "two words", "line\nfeed", "*", "it's 'quoted'",
+    };
+    std::vector<std::string> words = {recorder};
+    words.insert(words.end(), args.begin(), args.end());
+    int exitCode = -1;
+    ASSERT_EQ(runAndWait(Command(words), &exitCode), 0);
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_EQ(recordedArgs(dir.path()), args);
+    for (const char* made : {"quote", "dollar", "backtick", "double"}) EXPECT_FALSE(exists(dir / made)) << made;
+}
+
+TEST(Spawn, ProgramWithSemicolonRunsAsCommandList) {
+    TempDir dir;
+    int exitCode = -1;
+    ASSERT_EQ(runAndWait(Command({"echo listed > " + (dir / "out") + "; exit 3"}), &exitCode), 0);
+    EXPECT_EQ(exitCode, 3);
+    EXPECT_EQ(slurp(dir / "out"), "listed\n");
+
+    // Between double quotes the ';' is part of the program's name: nothing runs.
+    ASSERT_EQ(runAndWait(Command({"\"x; touch " + (dir / "made") + "\""}), &exitCode), 0);
+    EXPECT_EQ(exitCode, 127);
+    EXPECT_FALSE(exists(dir / "made"));
+}
+
+TEST(Spawn, TimeOutKillsTheChild) {
+    SpawnInfo info;
+    int exitCode = -1;
+    EXPECT_EQ(runAndWait(Command({"exec sleep 20;"}), &exitCode, 1, &info), 68);
+    EXPECT_EQ(exitCode, -1);  // untouched
+    int status = 0;
+    ASSERT_EQ(waitpid(info.pid, &status, 0), info.pid);  // left for the caller to collect
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(WTERMSIG(status), SIGKILL);
+}
+
+void customAlarm(int) {}
+
+TEST(Spawn, WaitLeavesNoAlarmAndRestoresTheAlarmHandler) {
+    struct sigaction mine {};
+    mine.sa_handler = customAlarm;
+    sigemptyset(&mine.sa_mask);
+    struct sigaction before {};
+    ASSERT_EQ(sigaction(SIGALRM, &mine, &before), 0);
+
+    int exitCode = -1;
+    EXPECT_EQ(runAndWait(Command({"/bin/true"}), &exitCode, 3600), 0);
+    EXPECT_EQ(alarm(0), 0u);  // nothing pending
+    struct sigaction after {};
+    ASSERT_EQ(sigaction(SIGALRM, nullptr, &after), 0);
+    EXPECT_EQ(after.sa_handler, customAlarm);
+
+    SpawnInfo info;
+    EXPECT_EQ(runAndWait(Command({"exec sleep 20;"}), &exitCode, 1, &info), 68);
+    waitpid(info.pid, nullptr, 0);
+    ASSERT_EQ(sigaction(SIGALRM, nullptr, &after), 0);
+    EXPECT_EQ(after.sa_handler, customAlarm);
+    sigaction(SIGALRM, &before, nullptr);
+}
+
+TEST(Spawn, WaitWithoutAChildFails) {
+    int exitCode = -1;
+    SpawnInfo none;  // pid 0 would mean "any child of the group"
+    EXPECT_EQ(WaitForExternalProgram(none, &exitCode, 1), 74);
+    SpawnInfo gone;
+    gone.pid = 999999999;
+    EXPECT_EQ(WaitForExternalProgram(gone, &exitCode, 0), 74);
+    EXPECT_EQ(exitCode, -1);
+}
+
+TEST(Spawn, RedirectionToNamedAndTemporaryFiles) {
+    TempDir dir;
+    Command command({"echo out; echo err >&2;"});
+    SpawnInfo info;
+    info.stdoutFile = dir / "stdout";
+    ASSERT_EQ(SpawnExternalProgram(command.get(), info, true, true, false, nullptr), 0);
+    int exitCode = -1;
+    ASSERT_EQ(WaitForExternalProgram(info, &exitCode, 30), 0);
+    EXPECT_EQ(slurp(dir / "stdout"), "out\n");
+    ASSERT_EQ(info.stderrFile.rfind("/tmp/nqa", 0), 0u) << info.stderrFile;
+    EXPECT_EQ(slurp(info.stderrFile), "err\n");
+    unlink(info.stderrFile.c_str());
+
+    // Appending keeps what is there.
+    ASSERT_EQ(SpawnExternalProgram(command.get(), info, true, true, true, nullptr), 0);
+    ASSERT_EQ(WaitForExternalProgram(info, &exitCode, 30), 0);
+    EXPECT_EQ(slurp(dir / "stdout"), "out\nout\n");
+    unlink(info.stderrFile.c_str());
+
+    // A file that cannot be opened ends the child with 71.
+    SpawnInfo bad;
+    bad.stdoutFile = dir / "missing/dir/out";
+    bad.stderrFile = dir / "err";
+    ASSERT_EQ(SpawnExternalProgram(command.get(), bad, true, true, false, nullptr), 0);
+    ASSERT_EQ(WaitForExternalProgram(bad, &exitCode, 30), 0);
+    EXPECT_EQ(exitCode, 71);
+}
+
+TEST(Spawn, GivenEnvironmentReplacesTheCurrentOne) {
+    TempDir dir;
+    Command command({"echo \"$PROBE_TEST_VALUE\" > " + (dir / "env") + ";"});
+    std::string entry = "PROBE_TEST_VALUE=given";
+    char* envp[] = {&entry[0], nullptr};
+    SpawnInfo info;
+    ASSERT_EQ(SpawnExternalProgram(command.get(), info, false, true, false, envp), 0);
+    int exitCode = -1;
+    ASSERT_EQ(WaitForExternalProgram(info, &exitCode, 30), 0);
+    EXPECT_EQ(slurp(dir / "env"), "given\n");
+}
+
+TEST(Spawn, EmptyCommandStartsNothing) {
+    const char* const empty[] = {nullptr};
+    SpawnInfo info;
+    EXPECT_EQ(SpawnExternalProgram(empty, info, false, true, false, nullptr), 71);
+    EXPECT_EQ(SpawnExternalProgram(nullptr, info, false, true, false, nullptr), 71);
+    EXPECT_EQ(info.pid, 0);
+}
+
+TEST(FileServices, StripQuotes) {
+    EXPECT_EQ(stripQuotes("\"/a/b\""), "/a/b");
+    EXPECT_EQ(stripQuotes("\"x\""), "x");
+    EXPECT_EQ(stripQuotes("\"\""), "\"\"");  // not longer than 2
+    EXPECT_EQ(stripQuotes("\"/a/b"), "\"/a/b");
+    EXPECT_EQ(stripQuotes("/a/b"), "/a/b");
+    EXPECT_EQ(stripQuotes(""), "");
+}
+
+TEST(FileServices, ExistAndRemoveTakePathsInDoubleQuotes) {
+    TempDir dir;
+    spit(dir / "file", "x");
+    std::string quoted = "\"" + (dir / "file") + "\"";
+    EXPECT_EQ(psFileExist(quoted), 1);
+    EXPECT_EQ(quoted, dir / "file");  // left without its quotes
+    std::string directory = dir.path();
+    EXPECT_EQ(psFileExist(directory), 1);
+
+    quoted = "\"" + (dir / "file") + "\"";
+    EXPECT_EQ(psRemoveFile(quoted), 0);
+    EXPECT_FALSE(exists(dir / "file"));
+    std::string again = dir / "file";
+    EXPECT_EQ(psFileExist(again), 0);
+    EXPECT_EQ(psRemoveFile(again), -1);
+    std::string empty;
+    EXPECT_EQ(psFileExist(empty), 0);
+    EXPECT_EQ(psRemoveFile(empty), -1);
+}
+
+}  // namespace
