@@ -1,0 +1,352 @@
+// The topology probe end to end: the installed binary, run as the agent runs it,
+// through the real SNIA library against the simulator. Whole output files are
+// compared with expected files; the return code, the activity log and the
+// simulator's request log are checked too.
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ProbeRun.h"
+
+namespace {
+
+const std::string kOutput = "output/srv/fabricprobe_Topology_20261206_11_22.dat";
+const std::string kInput = "input/srv/fabrics_to_be_probed_Topology_20261206_11_22.dat";
+
+std::string model(const std::string& name) { return sourcePath("tests/topology/models/" + name); }
+std::string expected(const std::string& name) { return readFile(sourcePath("tests/topology/expected/" + name)); }
+
+std::vector<std::string> probeArgs(const std::string& fabrics = "allfabrics") {
+    return {"-servername", "srv", "-serverip", "192.0.2.1", "-serverport", "9550", "-command", "Topology",
+            "-fabrics", fabrics, "-jobtimestamp", "20261206", "-discoverrequestid", "11", "-devicejobid", "22"};
+}
+
+// A private installation with the server's output and input folders.
+struct Install : ProbeInstall {
+    explicit Install(const std::string& name) : ProbeInstall("topology_" + name) {
+        ::mkdir(path("output/srv").c_str(), 0755);
+        ::mkdir(path("input/srv").c_str(), 0755);
+    }
+    std::string output() const { return readFile(path(kOutput)); }
+    std::string simLogPath() const { return path("sim.log"); }
+    std::vector<std::string> simLog() const { return readLines(simLogPath()); }
+
+    // Every line of the activity logs under log/.
+    std::vector<std::string> activityLog() const {
+        std::vector<std::string> lines;
+        collect(path("log"), lines);
+        return lines;
+    }
+
+    ProbeRunResult run(const std::string& modelName, const std::string& fabrics = "allfabrics",
+                       bool fastClock = false) const {
+        std::remove(simLogPath().c_str());
+        ProbeRunOptions options;
+        options.model = model(modelName);
+        options.args = probeArgs(fabrics);
+        options.env = {"FABRICSIM_LOG=" + simLogPath()};
+        options.fastClock = fastClock;
+        return runProbe(*this, options);
+    }
+
+private:
+    static void collect(const std::string& dir, std::vector<std::string>& lines) {
+        DIR* d = ::opendir(dir.c_str());
+        if (!d) return;
+        while (dirent* e = ::readdir(d)) {
+            const std::string name = e->d_name;
+            if (name == "." || name == "..") continue;
+            const std::string full = dir + "/" + name;
+            struct stat st;
+            if (::stat(full.c_str(), &st) != 0) continue;
+            if (S_ISDIR(st.st_mode)) {
+                collect(full, lines);
+            } else if (name.size() > 4 && name.compare(name.size() - 4, 4, ".log") == 0) {
+                for (auto& l : readLines(full)) lines.push_back(l);
+            }
+        }
+        ::closedir(d);
+    }
+};
+
+// Lines holding every one of the given parts.
+std::size_t countLines(const std::vector<std::string>& lines, const std::vector<std::string>& parts) {
+    return static_cast<std::size_t>(std::count_if(lines.begin(), lines.end(), [&](const std::string& line) {
+        return std::all_of(parts.begin(), parts.end(),
+                           [&](const std::string& p) { return line.find(p) != std::string::npos; });
+    }));
+}
+
+std::size_t countOf(const std::string& text, const std::string& part) {
+    std::size_t n = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++n;
+    return n;
+}
+
+TEST(TopologyProbe, DenseSwitchWithEveryKindOfPort) {
+    Install install("dense");
+    ProbeRunResult r = install.run("dense.json");
+    EXPECT_EQ(0, r.exitCode) << r.err;
+    EXPECT_EQ("1", r.agentStatus);
+    EXPECT_EQ(expected("dense.dat"), install.output());
+
+    const auto log = install.activityLog();
+    EXPECT_EQ(1u, countLines(log, {"AGT0433E", "GAPNL"}));
+    EXPECT_EQ(1u, countLines(log, {"AGT0433E", "GIEL"}));
+    EXPECT_EQ(1u, countLines(log, {"AGT0416I", "found: 1."}));
+    EXPECT_EQ(1u, countLines(log, {"AGT0417I", "adapter 0."}));
+    EXPECT_EQ(0u, countLines(log, {"AGT0420I"}));
+    EXPECT_EQ(1u, countLines(log, {"AGT0430I", "return code 0."}));
+
+    const auto sim = install.simLog();
+    // Attached ports are asked for only on online ports of a known, defined type.
+    EXPECT_EQ(1u, countLines(sim, {"cmd=GAPNL", "key=200100000000A001"}));
+    EXPECT_EQ(1u, countLines(sim, {"cmd=GAPNL", "key=200200000000A001"}));
+    EXPECT_EQ(0u, countLines(sim, {"cmd=GAPNL", "key=200300000000A001"}));  // raw type 0
+    EXPECT_EQ(0u, countLines(sim, {"cmd=GAPNL", "key=200400000000A001"}));  // Reserved
+    EXPECT_EQ(0u, countLines(sim, {"cmd=GAPNL", "key=200500000000A001"}));  // state unknown
+    EXPECT_EQ(0u, countLines(sim, {"cmd=GAPNL", "key=200900000000A001"}));  // Offline
+    EXPECT_EQ(1u, countLines(sim, {"cmd=GAPNL", "key=200B00000000A001", "RJT"}));
+    // End ports only are looked up in the name server.
+    EXPECT_EQ(0u, countLines(sim, {"cmd=GID_PN", "key=200100000000B001"}));
+    EXPECT_EQ(1u, countLines(sim, {"cmd=GID_PN", "key=10000000C9A00006", "RJT"}));
+    EXPECT_EQ(1u, countLines(sim, {"cmd=GNN_ID", "key=010700", "RJT"}));
+    // The attached list stops at the type it cannot interpret.
+    EXPECT_EQ(0u, countLines(sim, {"key=10000000C9A0000B"}));
+    EXPECT_EQ(0u, countLines(sim, {"key=10000000C9A0000C"}));
+    // The switch's port list stops at its uninterpretable port, after its state and number.
+    EXPECT_EQ(1u, countLines(sim, {"cmd=GPS", "key=200D00000000A001"}));
+    EXPECT_EQ(1u, countLines(sim, {"cmd=GPPN", "key=200D00000000A001"}));
+    EXPECT_EQ(0u, countLines(sim, {"key=200E00000000A001"}));
+    EXPECT_EQ(0u, countLines(sim, {"RAW"}));
+}
+
+TEST(TopologyProbe, AllFiveSwitchQueriesRejected) {
+    Install install("rejected");
+    ProbeRunResult r = install.run("rejected.json");
+    EXPECT_EQ(0, r.exitCode) << r.err;
+    EXPECT_EQ(expected("rejected.dat"), install.output());
+    const auto sim = install.simLog();
+    for (const char* command : {"GDID", "GIELN", "GMID", "GIEIL", "GMAL", "GPL"})
+        EXPECT_EQ(1u, countLines(sim, {std::string("cmd=") + command + " ", "key=100000000000A001", "RJT"}))
+            << command;
+    EXPECT_EQ(1u, countLines(sim, {"cmd=GPNL", "RJT"}));
+}
+
+TEST(TopologyProbe, ElementTypesLongTextsAndUnterminatedAttributes) {
+    Install install("types");
+    ProbeRunResult r = install.run("types.json");
+    EXPECT_EQ(0, r.exitCode) << r.err;
+    EXPECT_EQ(expected("types.dat"), install.output());
+    EXPECT_EQ(1u, countLines(install.activityLog(), {"AGT0433E", "GIEL"}));
+    // Nothing is asked about an element that cannot be interpreted.
+    EXPECT_EQ(0u, countLines(install.simLog(), {"cmd=GDID", "key=100000000000A007"}));
+}
+
+TEST(TopologyProbe, PlatformsTheirNodesAndTimedOutTypes) {
+    Install install("platforms");
+    // A prefix of a name and an empty line silence no platform.
+    writeFile(install.path("FABRIC_PROBE_TIMEOUT_ENTRIES"), "GPLT:1:host\n\n");
+    ProbeRunResult r = install.run("platforms.json", "allfabrics", true);
+    EXPECT_EQ(0, r.exitCode) << r.err;
+    EXPECT_EQ(expected("platforms.dat"), install.output());
+    EXPECT_EQ("GPLT:1:host\n\nGPLT:1:slow\n", readFile(install.path("FABRIC_PROBE_TIMEOUT_ENTRIES")));
+    auto log = install.activityLog();
+    EXPECT_EQ(1u, countLines(log, {"AGT0433E", "GPLT"}));
+    EXPECT_EQ(0u, countLines(log, {"AGT0430I", "GPLT"}));
+    auto sim = install.simLog();
+    EXPECT_EQ(1u, countLines(sim, {"cmd=GPLT", "key=host17 "}));
+    EXPECT_EQ(0u, countLines(sim, {"cmd=GPLT", "key=host "}));
+    EXPECT_EQ(1u, countLines(sim, {"cmd=GPLT", "key=slow ", "RJT 09 00"}));
+    EXPECT_EQ(0u, countLines(sim, {"key=after "}));  // the list ends at the type beyond the table
+
+    // The next run through the same handle does not wait for the slow platform again.
+    ProbeRunResult again = install.run("platforms.json", "allfabrics", true);
+    EXPECT_EQ(0, again.exitCode) << again.err;
+    EXPECT_EQ(expected("platforms.dat"), install.output());
+    EXPECT_EQ("GPLT:1:host\n\nGPLT:1:slow\n", readFile(install.path("FABRIC_PROBE_TIMEOUT_ENTRIES")));
+    sim = install.simLog();
+    EXPECT_EQ(0u, countLines(sim, {"cmd=GPLT", "key=slow "}));
+    EXPECT_EQ(1u, countLines(sim, {"cmd=GPLML", "key=slow "}));
+    EXPECT_EQ(1u, countLines(sim, {"cmd=GPLT", "key=host17 "}));
+}
+
+TEST(TopologyProbe, TwoAdaptersOnOneFabricWriteOneBlock) {
+    Install install("twoadapters");
+    ProbeRunResult r = install.run("twoadapters.json");
+    EXPECT_EQ(0, r.exitCode) << r.err;
+    EXPECT_EQ(expected("twoadapters.dat"), install.output());
+    const auto log = install.activityLog();
+    EXPECT_EQ(1u, countLines(log, {"AGT0416I", "found: 2."}));
+    EXPECT_EQ(1u, countLines(log, {"AGT0417I", "adapter 0."}));
+    EXPECT_EQ(1u, countLines(log, {"AGT0417I", "adapter 1."}));
+    const auto sim = install.simLog();
+    EXPECT_EQ(1u, countLines(sim, {"port=10000000C9A00011", "cmd=GFN "}));
+    EXPECT_EQ(0u, countLines(sim, {"port=10000000C9A00011", "cmd=GDID"}));
+}
+
+TEST(TopologyProbe, SpecificFabricsProbeOnlyTheListedOnes) {
+    Install install("specific");
+    writeFile(install.path(kInput), "100000000000B000\n");
+    ProbeRunResult r = install.run("twofabrics.json", "specificfabrics");
+    EXPECT_EQ(0, r.exitCode) << r.err;
+    EXPECT_EQ(expected("fabricB.dat"), install.output());
+    EXPECT_EQ(0u, countLines(install.simLog(), {"key=100000000000A001", "cmd=GDID"}));
+    EXPECT_EQ(0u, countLines(install.activityLog(), {"AGT0420I"}));
+    EXPECT_FALSE(fileExists(install.path(kInput)));  // the agent's input is removed after the run
+}
+
+TEST(TopologyProbe, LowerCaseFabricNamesSelectNothing) {
+    Install install("lowercase");
+    writeFile(install.path(kInput), "100000000000b000\n100000000000a000\n");
+    ProbeRunResult r = install.run("twofabrics.json", "specificfabrics");
+    EXPECT_EQ(0, r.exitCode) << r.err;
+    EXPECT_EQ(expected("headeronly.dat"), install.output());
+    EXPECT_EQ(1u, countLines(install.activityLog(), {"AGT0420I"}));
+}
+
+TEST(TopologyProbe, AMissingInputFileEndsBeforeTheHbaApiIsLoaded) {
+    Install install("noinput");
+    ProbeRunResult r = install.run("twofabrics.json", "specificfabrics");
+    EXPECT_EQ(exitStatusOf(-2002), r.exitCode) << r.err;
+    EXPECT_EQ(expected("headeronly.dat"), install.output());
+    const auto log = install.activityLog();
+    EXPECT_EQ(1u, countLines(log, {"AGT0421E", kInput}));
+    EXPECT_EQ(0u, countLines(log, {"AGT0416I"}));
+    EXPECT_TRUE(install.simLog().empty());
+}
+
+TEST(TopologyProbe, AHostWithoutAdaptersProbesNothing) {
+    Install install("noadapters");
+    ProbeRunResult r = install.run("noadapters.json");
+    EXPECT_EQ(0, r.exitCode) << r.err;
+    EXPECT_EQ(expected("headeronly.dat"), install.output());
+    const auto log = install.activityLog();
+    EXPECT_EQ(1u, countLines(log, {"AGT0416I", "found: 0."}));
+    EXPECT_EQ(0u, countLines(log, {"AGT0420I"}));
+    EXPECT_EQ(1u, countLines(log, {"AGT0430I", "return code 0."}));
+}
+
+// A model large enough that stdio's buffer reaches the file while switches are probed.
+std::string bigModel(const Install& install, int ports) {
+    std::string json = R"({"adapters": [{"name": "fabricsim-hba0", "node_wwn": "20000000C9A00001", "ct_v2": true,
+      "ports": [{"wwn": "10000000C9A00001", "fcid": "010100", "fabric": "A"}]}],
+      "fabrics": {"A": {"name": "100000000000A000", "switches": [{"wwn": "100000000000A001", "type": 1,
+      "domain": 1, "logical_name": "core-1", "ports": [)";
+    char wwn[17];
+    for (int i = 0; i < ports; ++i) {
+        std::snprintf(wwn, sizeof wwn, "2001%012X", static_cast<unsigned>(i));
+        json += std::string(i ? "," : "") + R"({"wwn": ")" + wwn + R"(", "type": "0x81", "state": 2, "physical": )" +
+                std::to_string(i) + "}";
+    }
+    json += R"(]}], "platforms": []}}, "faults": []})";
+    const std::string path = install.path("big.json");
+    writeFile(path, json);
+    return path;
+}
+
+TEST(TopologyProbe, AnOutputFileThatCannotBeWrittenEndsWithMinus2013) {
+    Install install("devfull");
+    ASSERT_EQ(0, ::symlink("/dev/full", install.path(kOutput).c_str()));
+    ProbeRunOptions options;
+    options.model = bigModel(install, 300);
+    options.args = probeArgs();
+    options.env = {"FABRICSIM_LOG=" + install.simLogPath()};
+    ProbeRunResult r = runProbe(install, options);
+    EXPECT_EQ(exitStatusOf(-2013), r.exitCode) << r.err;
+    const auto log = install.activityLog();
+    EXPECT_EQ(1u, countLines(log, {"AGT0422E", kOutput}));
+    EXPECT_EQ(1u, countLines(log, {"AGT0430I", "-2013"}));
+    // The probe stopped at the failed write: not every port was asked for.
+    EXPECT_LT(countLines(install.simLog(), {"cmd=GPS "}), 300u);
+}
+
+// Counts larger than their response buffers: only the entries inside are read.
+TEST(TopologyProbe, CountsBeyondTheirBuffersKeepTheEntriesInside) {
+    Install install("counts");
+    auto hex = [](const std::vector<unsigned char>& bytes) {
+        static const char digits[] = "0123456789ABCDEF";
+        std::string s;
+        for (unsigned char b : bytes) {
+            s += digits[b >> 4];
+            s += digits[b & 15];
+        }
+        return s;
+    };
+    auto response = [](std::size_t size, std::uint32_t count, std::size_t entrySize,
+                       const std::function<void(std::vector<unsigned char>&, std::size_t)>& fill) {
+        std::vector<unsigned char> r(size, 0);
+        const unsigned char head[] = {1, 0, 0, 0, 0xFA, 1, 0, 0, 0x80, 2};
+        std::copy(std::begin(head), std::end(head), r.begin());
+        r[16] = count >> 24;
+        r[17] = count >> 16;
+        r[18] = count >> 8;
+        r[19] = count;
+        for (std::size_t at = 20; at + entrySize <= size; at += entrySize) fill(r, at);
+        return r;
+    };
+    std::uint32_t serial = 0;
+    auto portEntry = [&serial](std::vector<unsigned char>& r, std::size_t at) {
+        r[at] = 0x20;
+        r[at + 4] = serial >> 8;
+        r[at + 5] = serial++;
+        r[at + 11] = 0x81;
+    };
+    auto attachedEntry = [&serial](std::vector<unsigned char>& r, std::size_t at) {
+        r[at] = 0x10;
+        r[at + 4] = serial >> 8;
+        r[at + 5] = serial++;
+        r[at + 11] = 0x84;
+    };
+    auto platformEntry = [&serial](std::vector<unsigned char>& r, std::size_t at) {
+        const std::string name = "plat" + std::to_string(serial++);
+        r[at] = static_cast<unsigned char>(name.size());
+        std::copy(name.begin(), name.end(), r.begin() + static_cast<std::ptrdiff_t>(at) + 1);
+    };
+    auto nodeEntry = [&serial](std::vector<unsigned char>& r, std::size_t at) {
+        r[at] = 0x50;
+        r[at + 6] = serial >> 8;
+        r[at + 7] = serial++;
+    };
+    const std::string gpl = hex(response(8212, 0xFFFFFFFF, 12, portEntry));
+    const std::string gapnl = hex(response(1044, 1000, 12, attachedEntry));
+    serial = 0;
+    const std::string gpnl = hex(response(8212, 100, 256, platformEntry));
+    const std::string gplnl = hex(response(8212, 5000, 8, nodeEntry));
+    const std::string json =
+        R"({"adapters": [{"name": "fabricsim-hba0", "node_wwn": "20000000C9A00001", "ct_v2": true,
+        "ports": [{"wwn": "10000000C9A00001", "fcid": "010100", "fabric": "A"}]}],
+        "fabrics": {"A": {"name": "100000000000A000", "switches": [{"wwn": "100000000000A001", "type": 1,
+          "ports": []}], "platforms": []}},
+        "faults": [
+          {"command": "GPL", "raw": ")" + gpl + R"("},
+          {"command": "GPS", "key": "2000000000050000", "raw": "01000000FA01000080020000000000000000000000000001"},
+          {"command": "GAPNL", "raw": ")" + gapnl + R"("},
+          {"command": "GPNL", "raw": ")" + gpnl + R"("},
+          {"command": "GPLNL", "key": "plat0", "raw": ")" + gplnl + R"("}]})";
+    writeFile(install.path("counts.json"), json);
+
+    ProbeRunOptions options;
+    options.model = install.path("counts.json");
+    options.args = probeArgs();
+    options.env = {"FABRICSIM_LOG=" + install.simLogPath()};
+    ProbeRunResult r = runProbe(install, options);
+    EXPECT_EQ(0, r.exitCode) << r.err;
+    const std::string file = install.output();
+    const std::string out = file.substr(file.find("[/Header]\n"));
+    EXPECT_EQ(682u, countOf(out, "[SwitchPort]\n"));
+    EXPECT_EQ(85u, countOf(out, "[PortToPort]\n"));
+    EXPECT_EQ(1024u, countOf(out, "[Node]\n"));
+    EXPECT_EQ(32u, countLines(install.simLog(), {"cmd=GPLNL "}));
+    EXPECT_EQ(out.size() - 10, out.rfind("[/Fabric]\n"));
+}
+
+}  // namespace

@@ -1,0 +1,266 @@
+// The probe of one port through the real SNIA library and the simulator (run
+// under fabricsim-run with models/topology_sim.json): retries and their pauses,
+// the timeout-entry boundaries, and output streams that fail at every byte.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "FabricProbe.h"
+#include "GsTransport.h"
+#include "HbaAccess.h"
+#include "PlatformQueries.h"
+#include "ProbeRun.h"
+#include "ReturnCodes.h"
+#include "TempDir.h"
+#include "TimeoutEntries.h"
+#include "psclock.h"
+
+namespace {
+
+Wwn wwnOf(const char* text) {
+    Wwn wwn{};
+    for (int i = 0; i < 8; ++i) wwn.bytes[i] = static_cast<std::uint8_t>(std::stoul(std::string(text + 2 * i, 2), nullptr, 16));
+    return wwn;
+}
+
+const Wwn kPortA = wwnOf("10000000C9B0000A");  // fabric A: switches, ports and platforms
+const Wwn kPortR = wwnOf("10000000C9B0000B");  // fabric R: GIEL rejected twice
+const Wwn kPortZ = wwnOf("10000000C9B0000C");  // fabric Z: GIEL always lists an all-zero WWN first
+const Wwn kPortN = wwnOf("10000000C9B0000D");  // fabric N: GFN always names the all-zero WWN
+
+HbaHandle handle = 0;
+
+// Pauses are counted, not waited for; the clock answers from a script when one is set.
+std::vector<unsigned> pauses;
+std::deque<std::time_t> clockScript;
+void countPause(unsigned seconds) { pauses.push_back(seconds); }
+std::time_t scriptedNow() {
+    if (clockScript.empty()) return std::time(nullptr);
+    std::time_t t = clockScript.front();
+    clockScript.pop_front();
+    return t;
+}
+const ClockSeam kTestClock{countPause, scriptedNow};
+
+std::vector<std::string> simLog() {
+    const char* path = std::getenv("FABRICSIM_LOG");
+    return path ? readLines(path) : std::vector<std::string>{};
+}
+
+std::size_t count(const std::vector<std::string>& lines, const std::string& a, const std::string& b = "") {
+    return static_cast<std::size_t>(std::count_if(lines.begin(), lines.end(), [&](const std::string& l) {
+        return l.find(a) != std::string::npos && l.find(b) != std::string::npos;
+    }));
+}
+
+class HbaApiEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        if (const char* log = std::getenv("FABRICSIM_LOG")) std::remove(log);
+        ASSERT_EQ(0, initialize());
+        std::vector<Wwn> ports;
+        int status = 0;
+        handle = openOrFilterAdapter(0, ports, status);
+        ASSERT_NE(0u, handle);
+        ASSERT_EQ(4u, ports.size());
+        ASSERT_EQ(2, setSendCTPassThruVersion(handle, ports.front()));
+        psSetClockSeam(&kTestClock);
+    }
+    void TearDown() override {
+        psSetClockSeam(nullptr);
+        closeAdapter(handle);
+        finalize();
+    }
+};
+[[maybe_unused]] const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new HbaApiEnvironment);
+
+// One port's probe into memory.
+struct Probe {
+    int result = 0;
+    int fabricFound = 0;
+    std::string output;
+};
+
+Probe probe(const Wwn& port, std::vector<WwnText>& probed, const char* fabrics = "allfabrics",
+            const FabricList& wanted = FabricList()) {
+    char* data = nullptr;
+    std::size_t size = 0;
+    FILE* stream = open_memstream(&data, &size);
+    Probe p;
+    p.result = getFabricProbeInfo(handle, port, "Topology", fabrics, stream, wanted, p.fabricFound, probed,
+                                  "/out/fabricprobe.dat");
+    std::fclose(stream);
+    p.output.assign(data, size);
+    std::free(data);
+    return p;
+}
+
+class PortProbe : public ::testing::Test {
+protected:
+    void SetUp() override {
+        pauses.clear();
+        clockScript.clear();
+        // Timeout entries go to the working directory.
+        ASSERT_EQ(0, ::chdir(dir_.file("").c_str()));
+    }
+    TempDir dir_;
+    std::vector<WwnText> probed_;
+};
+
+TEST_F(PortProbe, AFabricIsWrittenOnceHoweverManyPortsReachIt) {
+    Probe first = probe(kPortA, probed_);
+    EXPECT_EQ(0, first.result);
+    EXPECT_EQ(1, first.fabricFound);
+    EXPECT_EQ(0u, first.output.find("[Fabric]\n\"100000000000A000\"\n"));
+    EXPECT_NE(std::string::npos, first.output.find("[Node]\n\"20000000C9B00001\",\"host17\",\"Host\",\"http://host17\",\"\",\"snmp://host17\"\n"));
+    EXPECT_EQ(first.output.size() - 10, first.output.rfind("[/Fabric]\n"));
+
+    const auto before = simLog().size();
+    Probe again = probe(kPortA, probed_);
+    EXPECT_EQ(0, again.result);
+    EXPECT_EQ(0, again.fabricFound);
+    EXPECT_EQ("", again.output);
+    const auto log = simLog();
+    const std::vector<std::string> second(log.begin() + static_cast<std::ptrdiff_t>(before), log.end());
+    EXPECT_EQ(1u, count(second, "cmd=GIEL "));
+    EXPECT_EQ(1u, count(second, "cmd=GFN "));
+    EXPECT_EQ(2u, second.size());
+    EXPECT_TRUE(pauses.empty());
+}
+
+TEST_F(PortProbe, AFabricNotInTheListIsNotWritten) {
+    TempDir input;
+    FabricList wanted;
+    ASSERT_EQ(0, wanted.load(input.write("in", "100000000000B000\n").c_str()));
+    Probe p = probe(kPortA, probed_, "specificfabrics", wanted);
+    EXPECT_EQ(0, p.result);
+    EXPECT_EQ(0, p.fabricFound);
+    EXPECT_EQ("", p.output);
+    EXPECT_TRUE(probed_.empty());
+}
+
+TEST_F(PortProbe, ARejectedSwitchListIsAskedAgainAfterFifteenSeconds) {
+    Probe p = probe(kPortR, probed_);
+    EXPECT_EQ(0, p.result);
+    EXPECT_EQ((std::vector<unsigned>{15, 15}), pauses);
+    EXPECT_EQ(0u, p.output.find("[Fabric]\n\"100000000000B000\"\n"));
+}
+
+// After three lists holding an all-zero WWN the list is used as it stands; the
+// zero WWN's GFN is rejected three times before the next switch names the fabric.
+TEST_F(PortProbe, AllZeroWwnsAreRetriedAndThenTakenAsTheyStand) {
+    const auto before = simLog().size();
+    Probe p = probe(kPortZ, probed_);
+    EXPECT_EQ(0, p.result);
+    EXPECT_EQ((std::vector<unsigned>{15, 15, 15, 15}), pauses);
+    const auto log = simLog();
+    const std::vector<std::string> run(log.begin() + static_cast<std::ptrdiff_t>(before), log.end());
+    EXPECT_EQ(3u, count(run, "cmd=GIEL "));
+    EXPECT_EQ(3u, count(run, "cmd=GFN", "key=0000000000000000"));
+    EXPECT_EQ(1u, count(run, "cmd=GFN", "key=100000000000C001"));
+    EXPECT_EQ(0u, p.output.find("[Fabric]\n\"100000000000C000\"\n"
+                                "[FabricToInterconnectElement]\n\"0000000000000000\",\"100000000000C000\"\n"));
+}
+
+TEST_F(PortProbe, AFabricNamedAllZerosAfterThreeAnswersIsWrittenSo) {
+    Probe p = probe(kPortN, probed_);
+    EXPECT_EQ(0, p.result);
+    EXPECT_EQ((std::vector<unsigned>{15, 15}), pauses);
+    EXPECT_EQ(0u, p.output.find("[Fabric]\n\"0000000000000000\"\n"));
+}
+
+// An output stream that fails at any byte ends the probe with -2013 and keeps
+// exactly what was written before.
+TEST_F(PortProbe, AWriteFailureAtAnyByteEndsTheProbeWithMinus2013) {
+    const std::string full = probe(kPortA, probed_).output;
+    ASSERT_GT(full.size(), 500u);
+    for (std::size_t capacity = 0; capacity < full.size(); ++capacity) {
+        SCOPED_TRACE(capacity);
+        std::string taken;
+        struct Sink {
+            std::string* taken;
+            std::size_t capacity;
+        } sink{&taken, capacity};
+        cookie_io_functions_t io{};
+        io.write = [](void* cookie, const char* buf, std::size_t size) -> ssize_t {
+            auto* s = static_cast<Sink*>(cookie);
+            if (s->taken->size() >= s->capacity) return -1;
+            std::size_t n = std::min(size, s->capacity - s->taken->size());
+            s->taken->append(buf, n);
+            return static_cast<ssize_t>(n);
+        };
+        FILE* stream = fopencookie(&sink, "w", io);
+        setvbuf(stream, nullptr, _IONBF, 0);
+        std::vector<WwnText> fresh;
+        int found = 0;
+        const int result = getFabricProbeInfo(handle, kPortA, "Topology", "allfabrics", stream, FabricList(),
+                                              found, fresh, "/out/fabricprobe.dat");
+        std::fclose(stream);
+        ASSERT_EQ(FABRIC_PROBE_UNABLE_TO_WRITE_TO_OUTPUT_FILE, result);
+        ASSERT_EQ(full.substr(0, capacity), taken);
+    }
+}
+
+// The platform's 256-byte name entry as GPNL lists it.
+std::vector<std::uint8_t> nameEntry(const std::string& name) {
+    std::vector<std::uint8_t> entry(256, 0);
+    entry[0] = static_cast<std::uint8_t>(name.size());
+    std::copy(name.begin(), name.end(), entry.begin() + 1);
+    return entry;
+}
+
+std::string entryFor(const char* name) {
+    char key[kTimeoutKeySize];
+    formatTimeoutKey(key, handle, name);
+    return std::string(key) + "\n";
+}
+
+TEST_F(PortProbe, AGpltFailingAfterMoreThanSixtySecondsIsEnteredAndThenSkipped) {
+    const auto entry = nameEntry("p-fail");
+    std::uint32_t type = 99;
+    clockScript = {1000, 1060};
+    EXPECT_EQ(FAILED_GS_RESPONSE, getPlatformType(handle, kPortA, "p-fail", entry.data(), type));
+    EXPECT_FALSE(fileExists(dir_.file(kTimeoutEntriesFile)));
+
+    clockScript = {1000, 1061};
+    EXPECT_EQ(FAILED_GS_RESPONSE, getPlatformType(handle, kPortA, "p-fail", entry.data(), type));
+    EXPECT_EQ(entryFor("p-fail"), dir_.read(kTimeoutEntriesFile));
+    EXPECT_EQ(99u, type);
+
+    const auto before = simLog().size();
+    clockScript = {1000, 2000};
+    EXPECT_EQ(kPlatformTypeSkipped, getPlatformType(handle, kPortA, "p-fail", entry.data(), type));
+    EXPECT_EQ(before, simLog().size());
+    EXPECT_EQ(entryFor("p-fail"), dir_.read(kTimeoutEntriesFile));
+    EXPECT_EQ(2u, clockScript.size());  // no request, no clock
+}
+
+TEST_F(PortProbe, ASlowGpltThatSucceedsIsNoTimeout) {
+    const auto entry = nameEntry("p-ok");
+    std::uint32_t type = 0;
+    clockScript = {1000, 1090};
+    EXPECT_EQ(0, getPlatformType(handle, kPortA, "p-ok", entry.data(), type));
+    EXPECT_EQ(9u, type);
+    EXPECT_FALSE(fileExists(dir_.file(kTimeoutEntriesFile)));
+}
+
+TEST_F(PortProbe, OnlyAnEntryForThisHandleAndNameSkipsGplt) {
+    const auto entry = nameEntry("p-ok");
+    char other[kTimeoutKeySize];
+    formatTimeoutKey(other, handle + 1, "p-ok");
+    dir_.write(kTimeoutEntriesFile, std::string(other) + "\n\n" + entryFor("p-o") + entryFor("p-ok ") +
+                                        entryFor("p-okx"));
+    std::uint32_t type = 0;
+    EXPECT_EQ(0, getPlatformType(handle, kPortA, "p-ok", entry.data(), type));
+    EXPECT_EQ(9u, type);
+}
+
+}  // namespace
