@@ -1,0 +1,186 @@
+// The activity log: time-stamped catalog messages appended one line per call,
+// identifier stamping, and what stands in the log's place.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <regex>
+#include <string>
+
+#include "LogManager.h"
+#include "LoggingTestSupport.h"
+#include "naMessages.h"
+#include "naNls.h"
+#include "naTrace.h"
+
+namespace {
+
+class ActivityLogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (const char* lang = std::getenv("LANG")) savedLang_ = lang, hadLang_ = true;
+        ::setenv("LANG", "C", 1);
+    }
+    void TearDown() override {
+        naLog = nullptr;
+        naEndNls();
+        naEndTrace();
+        if (hadLang_) ::setenv("LANG", savedLang_.c_str(), 1);
+        else ::unsetenv("LANG");
+    }
+    void start(const std::string& nlsDir, const std::string& logPath) {
+        ASSERT_EQ(0, naInitNls("orxna.cat", "orxna.cat", logPath, nlsDir));
+    }
+    ScratchDir dir;
+
+private:
+    std::string savedLang_;
+    bool hadLang_ = false;
+};
+
+const char* kStamp = R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} )";
+
+TEST_F(ActivityLogTest, MessagesAreAppendedWithDateTimeAndMilliseconds) {
+    const std::string path = dir.file("log/server/fabricprobe_000001.log");
+    start(realNls(), path);
+    LogManager log(path);
+    naLog = &log;
+    EXPECT_EQ(0u, log.LogMessage(AGT0429I.number, AGT0429I.id, "FabricProbe", "bin/fabricprobe -debug MAX "));
+    naLogMessage(AGT0430I, "FabricProbe", -2012);
+    naLogMessage(STA0249I);
+    const std::string expected = std::string("^") + kStamp +
+                                 "AGT0429I FabricProbe started with the command line: bin/fabricprobe -debug MAX \n" +
+                                 kStamp + "AGT0430I FabricProbe ended with return code -2012\\.\n" + kStamp +
+                                 "STA0249I Notifying the agent that the job has ended\\.\n$";
+    EXPECT_TRUE(std::regex_match(slurp(path), std::regex(expected))) << slurp(path);
+}
+
+TEST_F(ActivityLogTest, IdentifierReplacesTheHeadUnlessItEndsInT) {
+    const std::string path = dir.file("stamp.log");
+    start(testNls(), path);
+    LogManager log(path);
+    log.LogMessage(1, "XYZ9999W", "a");   // any other identifier: its eight characters
+    log.LogMessage(1, "TST0001T", "b");   // ends in T: the catalog's head stays
+    log.LogMessage(9, "TST0009T", "c");   // T severity: the text has no identifier at all
+    log.LogMessage(1, "LONGER01I", "d");  // nine characters cover the head and its blank
+    EXPECT_EQ(0u, log.LogMessage(1, "", "e")) << "no identifier, nothing logged";
+    const std::string text = slurp(path);
+    EXPECT_NE(std::string::npos, text.find(" XYZ9999W normal a\n"));
+    EXPECT_NE(std::string::npos, text.find(" TST0001I normal b\n"));
+    EXPECT_TRUE(std::regex_search(text, std::regex(std::string(kStamp) + "trace only c\n")));
+    EXPECT_NE(std::string::npos, text.find(" LONGER01Inormal d\n"));
+    EXPECT_EQ(std::string::npos, text.find("normal e"));
+    EXPECT_EQ("TST0001I x", stampMessageId("TST0001I x", "ABC1234T"));
+    EXPECT_EQ("ABC1234E x", stampMessageId("TST0001I x", "ABC1234E"));
+    EXPECT_EQ("ABC1234E", stampMessageId("ab", "ABC1234E"));
+}
+
+TEST_F(ActivityLogTest, LineEndIsAddedOnlyWhenMissing) {
+    const std::string path = dir.file("lf.log");
+    LogManager log(path);
+    EXPECT_EQ(0u, log.LogActivityLog("with line feed\n"));
+    EXPECT_EQ(0u, log.LogActivityLog("without"));
+    EXPECT_TRUE(std::regex_match(slurp(path), std::regex(std::string(kStamp) + "with line feed\n" + kStamp + "without\n")));
+}
+
+TEST_F(ActivityLogTest, NoLogNameWritesNothing) {
+    LogManager log("");
+    EXPECT_EQ(11u, log.LogActivityLog("text"));
+    log.SetLogName(dir.file("later.log"));
+    EXPECT_EQ(dir.file("later.log"), log.logName());
+    EXPECT_EQ(0u, log.LogActivityLog("text"));
+    EXPECT_TRUE(exists(dir.file("later.log")));
+}
+
+TEST_F(ActivityLogTest, MessagesBeforeTheCatalogOrMissingFromItLogNothing) {
+    const std::string path = dir.file("none.log");
+    LogManager log(path);
+    naLog = &log;
+    naLogMessage(AGT0430I, "FabricProbe", 0);
+    EXPECT_FALSE(exists(path));
+
+    start(realNls(), path);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(0u, log.LogMessage(4321, "AGT4321E"));
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_NE(std::string::npos, out.find("Message No 4321 could not be found."));
+    EXPECT_EQ(std::string::npos, slurp(path).find("AGT4321E"));
+}
+
+TEST_F(ActivityLogTest, CatalogTextAskingForOtherInsertsIsReportedNotMisread) {
+    const std::string path = dir.file("typed.log");
+    start(testNls(), path);
+    LogManager log(path);
+    naLog = &log;
+    testing::internal::CaptureStdout();
+    naLogMessage(CatalogMessage{16, "TST0016I", "s"}, "a string where the text wants %d");
+    EXPECT_NE(std::string::npos, testing::internal::GetCapturedStdout().find("Message No 16 is corrupted."));
+    naLogMessage(CatalogMessage{1, "TST0001I", "s"}, "fits");
+    EXPECT_NE(std::string::npos, slurp(path).find(" TST0001I normal fits\n"));
+    EXPECT_EQ(std::string::npos, slurp(path).find("TST0016I"));
+}
+
+TEST_F(ActivityLogTest, PrintMessageWritesToStandardOutputOnly) {
+    const std::string path = dir.file("print.log");
+    start(realNls(), path);
+    LogManager log(path);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(0u, log.PrintMessage(AGT0412E.number, AGT0412E.id, "-bogus"));
+    EXPECT_EQ("AGT0412E The argument -bogus is not a valid option for this command.\n",
+              testing::internal::GetCapturedStdout());
+    EXPECT_FALSE(exists(path));
+}
+
+TEST_F(ActivityLogTest, SymbolicLinkInTheLogsPlaceIsRemovedNotWrittenThrough) {
+    const std::string victim = dir.file("victim");
+    spit(victim, "precious\n");
+    const std::string path = dir.file("link.log");
+    ASSERT_EQ(0, ::symlink(victim.c_str(), path.c_str()));
+    start(realNls(), path);
+    LogManager log(path);
+    naLog = &log;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(9u, log.LogMessage(AGT0429I.number, AGT0429I.id, "FabricProbe", "first"));
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_NE(std::string::npos, out.find("ANS0240W The log file " + path + " is a symbolic link."));
+    EXPECT_NE(std::string::npos, out.find("ANS0238I The symbolic link " + path + " that stood"));
+    EXPECT_EQ("precious\n", slurp(victim));
+    EXPECT_FALSE(isSymlink(path));
+
+    EXPECT_EQ(0u, log.LogMessage(AGT0429I.number, AGT0429I.id, "FabricProbe", "second"));
+    EXPECT_FALSE(isSymlink(path));
+    const std::string text = slurp(path);
+    EXPECT_EQ(std::string::npos, text.find("first")) << "the first message is lost";
+    EXPECT_NE(std::string::npos, text.find("AGT0429I FabricProbe started with the command line: second\n"));
+    EXPECT_EQ("precious\n", slurp(victim));
+}
+
+TEST_F(ActivityLogTest, UncreatableDirectoryIsReportedWithPermissionDenied) {
+    spit(dir.file("plain"), "x");
+    const std::string path = dir.file("plain/sub/x.log");
+    start(realNls(), "");
+    LogManager log(path);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(9u, log.LogActivityLog("lost"));
+    EXPECT_EQ("ANS0264E The log file " + path + " could not be opened (error 13: Permission denied). The message is "
+              "not logged.\n",
+              testing::internal::GetCapturedStdout());
+    EXPECT_EQ(9u, LogManager(std::string(1100, 'n')).LogActivityLog("too long"));
+}
+
+TEST_F(ActivityLogTest, LogLinesAreTracedWhenEnterAndExitAreOn) {
+    const std::string path = dir.file("traced.log");
+    const std::string trace = dir.file("traced.trace");
+    ASSERT_EQ(0, naInitTrace(trace, "MAX", 1024));
+    LogManager log(path);
+    log.LogActivityLog("hello");
+    log.SetLogName(dir.file("other.log"));
+    naEndTrace();
+    const std::string text = slurp(trace);
+    EXPECT_NE(std::string::npos, text.find("Enter LogActivityLog, msgBuf : hello\n"));
+    EXPECT_NE(std::string::npos, text.find("Enter: CloseLogFile\n"));
+    EXPECT_NE(std::string::npos, text.find("Exit LogActivityLog\n"));
+    EXPECT_NE(std::string::npos, text.find("Changing log from " + path + " to " + dir.file("other.log") + "\n"));
+}
+
+}  // namespace
