@@ -139,6 +139,60 @@ TEST(SkeletonE2E, ShellTextInValuesReachesTheAgentUnchanged) {
     EXPECT_FALSE(fileExists(install.path("tick-ran")));
 }
 
+TEST(SkeletonE2E, LongValuesAndOptionsEndWithTheirCodes) {
+    ProbeInstall install("skeleton_long_values");
+    const std::string huge(10000, 'a');
+    ProbeRunOptions options;
+    options.args = {"-servername", huge, "-devicejobid", huge};
+    ProbeRunResult result = runProbe(install, options);
+    EXPECT_EQ(result.signal, 0);
+    EXPECT_EQ(result.exitCode, exitStatusOf(-2012));
+    EXPECT_EQ(valueAfter(install.agentArgs(), "-serverName"), huge);
+
+    ProbeInstall unknown("skeleton_long_option");
+    options.args = {"-servername", "srv", "-" + huge};
+    result = runProbe(unknown, options);
+    EXPECT_EQ(result.exitCode, 48);
+    EXPECT_TRUE(contains(result.out, "AGT0412E"));
+    EXPECT_TRUE(contains(result.out, std::string(4603, 'a')));  // the rejected argument, cut to 4,604
+    EXPECT_FALSE(contains(result.out, std::string(4604, 'a')));
+}
+
+TEST(SkeletonE2E, MissingValueFailsTheStartSilently) {
+    ProbeInstall install("skeleton_missing_value");
+    ProbeRunOptions options;
+    options.agentPipe = false;
+    options.args = {"-servername", "srv", "-debug"};
+    ProbeRunResult result = runProbe(install, options);
+    EXPECT_EQ(result.exitCode, 48);
+    EXPECT_EQ(result.out, "");
+    EXPECT_TRUE(install.agentArgs().empty());
+}
+
+TEST(SkeletonE2E, NoInstallationDirectoryFailsTheStart) {
+    ProbeInstall install("skeleton_no_install_dir");
+    makeDirs(install, "tools");
+    ASSERT_EQ(symlink(stagePath("bin/fabricprobe").c_str(), install.path("tools/fabricprobe").c_str()), 0);
+    ProbeRunOptions options;
+    options.program = install.path("tools/fabricprobe");
+    ProbeRunResult result = runProbe(install, options);
+    EXPECT_EQ(result.exitCode, 48);
+    EXPECT_EQ(result.agentStatus, "");  // the channel is never read from the command line
+    EXPECT_TRUE(install.agentArgs().empty());
+}
+
+TEST(SkeletonE2E, BareProgramNameIsFoundInPath) {
+    ProbeInstall install("skeleton_path_search");
+    ProbeRunOptions options;
+    options.program = "fabricprobe";
+    options.env = {"PATH=" + install.path("bin") + ":/usr/bin:/bin"};
+    options.args = {"-version"};
+    ProbeRunResult result = runProbe(install, options);
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.out, "5.1.1.14\n");
+    EXPECT_TRUE(fileExists(install.path("output/fabricprobe____.jobinfo")));  // in the installation found
+}
+
 TEST(SkeletonE2E, CheckFailuresEndWithTheirCodesAndStillNotify) {
     const struct {
         std::vector<std::string> args;
