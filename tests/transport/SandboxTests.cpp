@@ -181,15 +181,61 @@ TEST(AdapterWalk, FourThousandPortsAreAllListedInPortOrder) {
     EXPECT_EQ(countOf(outcome.trace, "connected to fabric\n"), 4000u);
 }
 
-TEST(AdapterWalk, EmptyAdapterNameNeitherCrashesNorStopsTheWalk) {
-    const std::string model =
-        writeModel("empty-name", modelJson({adapterJson("", {{"10000000C9C00001", "010100"}}),
-                                            adapterJson("hba-after", {{"10000000C9C00002", "010200"}})}));
-    const SandboxResult result = withSimulator(model, [] { return walkBody("empty-name"); });
+TEST(RogueVendor, EmptyNameAndGarbageFromFailedCallsAreHandled) {
+    const SandboxResult result =
+        runWithHbaConf("rogue " TRANSPORT_ROGUE_VENDOR "\n", {}, [] { return walkBody("rogue-walk"); });
     ASSERT_TRUE(result.ran) << result.error;
     const Outcome outcome = outcomeOf(result);
-    // However the HBA API treats an empty name, the second adapter is reached and works.
-    EXPECT_NE(outcome.summary.find(" 1:open/0/1/10000000C9C00002/10000000C9C00002/gfn=0"), std::string::npos)
-        << outcome.summary;
-    EXPECT_NE(outcome.trace.find("adapter name for adapter 0 is \n"), std::string::npos) << outcome.trace;
+    // Adapter 0 has an empty name and still opens; adapter 1's attributes fail after
+    // claiming 0xFFFFFFFF ports, so no port is read; adapter 2's port 0 fails with garbage.
+    EXPECT_EQ(outcome.summary,
+              "initialize=0 0:open/0/1/1000000000000100/1000000000000100/gfn=0 1:filtered/1/0 "
+              "2:open/0/2/1000000000000301/1000000000000302/gfn=0")
+        << outcome.trace;
+    EXPECT_NE(outcome.trace.find("adapter name for adapter 0 is \n"), std::string::npos);
+    EXPECT_NE(outcome.trace.find("Unable to get adapter attributes for rogue-garbage, rc: 1\n"), std::string::npos);
+    EXPECT_EQ(outcome.trace.find("Number of ports in adapter 1"), std::string::npos);
+    EXPECT_NE(outcome.trace.find("unable to get port attributes for port 0\n"), std::string::npos);
+    EXPECT_EQ(outcome.trace.find("FcId of the adapter port 0 for adapter 2"), std::string::npos);
+}
+
+TEST(RogueVendor, ResponseSizesOutsideTheBufferAndFailedCallsWithGarbage) {
+    const SandboxResult result = runWithHbaConf("rogue " TRANSPORT_ROGUE_VENDOR "\n", {}, [] {
+        TraceCapture trace("rogue-sizes");
+        std::ostringstream out;
+        HbaApiSession session;
+        std::vector<Wwn> ports;
+        int status = 0;
+        OpenAdapter adapter(openOrFilterAdapter(0, ports, status));
+        if (adapter.get() == 0 || ports.empty()) return std::string("adapter 0 did not open");
+        out << "version=" << setSendCTPassThruVersion(adapter.get(), ports[0]);
+
+        const std::uint8_t sw[8] = {0x10, 0, 0, 0, 0, 0, 0xA0, 0x01};
+        for (const std::uint8_t* preamble : {GFN_PREAMBLE, GDID_PREAMBLE, GIELN_PREAMBLE}) {
+            // Guard bytes after the buffer show that nothing is written past it.
+            std::uint8_t request[24], response[24 + 8];
+            std::memcpy(request, preamble, 16);
+            std::memcpy(request + 16, sw, 8);
+            std::memset(response, 0xEE, sizeof response);
+            std::uint8_t reason = 0xAA, explanation = 0xBB;
+            const int rc = IssueGS3Command(adapter.get(), ports[0], request, 24, response, 24, reason, explanation);
+            out << " " << rc << "/" << std::hex << int(reason) << int(explanation) << std::dec;
+            for (int i = 24; i < 32; ++i)
+                if (response[i] != 0xEE) out << "!overwritten";
+        }
+        return out.str() + kTraceMark + trace.finish();
+    });
+    ASSERT_TRUE(result.ran) << result.error;
+    const Outcome outcome = outcomeOf(result);
+    EXPECT_EQ(outcome.summary, "version=2 0/aabb -1001/aabb 0/aabb") << outcome.trace;
+    EXPECT_NE(outcome.trace.find("returned response size: 100000, used size 24\n"), std::string::npos)
+        << outcome.trace;
+    EXPECT_NE(outcome.trace.find("returned response size: 0, used size 0\n"), std::string::npos);
+    EXPECT_NE(outcome.trace.find("Attempt using HBA_SendCTPassThru() also failed \n"), std::string::npos);
+    EXPECT_NE(outcome.trace.find("CTPassThru failed, status = 1 errno "), std::string::npos);
+    // The failed answer is dumped from the buffer only: 24 bytes of garbage, no more.
+    EXPECT_NE(outcome.trace.find("5A 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A \n"),
+              std::string::npos);
+    EXPECT_EQ(outcome.trace.find("5A 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A"),
+              std::string::npos);
 }

@@ -81,7 +81,9 @@ public:
         writeFile(simLogPath(), "");
         psSetClockSeam(&kCountingClock);
         ASSERT_EQ(initialize(), 0) << "the simulator must load through the SNIA library";
-        ASSERT_EQ(getNumberOfAdapters(), 8);
+        // The SNIA library counts an adapter whose name cannot be read once more on
+        // every count, so the second count (initialize made the first) may be above 8.
+        ASSERT_GE(getNumberOfAdapters(), 8);
     }
     void TearDown() override {
         finalize();
@@ -235,17 +237,19 @@ TEST_F(Sim, AdapterWithoutV2SelectsV1AndItsRequestsSucceed) {
     const OpenAdapter owner(opened.handle);
     ASSERT_FALSE(opened.ports.empty());
 
-    TraceCapture trace("sim-v1");
+    TraceCapture probeTrace("sim-v1-probe");
     EXPECT_EQ(setSendCTPassThruVersion(opened.handle, opened.ports[0]), 1);
+    EXPECT_NE(probeTrace.finish().find("using HBA_SendCTPassThru()...\n"), std::string::npos);
     // The probe never falls back to the older call.
     EXPECT_EQ(linesWith(newLogLines(), {"v=1"}), 0u);
 
+    TraceCapture trace("sim-v1");
     Exchange gfn = issue(opened.handle, opened.ports[0], GFN_PREAMBLE, &kSwitch, 24);
     const std::string text = trace.finish();
     EXPECT_EQ(gfn.status, 0);
     EXPECT_EQ(wwnText(gfn.response.data() + 16), "100000000000A001");
     EXPECT_EQ(linesWith(newLogLines(), {"v=1", "cmd=GFN", "result=ACC"}), 1u);
-    EXPECT_NE(text.find("using HBA_SendCTPassThru()...\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("using HBA_SendCTPassThru()\n"), std::string::npos) << text;
     EXPECT_EQ(text.find("returned response size"), std::string::npos) << "the older call reports no size";
 }
 
