@@ -1,0 +1,82 @@
+// The transport inside the installed probe, run as the agent runs it: an adapter
+// without the version-2 call, a busy switch and a rejected query, seen in the
+// simulator's call log and the probe's debug trace.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "ProbeRun.h"
+
+namespace {
+std::size_t countLines(const std::vector<std::string>& lines, const std::vector<std::string>& parts) {
+    return static_cast<std::size_t>(std::count_if(lines.begin(), lines.end(), [&](const std::string& line) {
+        return std::all_of(parts.begin(), parts.end(),
+                           [&](const std::string& part) { return line.find(part) != std::string::npos; });
+    }));
+}
+
+std::size_t countOf(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++count;
+    return count;
+}
+
+// Seconds of a simulator log line ("<seconds.millis> handle=...").
+double stampOf(const std::string& line) { return std::strtod(line.c_str(), nullptr); }
+}  // namespace
+
+TEST(TransportProbe, OlderCallBusySwitchAndRejectInOneRun) {
+    ProbeInstall install("transport_e2e");
+    ::mkdir(install.path("output/srv").c_str(), 0755);
+    const std::string simLog = install.path("sim.log");
+
+    ProbeRunOptions options;
+    options.model = sourcePath("tests/transport/models/e2e.json");
+    options.args = {"-servername", "srv", "-serverip", "192.0.2.1", "-serverport", "9550", "-command", "Topology",
+                    "-fabrics", "allfabrics", "-jobtimestamp", "20261206", "-discoverrequestid", "31",
+                    "-devicejobid", "32", "-debug", "MAX"};
+    options.env = {"FABRICSIM_LOG=" + simLog};
+    options.fastClock = true;
+    const ProbeRunResult result = runProbe(install, options);
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+
+    const std::string output = readFile(install.path("output/srv/fabricprobe_Topology_20261206_31_32.dat"));
+    EXPECT_NE(output.find("100000000000E001"), std::string::npos) << output;
+
+    const auto sim = readLines(simLog);
+    ASSERT_FALSE(sim.empty());
+    // The version probe is the only version-2 call; it fails and is not repeated with the older call.
+    EXPECT_EQ(countLines(sim, {"v=2"}), 1u);
+    EXPECT_EQ(countLines(sim, {"v=2", "cmd=GIEL ", "FAIL"}), 1u) << sim.front();
+    EXPECT_NE(sim.front().find("v=2"), std::string::npos);
+    EXPECT_EQ(countLines(sim, {"v=1", "cmd=GIEL ", "result=ACC"}), 1u) << "only the probe loop's own GIEL";
+
+    // Busy twice, then the answer: three sends about one (simulated) second apart.
+    std::vector<std::string> gdid;
+    for (const auto& line : sim)
+        if (line.find("cmd=GDID") != std::string::npos) gdid.push_back(line);
+    ASSERT_EQ(gdid.size(), 3u);
+    EXPECT_NE(gdid[0].find("result=RJT 05 00"), std::string::npos);
+    EXPECT_NE(gdid[1].find("result=RJT 05 00"), std::string::npos);
+    EXPECT_NE(gdid[2].find("result=ACC"), std::string::npos);
+    for (int i = 1; i < 3; ++i) {
+        const double gap = stampOf(gdid[i]) - stampOf(gdid[i - 1]);
+        EXPECT_GE(gap, 0.9) << gdid[i - 1] << "\n" << gdid[i];
+        EXPECT_LT(gap, 5.0);
+    }
+    EXPECT_EQ(countLines(sim, {"cmd=GMID", "result=RJT 0B 00"}), 1u) << "a reject is not retried";
+
+    const std::string trace = readFile(install.path("log/srv/fabricprobe_000001.trace"));
+    EXPECT_NE(trace.find("Filtering adapter index 0\n"), std::string::npos);
+    EXPECT_NE(trace.find("using HBA_SendCTPassThru()...\n"), std::string::npos);
+    EXPECT_EQ(countOf(trace, "Got logical busy error will retry commnd\n"), 2u);
+    EXPECT_NE(trace.find("Exit IssueGS3Command() with error code = -1000 reason 0B explanation 00 reason text "
+                         "Command not supported explanation text No additional explanation\n"),
+              std::string::npos);
+    EXPECT_NE(trace.find("HBA_FreeLibrary call is successful\n"), std::string::npos);
+}
