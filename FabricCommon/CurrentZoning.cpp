@@ -45,8 +45,9 @@ int writeZoneSet(const std::string& uniqueId, const std::string& name, bool acti
 
 }  // namespace
 
-int getCurrentZoningInfo(HbaHandle handle, const Wwn& hbaPortWwn, const char* fabricWwn,
+int getCurrentZoningInfo(HbaHandle handle, const Wwn& hbaPortWwn, const char* fabricName,
                          FILE* stream, int invocationType) {
+    const char* fabricWwn = fabricName ? fabricName : "";
     NATRACE(TR_ENTER, "Enter: %s handle %d fabric %s invocationType %d\n", fn,
             static_cast<int>(handle), fabricWwn, invocationType);
 

@@ -23,7 +23,11 @@ int printFabricZoneProbeHeader(FILE* stream) {
         "[ZoneToMember]",   "uniqueId,zoneUniqueId",
         "[ZoneMember]",     "uniqueId,name,type",
     };
-    return printLines(lines, 14, stream, "printFabricZoneProbeHeader()");
+    static const char fn[] = "printFabricZoneProbeHeader()";
+    NATRACE(TR_ENTER, "Enter: %s\n", fn);
+    const int result = printLines(lines, 14, stream, fn);
+    if (result == 1) NATRACE(TR_EXIT, "Exit: %s\n", fn);
+    return result;
 }
 
 int printFabricToZoneSet(const char* uniqueId, const char* fabricWwn, FILE* stream) {
