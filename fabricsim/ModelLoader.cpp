@@ -24,6 +24,9 @@ using nlohmann::json;
 constexpr std::size_t kMaxNameBytes = 255;           // one length byte
 constexpr std::size_t kMaxInformationListBytes = 252; // the rest of a 256-byte list after its leading word
 constexpr std::size_t kMaxShownKey = 64;
+// Far above any name (255 bytes) or raw answer (256000 bytes as hex); keeps a runaway
+// string from costing seconds and hundreds of megabytes in the JSON parser.
+constexpr std::size_t kMaxStringChars = 1u << 20;
 
 struct Bad {
     std::string path;
@@ -430,6 +433,19 @@ void readModel(const json& document, Model& model) {
     }
 }
 
+void lineAndColumn(std::string_view text, std::size_t offset, std::size_t& line, std::size_t& column) {
+    line = 1;
+    column = 1;
+    for (std::size_t i = 0; i < offset && i < text.size(); ++i) {
+        if (text[i] == '\n') {
+            ++line;
+            column = 1;
+        } else {
+            ++column;
+        }
+    }
+}
+
 std::string parseErrorReason(const std::string& what, std::string_view text, std::size_t byte) {
     // The library's text names the token it stopped at, which may be a huge string: keep its gist only.
     std::string reason = what;
@@ -444,22 +460,48 @@ std::string parseErrorReason(const std::string& what, std::string_view text, std
     }
     if (reason.size() > 160) reason = reason.substr(0, 160) + "...";
     std::size_t line = 1, column = 1;
-    std::size_t end = byte == 0 ? 0 : std::min(byte - 1, text.size());
-    for (std::size_t i = 0; i < end; ++i) {
-        if (text[i] == '\n') {
-            ++line;
-            column = 1;
-        } else {
-            ++column;
-        }
-    }
+    lineAndColumn(text, byte == 0 ? 0 : byte - 1, line, column);
     return "not valid JSON at line " + std::to_string(line) + ", column " + std::to_string(column) + ": " + reason;
+}
+
+// Finds a string literal longer than the limit before the parser copies it around.
+bool findOverlongString(std::string_view text, std::size_t& start) {
+    bool inString = false;
+    bool escaped = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (!inString) {
+            if (c == '"') {
+                inString = true;
+                start = i;
+            }
+            continue;
+        }
+        if (escaped) {
+            escaped = false;
+        } else if (c == '\\') {
+            escaped = true;
+        } else if (c == '"') {
+            inString = false;
+            continue;
+        }
+        if (i - start > kMaxStringChars) return true;
+    }
+    return false;
 }
 
 }  // namespace
 
 bool parseModel(std::string_view jsonText, Model& model, ModelError& error) {
     Model parsed;
+    std::size_t overlong = 0;
+    if (findOverlongString(jsonText, overlong)) {
+        std::size_t line = 0, column = 0;
+        lineAndColumn(jsonText, overlong, line, column);
+        error = {"$", "a string longer than " + std::to_string(kMaxStringChars) + " characters at line " +
+                          std::to_string(line) + ", column " + std::to_string(column)};
+        return false;
+    }
     try {
         json document = json::parse(jsonText.begin(), jsonText.end());
         readModel(document, parsed);
@@ -487,7 +529,7 @@ bool loadModelFile(const std::string& file, Model& model, ModelError& error) {
         return false;
     }
     std::string text;
-    struct stat st;
+    struct stat st {};
     bool ok = true;
     if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
         ::close(fd);
@@ -495,6 +537,7 @@ bool loadModelFile(const std::string& file, Model& model, ModelError& error) {
         return false;
     }
     try {
+        if (st.st_size > 0) text.reserve(static_cast<std::size_t>(st.st_size));
         char buffer[65536];
         for (;;) {
             ssize_t n = ::read(fd, buffer, sizeof buffer);

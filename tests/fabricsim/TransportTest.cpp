@@ -1,0 +1,155 @@
+// Pass-through calls: truncation with full counts and residual, V1 against V2, handles,
+// ports, and malformed calls that must fail without touching the caller's buffers.
+#include <gtest/gtest.h>
+
+#include "SimHarness.h"
+
+using fabricsim::GsCommand;
+using namespace fstest;
+namespace status = fabricsim::status;
+
+namespace {
+
+const std::string kPort = "1000000A0A000001";
+
+std::string wwn(std::uint32_t n, std::uint32_t base) { return fabricsim::hexText((std::uint64_t(base) << 32) | n, 16); }
+
+// One fabric: `switches` switches, the first with one port that has `attached` attached ports.
+nlohmann::json bigFabric(int switches, int attached) {
+    nlohmann::json ports = nlohmann::json::array();
+    nlohmann::json att = nlohmann::json::array();
+    for (int i = 0; i < attached; ++i) att.push_back({{"wwn", wwn(i, 0x10000000)}, {"type", 1}});
+    ports.push_back({{"wwn", "2000000000000001"}, {"type", "0x81"}, {"state", 1}, {"attached", att}});
+    nlohmann::json sws = nlohmann::json::array();
+    for (int i = 0; i < switches; ++i) sws.push_back({{"wwn", wwn(i + 1, 0x10000001)}, {"type", 1}, {"ports", ports}});
+    return {{"adapters", {{{"name", "big"}, {"node_wwn", "2000000A0A000001"},
+                           {"ports", {{{"wwn", kPort}, {"fcid", "010100"}, {"fabric", "X"}}}}}}},
+            {"fabrics", {{"X", {{"name", "100000010000FFFF"}, {"switches", sws}}}}}};
+}
+
+}  // namespace
+
+TEST(Truncation, LongAnswersKeepTheirCountsAndReportTheWordsLeftOut) {
+    SimHarness harness(bigFabric(400, 100));
+    std::uint32_t h = harness.open("big");
+
+    Reply giel = harness.v2(h, kPort, GsCommand::GIEL);  // 20 + 400 * 12 = 4820 bytes into 3996
+    ASSERT_EQ(giel.status, 0u);
+    EXPECT_EQ(giel.returned, 3996u);
+    EXPECT_EQ(be32(giel.buffer, 16), 400u);
+    EXPECT_EQ(be16(giel.buffer, 10), (4820 - 3996) / 4);
+    EXPECT_EQ(wwnAt(giel.buffer, 20 + 12 * 330), wwn(331, 0x10000001)) << "the last whole entry";
+
+    Reply gapnl = harness.v2(h, kPort, GsCommand::GAPNL, "2000000000000001");  // 1220 into 1044
+    EXPECT_EQ(gapnl.returned, 1044u);
+    EXPECT_EQ(be32(gapnl.buffer, 16), 100u);
+    EXPECT_EQ(be16(gapnl.buffer, 10), 44);
+
+    // Two bytes left out still count as a word.
+    Reply gfn = harness.v2(h, kPort, GsCommand::GFN, wwn(1, 0x10000001), 22);
+    EXPECT_EQ(gfn.returned, 22u);
+    EXPECT_EQ(be16(gfn.buffer, 10), 1);
+    EXPECT_EQ(toHex(Bytes(gfn.buffer.begin() + 16, gfn.buffer.end())), "100000010000");
+
+    // The version-1 call has no size to report; the buffer holds the same cut answer.
+    Reply v1 = harness.v1(h, GsCommand::GIEL);
+    EXPECT_EQ(v1.status, 0u);
+    EXPECT_EQ(Bytes(v1.buffer.begin() + 16, v1.buffer.end()), Bytes(giel.buffer.begin() + 16, giel.buffer.end()));
+}
+
+TEST(Truncation, ShortAnswersReportTheirExactLengthAndLeaveTheRestAlone) {
+    SimHarness harness(readModelJson("full.json"));
+    std::uint32_t h = harness.open("sim-hba0");
+    Reply gpl = harness.v2(h, kPort, GsCommand::GPL, "100000000A0F0001");
+    EXPECT_EQ(gpl.returned, 56u);
+    EXPECT_EQ(be16(gpl.buffer, 10), 0);
+    for (std::size_t i = 56; i < gpl.buffer.size(); ++i) ASSERT_EQ(gpl.buffer[i], kFill) << "byte " << i;
+
+    Reply exact = harness.v2(h, kPort, GsCommand::GPL, "100000000A0F0001", 56);
+    EXPECT_EQ(exact.returned, 56u);
+    EXPECT_EQ(be16(exact.buffer, 10), 0);
+}
+
+TEST(PassThrough, VersionOneUsesTheFirstPortAndVersionTwoTheNamedOne) {
+    SimHarness harness(readModelJson("full.json"));
+    std::uint32_t h0 = harness.open("sim-hba0");
+    EXPECT_EQ(harness.v1(h0, GsCommand::GIEL).status, 0u);
+    EXPECT_EQ(harness.v2(h0, "1000000A0A000002", GsCommand::GIEL).status, 0u) << "second port, model WWN in lower case";
+    Reply foreign = harness.v2(h0, "1000000A0A000011", GsCommand::GIEL);
+    EXPECT_EQ(foreign.status, status::kIllegalWwn) << "a port of another adapter";
+    EXPECT_EQ(foreign.buffer, Bytes(3996, kFill));
+
+    std::uint32_t h1 = harness.open("sim-hba1");  // ct_v2 false
+    Reply v2 = harness.v2(h1, "1000000A0A000011", GsCommand::GIEL);
+    EXPECT_EQ(v2.status, status::kNotSupported);
+    EXPECT_EQ(v2.buffer, Bytes(3996, kFill));
+    EXPECT_EQ(v2.returned, 3996u) << "size left as it was";
+    Reply v1 = harness.v1(h1, GsCommand::GIEL);
+    EXPECT_EQ(v1.status, 0u);
+    EXPECT_EQ(be32(v1.buffer, 16), 4u);
+}
+
+TEST(PassThrough, PortsWithoutAFabricFail) {
+    SimHarness harness(readModelJson("full.json"));
+    std::uint32_t h2 = harness.open("sim-hba2");
+    EXPECT_EQ(harness.v2(h2, "1000000A0A000021", GsCommand::GIEL).status, status::kError);
+    EXPECT_EQ(harness.v1(h2, GsCommand::GIEL).status, status::kError);
+    std::uint32_t h7 = harness.open("sim-hba7");  // no ports at all
+    EXPECT_EQ(harness.v1(h7, GsCommand::GIEL).status, status::kError);
+}
+
+TEST(Handles, AdapterIAnswersToHandleIPlusOne) {
+    SimHarness harness(readModelJson("full.json"));
+    EXPECT_EQ(harness.open("sim-hba0"), 1u);
+    EXPECT_EQ(harness.open("sim-hba6"), 7u);
+    EXPECT_EQ(harness.open("sim-hba0"), 1u) << "opening again gives the same handle";
+    EXPECT_EQ(harness.open("sim-hba3"), 0u) << "fail: open";
+    EXPECT_EQ(harness.open("nobody"), 0u);
+    EXPECT_EQ(harness.sim().openAdapter(nullptr), 0u);
+    EXPECT_EQ(harness.sim().adapterForHandle(4), nullptr) << "sim-hba3 never opened";
+
+    for (std::uint32_t bad : {0u, 9u, 0x10001u}) EXPECT_EQ(harness.v1(bad, GsCommand::GIEL).status, status::kInvalidHandle);
+    harness.sim().closeAdapter(1);
+    EXPECT_EQ(harness.v2(1, kPort, GsCommand::GIEL).status, status::kInvalidHandle) << "closed";
+    harness.sim().closeAdapter(0);
+    harness.sim().closeAdapter(1234);
+}
+
+TEST(PassThrough, MalformedCallsFailWithoutTouchingTheBuffers) {
+    SimHarness harness(readModelJson("full.json"));
+    fabricsim::Simulator& sim = harness.sim();
+    const std::uint32_t h = harness.open("sim-hba0");
+    const fabricsim::Wwn port = 0x1000000A0A000001ull;
+    Bytes request = buildRequest(GsCommand::GIEL, "", 64);
+    Bytes response(64, kFill);
+    std::uint32_t size = 64;
+
+    EXPECT_EQ(sim.passThrough(h, &port, nullptr, 16, response.data(), 64, &size), status::kBadArgument);
+    EXPECT_EQ(sim.passThrough(h, &port, request.data(), 15, response.data(), 64, &size), status::kBadArgument);
+    EXPECT_EQ(sim.passThrough(h, &port, request.data(), 0, response.data(), 64, &size), status::kBadArgument);
+    EXPECT_EQ(sim.passThrough(h, &port, request.data(), 16, nullptr, 64, &size), status::kBadArgument);
+    EXPECT_EQ(sim.passThrough(h, &port, request.data(), 16, response.data(), 0, &size), status::kBadArgument);
+    EXPECT_EQ(sim.passThrough(h, &port, request.data(), 16, response.data(), 15, &size), status::kBadArgument);
+    EXPECT_EQ(sim.passThrough(h, &port, request.data(), 16, response.data(), 64, nullptr), status::kBadArgument);
+    EXPECT_EQ(sim.passThrough(h, nullptr, nullptr, 0, nullptr, 0, nullptr), status::kBadArgument);
+    EXPECT_EQ(response, Bytes(64, kFill));
+    EXPECT_EQ(size, 64u);
+
+    // The smallest buffer that holds a CT header gets the header with the residual.
+    EXPECT_EQ(sim.passThrough(h, &port, request.data(), 16, response.data(), 16, &size), status::kOk);
+    EXPECT_EQ(size, 16u);
+    EXPECT_EQ(be16(response, 8), 0x8002);
+    EXPECT_EQ(be16(response, 10), (20 + 4 * 12 - 16) / 4);
+    EXPECT_EQ(response[16], kFill);
+}
+
+TEST(Deliver, ResidualCountsWordsLeftOutAndSaturates) {
+    Bytes response(100, 0x11);
+    Bytes buffer(40, 0);
+    EXPECT_EQ(fabricsim::deliverResponse(response, buffer.data(), buffer.size()), 40u);
+    EXPECT_EQ(be16(buffer, 10), 15);
+    Bytes huge(16 + 4 * 0x20000, 0);
+    Bytes small(16, 0);
+    fabricsim::deliverResponse(huge, small.data(), small.size());
+    EXPECT_EQ(be16(small, 10), 0xFFFF);
+}
