@@ -235,6 +235,37 @@ TEST(TopologyProbe, AHostWithoutAdaptersProbesNothing) {
     EXPECT_EQ(1u, countLines(log, {"AGT0430I", "return code 0."}));
 }
 
+// A stop request is looked at before each adapter: the adapter in progress is
+// finished, its fabric block closed, and the next one is not probed.
+TEST(TopologyProbe, AStopRequestEndsTheProbeBeforeTheNextAdapter) {
+    Install install("stop");
+    // Stands in for the agent sending SIGTERM while the first adapter's switch list is slow to come.
+    writeFile(install.path("bin/stopper"),
+              "#!/bin/sh\n"
+              "\"$(dirname \"$0\")/fabricprobe\" \"$@\" &\n"
+              "child=$!\n"
+              "sleep 1\n"
+              "kill -TERM $child\n"
+              "wait $child\n");
+    ::chmod(install.path("bin/stopper").c_str(), 0755);
+    ProbeRunOptions options;
+    options.model = model("stop.json");
+    options.args = probeArgs();
+    options.env = {"FABRICSIM_LOG=" + install.simLogPath()};
+    options.program = install.path("bin/stopper");
+    ProbeRunResult r = runProbe(install, options);
+    EXPECT_EQ(exitStatusOf(-2016), r.exitCode) << r.err;
+    EXPECT_EQ(expected("fabricA.dat"), install.output());
+    const auto log = install.activityLog();
+    EXPECT_EQ(1u, countLines(log, {"AGT0445I"}));
+    EXPECT_EQ(1u, countLines(log, {"AGT0417I", "adapter 0."}));
+    EXPECT_EQ(0u, countLines(log, {"AGT0417I", "adapter 1."}));
+    EXPECT_EQ(0u, countLines(install.simLog(), {"port=10000000C9A00011"}));
+    // The agent still hears how the job ended.
+    const auto agent = install.agentArgs();
+    EXPECT_NE(agent.end(), std::find(agent.begin(), agent.end(), "-2016"));
+}
+
 // A model large enough that stdio's buffer reaches the file while switches are probed.
 std::string bigModel(const Install& install, int ports) {
     std::string json = R"({"adapters": [{"name": "fabricsim-hba0", "node_wwn": "20000000C9A00001", "ct_v2": true,

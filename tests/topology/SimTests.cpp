@@ -177,35 +177,59 @@ TEST_F(PortProbe, AFabricNamedAllZerosAfterThreeAnswersIsWrittenSo) {
     EXPECT_EQ(0u, p.output.find("[Fabric]\n\"0000000000000000\"\n"));
 }
 
-// An output stream that fails at any byte ends the probe with -2013 and keeps
-// exactly what was written before.
+// An output stream whose sink takes `capacity` bytes, fails once, and then
+// takes everything again, as a buffered stream on a full disk does.
+struct FailingSink {
+    std::string taken;
+    std::size_t capacity;
+};
+
+FILE* failingStream(FailingSink& sink) {
+    cookie_io_functions_t io{};
+    io.write = [](void* cookie, const char* buf, std::size_t size) -> ssize_t {
+        auto* s = static_cast<FailingSink*>(cookie);
+        if (s->taken.size() >= s->capacity) {
+            s->capacity = std::string::npos;
+            return 0;  // a cookie writer reports failure as 0
+
+        }
+        std::size_t n = std::min(size, s->capacity - s->taken.size());
+        s->taken.append(buf, n);
+        return static_cast<ssize_t>(n);
+    };
+    FILE* stream = fopencookie(&sink, "w", io);
+    setvbuf(stream, nullptr, _IONBF, 0);
+    return stream;
+}
+
+// An output failure at any byte ends the probe with -2013 and nothing more is
+// written; also in a zoning probe, whose writers hand back the stream's own failure.
 TEST_F(PortProbe, AWriteFailureAtAnyByteEndsTheProbeWithMinus2013) {
-    const std::string full = probe(kPortA, probed_).output;
-    ASSERT_GT(full.size(), 500u);
-    for (std::size_t capacity = 0; capacity < full.size(); ++capacity) {
-        SCOPED_TRACE(capacity);
-        std::string taken;
-        struct Sink {
-            std::string* taken;
-            std::size_t capacity;
-        } sink{&taken, capacity};
-        cookie_io_functions_t io{};
-        io.write = [](void* cookie, const char* buf, std::size_t size) -> ssize_t {
-            auto* s = static_cast<Sink*>(cookie);
-            if (s->taken->size() >= s->capacity) return -1;
-            std::size_t n = std::min(size, s->capacity - s->taken->size());
-            s->taken->append(buf, n);
-            return static_cast<ssize_t>(n);
-        };
-        FILE* stream = fopencookie(&sink, "w", io);
-        setvbuf(stream, nullptr, _IONBF, 0);
-        std::vector<WwnText> fresh;
+    for (const char* command : {"Topology", "ZoningOnly"}) {
+        SCOPED_TRACE(command);
+        FailingSink all{"", std::string::npos};
+        FILE* unlimited = failingStream(all);
+        std::vector<WwnText> probed;
         int found = 0;
-        const int result = getFabricProbeInfo(handle, kPortA, "Topology", "allfabrics", stream, FabricList(),
-                                              found, fresh, "/out/fabricprobe.dat");
-        std::fclose(stream);
-        ASSERT_EQ(FABRIC_PROBE_UNABLE_TO_WRITE_TO_OUTPUT_FILE, result);
-        ASSERT_EQ(full.substr(0, capacity), taken);
+        ASSERT_EQ(0, getFabricProbeInfo(handle, kPortA, command, "allfabrics", unlimited, FabricList(), found,
+                                        probed, "/out/fabricprobe.dat"));
+        std::fclose(unlimited);
+        const std::string full = all.taken;
+        ASSERT_GT(full.size(), 400u);
+        ASSERT_NE(std::string::npos, full.find(std::string(command) == "Topology" ? "[Node]" : "[ZoneMember]"));
+
+        for (std::size_t capacity = 0; capacity < full.size(); ++capacity) {
+            SCOPED_TRACE(capacity);
+            FailingSink sink{"", capacity};
+            FILE* stream = failingStream(sink);
+            std::vector<WwnText> fresh;
+            found = 0;
+            const int result = getFabricProbeInfo(handle, kPortA, command, "allfabrics", stream, FabricList(),
+                                                  found, fresh, "/out/fabricprobe.dat");
+            std::fclose(stream);
+            ASSERT_EQ(FABRIC_PROBE_UNABLE_TO_WRITE_TO_OUTPUT_FILE, result);
+            ASSERT_EQ(full.substr(0, capacity), sink.taken);
+        }
     }
 }
 
