@@ -326,43 +326,15 @@ TEST_F(CmdArgsTest, OtherToolKindsParseNothing) {
     }
 }
 
-TEST(CmdTables, ComponentsOfEveryToolKind) {
-    const struct {
-        int kind;
-        int component;
-        const char* name;
-    } cases[] = {
-        {0, 0, "agent"},       {1, 6, "dbmonitor"},          {2, 5, "discovery"}, {3, 3, "fabricdiscovery"},
-        {4, 7, "fabricprobe"}, {5, 8, "fabriczonecontrol"},  {6, 13, "hbainfo"},  {8, 1, "probe"},
-        {9, 2, "scan"},        {10, 4, "nqautil"},           {11, 14, "migration"}, {12, 9, "naprobe"},
-        {13, 10, "bksdriver"}, {14, 11, "multipath"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(componentNumberOf(c.kind), c.component) << c.kind;
-        EXPECT_EQ(componentName(c.component), c.name) << c.kind;
-        EXPECT_NE(toolTables(c.kind).commands, nullptr) << c.kind;
-    }
-    EXPECT_EQ(componentName(12), "notify");
+TEST(CmdTables, ComponentNamesForFileNames) {
+    EXPECT_EQ(componentName(componentNumberOf(TOOL_FABRIC_PROBE)), "fabricprobe");
+    EXPECT_EQ(componentName(componentNumberOf(TOOL_PATH_PLANNER)), "multipath");
+    EXPECT_EQ(componentName(componentNumberOf(TOOL_NASFILER_PROBE)), "naprobe");
     EXPECT_EQ(componentName(9, "naimportquota"), "netapp_quota");
     EXPECT_EQ(componentName(9, "naresolveids"), "netapp_resolveids");
-    EXPECT_EQ(componentNumberOf(7), -1);
+    EXPECT_EQ(componentNumberOf(7), -1);  // no tool of kind 7
     EXPECT_EQ(toolTables(7).commands, nullptr);
     EXPECT_EQ(componentName(15), "");
-}
-
-TEST(CmdTables, FabricProbeTablesAreWhole) {
-    int rows = 0;
-    for (const KeywordRow* row = fprobeOptionTable; row->name; ++row, ++rows) {
-        EXPECT_EQ(row->takesValue, 1) << row->name;
-        EXPECT_NE(row->handler, nullptr) << row->name;
-    }
-    EXPECT_EQ(rows, FPROBE_OPTION_COUNT);
-    for (int option = 0; option < FPROBE_OPTION_COUNT; ++option) {
-        const bool serverOption = option >= 5 && option <= 7;
-        EXPECT_EQ(validFprobeOptions[1][option], 1);
-        EXPECT_EQ(validFprobeOptions[0][option], serverOption ? 0 : 1);
-        EXPECT_EQ(validFprobeOptions[2][option], serverOption ? 0 : 1);
-    }
 }
 
 }  // namespace
