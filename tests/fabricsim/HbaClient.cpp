@@ -6,6 +6,7 @@
 //                                 KEY is - for none; SIZE defaults to the probe's buffer size
 //   raw A V HEX SIZE              arbitrary request bytes
 //   close A
+//   extras A                      entry points the simulator leaves to the SNIA library, and its attributes
 // A send prints "status=S size=N HEX", N being the size the V2 call reported (V1: the buffer).
 #include <ctime>
 
@@ -87,6 +88,21 @@ void send(int adapter, const std::string& version, const fstest::Bytes& request,
     std::printf("status=%u size=%u %s\n", s, returned, fstest::toHex(response).c_str());
 }
 
+void extras(int adapter) {
+    HBA_HANDLE h = handleFor(adapter);
+    HBA_PORTSTATISTICS statistics;
+    HBA_PORTATTRIBUTES attributes;
+    HBA_WWN wwn{};
+    HBA_UINT32 size = 0;
+    char buffer[64];
+    std::printf("statistics=%u discovered=%u bywwn=%u rnid=%u\n", HBA_GetPortStatistics(h, 0, &statistics),
+                HBA_GetDiscoveredPortAttributes(h, 0, 0, &attributes), HBA_GetPortAttributesByWWN(h, wwn, &attributes),
+                HBA_SendRNIDV2(h, wwn, wwn, 0, 0, buffer, &size));
+    HBA_LIBRARYATTRIBUTES library{};
+    HBA_UINT32 version = HBA_GetVendorLibraryAttributes(static_cast<HBA_UINT32>(adapter), &library);
+    std::printf("library version=%u name=%s path=%s\n", version, library.VName, library.LibPath);
+}
+
 }  // namespace
 
 int main() {
@@ -115,6 +131,10 @@ int main() {
                 std::size_t size = 0;
                 in >> adapter >> version >> hex >> size;
                 send(adapter, version, fstest::fromHex(hex), size);
+            } else if (op == "extras") {
+                int adapter;
+                in >> adapter;
+                extras(adapter);
             } else if (op == "close") {
                 int adapter;
                 in >> adapter;
