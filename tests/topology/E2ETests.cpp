@@ -53,6 +53,8 @@ struct Install : ProbeInstall {
         options.model = model(modelName);
         options.args = probeArgs(fabrics);
         options.env = {"FABRICSIM_LOG=" + simLogPath()};
+        // faketime preloads its library ahead of a sanitizer build's runtime.
+        if (fastClock) options.env.push_back("ASAN_OPTIONS=verify_asan_link_order=0");
         options.fastClock = fastClock;
         return runProbe(*this, options);
     }
