@@ -8,7 +8,8 @@
 
 // Sends request (which starts with a command preamble; bytes 10-11 are written
 // here) and fills response. 0 accepted, -1000 rejected (reason/explanation
-// set), -1001 not sent. Never returns -1002.
+// set), -1001 not sent (also for buffers shorter than a 16-byte CT_IU header).
+// Never returns -1002.
 int IssueGS3Command(HbaHandle handle, const Wwn& hbaPortWwn, std::uint8_t* request,
                     std::uint32_t requestSize, std::uint8_t* response, std::uint32_t responseSize,
                     std::uint8_t& reason, std::uint8_t& explanation);

@@ -265,6 +265,27 @@ TEST_F(Sim, NoVersionChosenSendsNothing) {
     EXPECT_NE(trace.finish().find("CTPassThru version not set\n"), std::string::npos);
 }
 
+TEST_F(Sim, BuffersShorterThanAHeaderAreRefused) {
+    const Opened opened = open(kFabric);
+    const OpenAdapter owner(opened.handle);
+    setSendCTPassThruVersion(opened.handle, opened.ports[0]);
+    logStart = simLogSize();
+
+    std::uint8_t request[24];
+    std::memcpy(request, GFN_PREAMBLE, 16);
+    std::uint8_t response[32];
+    std::memset(response, 0xEE, sizeof response);
+    std::uint8_t reason = 0xAA, explanation = 0xBB;
+    EXPECT_EQ(IssueGS3Command(opened.handle, opened.ports[0], request, 24, response, 15, reason, explanation), -1001);
+    EXPECT_EQ(IssueGS3Command(opened.handle, opened.ports[0], request, 8, response, 24, reason, explanation), -1001);
+    EXPECT_EQ(IssueGS3Command(opened.handle, opened.ports[0], nullptr, 24, response, 24, reason, explanation), -1001);
+    EXPECT_EQ(IssueGS3Command(opened.handle, opened.ports[0], request, 24, nullptr, 24, reason, explanation), -1001);
+    EXPECT_TRUE(newLogLines().empty());
+    EXPECT_EQ(response[0], 0xEE);
+    EXPECT_EQ(request[10], 0x00) << "the request is not touched either";
+    EXPECT_EQ(reason, 0xAA);
+}
+
 TEST_F(Sim, MaximumSizeWordsFollowTheResponseBuffer) {
     const Opened opened = open(kFabric);
     const OpenAdapter owner(opened.handle);

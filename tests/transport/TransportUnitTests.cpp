@@ -142,7 +142,7 @@ TEST(Preambles, EachCommandHasItsTypeSubtypeAndCode) {
     EXPECT_EQ(Logical_Busy_Error, 0x05);
 }
 
-TEST(IssueGS3Command, RefusesWithoutAVersionOrWithBuffersShorterThanAHeader) {
+TEST(IssueGS3Command, RefusesWithoutAVersion) {
     resetSendCTPassThruVersion();
     const Wwn port{{0x10, 0, 0, 0, 0xC9, 0xA0, 0, 1}};
     std::uint8_t request[24];
