@@ -11,7 +11,6 @@
 #include "HbaAccess.h"
 #include "HexDump.h"
 #include "ProbeRun.h"
-#include "RejectTexts.h"
 #include "TraceCapture.h"
 
 namespace {
@@ -93,23 +92,6 @@ TEST(HexDump, OneLineOf128BytesThenTheRest) {
     EXPECT_EQ(lines[2].substr(lines[2].size() - 3), "2B ");
 
     EXPECT_EQ(dumpOf(std::vector<std::uint8_t>(128, 0xFF)).size(), 1u);
-}
-
-TEST(RejectTexts, ReasonAndExplanationTables) {
-    const std::pair<int, const char*> reasons[] = {
-        {0x01, "Invalid command code"},  {0x02, "Invalid version level"}, {0x03, "Logical error"},
-        {0x04, "Invalid CT_IU Size"},    {0x05, "Logical busy"},          {0x07, "Protocol error"},
-        {0x09, "Unable to perform command request"},                      {0x0B, "Command not supported"},
-        {0xFF, "Vendor Unique Error"},   {0x00, "Reserved"},              {0x06, "Reserved"},
-        {0x0A, "Reserved"},              {0xFE, "Reserved"}};
-    for (const auto& [code, text] : reasons) EXPECT_STREQ(ctRejectReasonText(std::uint8_t(code)), text) << code;
-
-    const std::pair<int, const char*> explanations[] = {
-        {0x00, "No additional explanation"}, {0xF0, "Authorization Exception"}, {0xF1, "Authentication Exception"},
-        {0xF2, "Data base full"},            {0xF3, "Data base empty"},         {0x01, "Reserved"},
-        {0xF4, "Reserved"},                  {0xFF, "Reserved"}};
-    for (const auto& [code, text] : explanations)
-        EXPECT_STREQ(ctRejectExplanationText(std::uint8_t(code)), text) << code;
 }
 
 TEST(Preambles, EachCommandHasItsTypeSubtypeAndCode) {
