@@ -1,1 +1,157 @@
+// The installed program's activity log, debug trace, catalog and file naming.
+#include <dirent.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "ProbeRun.h"
+
+namespace {
+
+const char* kStamp = R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} )";
+
+std::vector<std::string> probeArgs(std::vector<std::string> extra = {}) {
+    std::vector<std::string> args = {"-servername", "srv", "-serverip", "10.0.0.1", "-serverport", "9549",
+                                     "-command", "Topology", "-fabrics", "allfabrics", "-jobtimestamp",
+                                     "20240102030405", "-discoverrequestid", "11", "-devicejobid", "22"};
+    args.insert(args.end(), extra.begin(), extra.end());
+    return args;
+}
+
+ProbeRunOptions options(const std::string& model, std::vector<std::string> extra = {}) {
+    ProbeRunOptions o;
+    o.model = sourcePath(model);
+    o.args = probeArgs(std::move(extra));
+    return o;
+}
+
+const char* kSan = "examples/san.json";
+const char* kEmpty = "tests/logging/models/no-adapters.json";
+
+// An installation whose output directory for server "srv" exists, as the agent leaves it.
+ProbeInstall prepared(const std::string& name) {
+    ProbeInstall install(name);
+    if (std::system(("mkdir -p '" + install.path("output/srv") + "'").c_str()) != 0) ADD_FAILURE() << "mkdir";
+    return install;
+}
+
+std::size_t count(const std::string& text, const std::string& part) {
+    std::size_t n = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+}
+
+std::vector<std::string> filesIn(const std::string& dir, const std::string& ext) {
+    std::vector<std::string> names;
+    if (DIR* d = ::opendir(dir.c_str())) {
+        while (dirent* e = ::readdir(d)) {
+            std::string name = e->d_name;
+            if (name.size() > ext.size() && name.compare(name.size() - ext.size(), ext.size(), ext) == 0)
+                names.push_back(name);
+        }
+        ::closedir(d);
+    }
+    return names;
+}
+
+TEST(LoggingE2E, EveryRunAppendsTimeStampedMessagesToTheNumberedLog) {
+    ProbeInstall install = prepared("logging_activity_log");
+    for (int run = 0; run < 2; ++run) {
+        ProbeRunResult result = runProbe(install, options(kSan));
+        ASSERT_EQ(0, result.exitCode) << result.out << result.err;
+    }
+    const std::string log = readFile(install.path("log/srv/fabricprobe_000001.log"));
+    EXPECT_EQ(2u, count(log, " AGT0429I FabricProbe started with the command line: "));
+    EXPECT_EQ(2u, count(log, " AGT0430I FabricProbe ended with return code 0.\n"));
+    EXPECT_TRUE(std::regex_search(log, std::regex(std::string("(^|\n)") + kStamp +
+                                                  "AGT0429I FabricProbe started with the command line: \\S*fabricprobe "
+                                                  "-servername srv ")));
+    EXPECT_TRUE(std::regex_search(log, std::regex(std::string(kStamp) + "AGT0426I ")));
+    EXPECT_TRUE(std::regex_search(log, std::regex(std::string(kStamp) + "STA0250I ")));
+    EXPECT_TRUE(filesIn(install.path("log/srv"), ".trace").empty()) << "no -debug, no trace";
+    EXPECT_FALSE(fileExists(install.path("log/fabricprobe.log")));
+}
+
+TEST(LoggingE2E, DebugMaxWritesTheRingTraceBesideTheLog) {
+    ProbeInstall install = prepared("logging_debug_max");
+    ProbeRunResult result = runProbe(install, options(kSan, {"-debug", "MAX"}));
+    ASSERT_EQ(0, result.exitCode) << result.out << result.err;
+    const std::string trace = readFile(install.path("log/srv/fabricprobe_000001.trace"));
+    ASSERT_FALSE(trace.empty());
+    EXPECT_EQ(0u, trace.find("ORX Trace   "));
+    EXPECT_EQ("1          Vexlo Orxan 5.1.1.14   Build date: ", trace.substr(24, 46));
+    EXPECT_NE(std::string::npos, trace.find("BEGINNING NEW TRACE\n\n"));
+    EXPECT_NE(std::string::npos, trace.find("Tracing to file: " + install.path("log/srv/fabricprobe_000001.trace")));
+    EXPECT_NE(std::string::npos, trace.find(" - Trace begun.\n"));
+    EXPECT_TRUE(std::regex_search(trace, std::regex(std::string(kStamp) +
+                                                    R"(\[\d{6,}\] \[\d+\] : main\.cpp +\( *\d+\): Enter: main\(\)\n)")));
+    EXPECT_NE(std::string::npos, trace.find("Exit: main(), rc = 0\n"));
+    EXPECT_NE(std::string::npos, trace.find("\nEND OF DATA - close\n\n"));
+    EXPECT_NE(std::string::npos, readFile(install.path("log/srv/fabricprobe_000001.log")).find(" AGT0430I "));
+}
+
+TEST(LoggingE2E, DebugMinTracesOnlyErrorsAndMilestones) {
+    ProbeInstall install = prepared("logging_debug_min");
+    ProbeRunResult result = runProbe(install, options(kSan, {"-debug", "MIN"}));
+    ASSERT_EQ(0, result.exitCode) << result.out << result.err;
+    const std::string trace = readFile(install.path("log/srv/fabricprobe_000001.trace"));
+    EXPECT_NE(std::string::npos, trace.find("): command is Topology\n"));
+    EXPECT_EQ(std::string::npos, trace.find("): Enter"));
+    EXPECT_EQ(std::string::npos, trace.find("): Exit"));
+}
+
+TEST(LoggingE2E, TenthRunWithDefaultLimitsLeavesEightTraceFiles) {
+    ProbeInstall install = prepared("logging_ten_runs");
+    for (int run = 1; run <= 10; ++run) {
+        ProbeRunResult result = runProbe(install, options(kEmpty, {"-debug", "MIN"}));
+        ASSERT_EQ(0, result.exitCode) << run << result.out << result.err;
+    }
+    std::vector<std::string> traces = filesIn(install.path("log/srv"), ".trace");
+    std::sort(traces.begin(), traces.end());
+    ASSERT_EQ(8u, traces.size());
+    EXPECT_EQ("fabricprobe_000003.trace", traces.front());
+    EXPECT_EQ("fabricprobe_000010.trace", traces.back());
+    EXPECT_EQ(std::vector<std::string>{"fabricprobe_000001.log"}, filesIn(install.path("log/srv"), ".log"));
+}
+
+TEST(LoggingE2E, GermanLanguageStillLogsEnglishTexts) {
+    ProbeInstall install = prepared("logging_german");
+    ProbeRunOptions o = options(kEmpty);
+    o.env = {"LANG=de_DE.UTF-8"};
+    ProbeRunResult result = runProbe(install, o);
+    ASSERT_EQ(0, result.exitCode) << result.out << result.err;
+    const std::string log = readFile(install.path("log/srv/fabricprobe_000001.log"));
+    EXPECT_NE(std::string::npos, log.find(" AGT0430I FabricProbe ended with return code 0.\n"));
+    EXPECT_EQ("", result.out);
+}
+
+TEST(LoggingE2E, MissingCatalogFailsTheStartWithItsReport) {
+    ProbeInstall install = prepared("logging_no_catalog");
+    ASSERT_EQ(0, ::unlink(install.path("nls").c_str()));
+    ProbeRunResult result = runProbe(install, options(kEmpty));
+    EXPECT_EQ(exitStatusOf(-2000), result.exitCode);
+    EXPECT_EQ("ANS0101E Unable to open English message repository 'orxna.cat'.\n", result.out);
+    // The catalog starts before the command line is read, so no agent channel is known yet.
+}
+
+TEST(LoggingE2E, SymbolicLinkInTheLogsPlaceIsNeverWrittenThrough) {
+    ProbeInstall install = prepared("logging_log_link");
+    ASSERT_EQ(0, system(("mkdir -p '" + install.path("log/srv") + "'").c_str()));
+    writeFile(install.path("victim"), "precious\n");
+    ASSERT_EQ(0, ::symlink(install.path("victim").c_str(), install.path("log/srv/fabricprobe_000001.log").c_str()));
+    ProbeRunResult result = runProbe(install, options(kEmpty));
+    EXPECT_EQ(0, result.exitCode) << result.out << result.err;
+    EXPECT_EQ("precious\n", readFile(install.path("victim")));
+    EXPECT_NE(std::string::npos, result.out.find("ANS0240W The log file "));
+    const std::string log = readFile(install.path("log/srv/fabricprobe_000001.log"));
+    EXPECT_EQ(std::string::npos, log.find("AGT0429I")) << "the first message is lost";
+    EXPECT_NE(std::string::npos, log.find(" AGT0430I FabricProbe ended with return code 0.\n"));
+}
+
+}  // namespace
