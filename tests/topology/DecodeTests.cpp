@@ -36,17 +36,6 @@ Bytes counted(const std::string& text, std::size_t fieldSize, int declaredLength
     return b;
 }
 
-TEST(TextForms, WwnAndPortIdAreUpperCaseHexInWireOrder) {
-    const std::uint8_t wwn[8] = {0x10, 0x00, 0x00, 0x00, 0xc9, 0xa0, 0x0b, 0xff};
-    EXPECT_STREQ("10000000C9A00BFF", formatWwn(wwn).text);
-    const std::uint8_t id[3] = {0x01, 0xab, 0x0f};
-    EXPECT_STREQ("01AB0F", formatFcId(id).text);
-    EXPECT_TRUE(isZeroWwn(Wwn{}));
-    Wwn one{};
-    one.bytes[7] = 1;
-    EXPECT_FALSE(isZeroWwn(one));
-}
-
 // Each list keeps only the entries that lie wholly inside its response buffer.
 TEST(CountedLists, CountsBeyondTheBufferKeepOnlyTheEntriesInside) {
     struct Case {
@@ -222,50 +211,6 @@ TEST(Addresses, KindIsToldByTheFirstFourCharactersCaseSensitively) {
     EXPECT_EQ(AddressKind::Other, classifyAddress("ftp://192.0.2.10"));
     EXPECT_EQ(AddressKind::Other, classifyAddress("snm"));
     EXPECT_EQ(AddressKind::Other, classifyAddress(""));
-}
-
-TEST(ShortResponses, ValuesAtTheirOffsetsOrNothingWhenTooShort) {
-    Bytes r(24, 0);
-    for (std::size_t i = 0; i < r.size(); ++i) r[i] = static_cast<std::uint8_t>(i);
-    GuardedBuffer full(r);
-    Wwn wwn{};
-    ASSERT_TRUE(decodeWwnAt16(full.span(), wwn));
-    EXPECT_STREQ("1011121314151617", formatWwn(wwn.bytes).text);
-    std::uint8_t id[3];
-    ASSERT_TRUE(decodeIdAt17(full.span(), id));
-    EXPECT_STREQ("111213", formatFcId(id).text);
-    std::uint8_t domain = 0;
-    ASSERT_TRUE(decodeDomainId(full.span(), domain));
-    EXPECT_EQ(17, domain);
-    std::uint8_t state = 0;
-    ASSERT_TRUE(decodePortState(full.span(), state));
-    EXPECT_EQ(23, state);
-    std::uint32_t word = 0;
-    ASSERT_TRUE(decodeWordAt16(full.span(), word));
-    EXPECT_EQ(0x10111213u, word);
-
-    GuardedBuffer shortOne(Bytes(r.begin(), r.begin() + 19));
-    EXPECT_FALSE(decodeWwnAt16(shortOne.span(), wwn));
-    EXPECT_FALSE(decodeIdAt17(shortOne.span(), id));
-    EXPECT_FALSE(decodePortState(shortOne.span(), state));
-    EXPECT_FALSE(decodeWordAt16(shortOne.span(), word));
-    EXPECT_TRUE(decodeDomainId(shortOne.span(), domain));
-}
-
-TEST(SubSpans, AreClampedToTheirParent) {
-    GuardedBuffer b(Bytes(272, 7));
-    EXPECT_EQ(256u, subSpan(b.span(), 16, 256).size);
-    EXPECT_EQ(6u, subSpan(b.span(), 266, 256).size);
-    EXPECT_EQ(0u, subSpan(b.span(), 272, 1).size);
-    EXPECT_EQ(0u, subSpan(b.span(), 300, 1).size);
-}
-
-TEST(CopyCut, KeepsAtMostTheFieldLessOne) {
-    char field[4];
-    copyCut(field, sizeof field, "abcdef");
-    EXPECT_STREQ("abc", field);
-    copyCut(field, sizeof field, "");
-    EXPECT_STREQ("", field);
 }
 
 // Arbitrary bytes of arbitrary sizes through every decoder: a read past the
