@@ -9,7 +9,7 @@
 #include "naTrace.h"
 
 namespace {
-// Characters that the output file's quoting or its readers treat specially.
+// Characters that mean something to the output file's quoting or to its readers.
 bool needsEscape(unsigned char c) {
     return !std::isprint(c) || c == '%' || c == '"' || c == '&' || c == '<' || c == '>';
 }
