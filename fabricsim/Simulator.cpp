@@ -144,8 +144,12 @@ std::uint32_t Simulator::passThrough(std::uint32_t handle, const Wwn* port, cons
     if (adapter == nullptr) return finish(status::kInvalidHandle);
     const AdapterPort* via = nullptr;
     if (port != nullptr) {
-        for (const AdapterPort& p : adapter->ports)
-            if (p.wwn == *port) via = &p;
+        for (const AdapterPort& p : adapter->ports) {
+            if (p.wwn == *port) {
+                via = &p;
+                break;
+            }
+        }
         if (via == nullptr) return finish(status::kIllegalWwn);
         if (!adapter->ctV2) return finish(status::kNotSupported);
     } else {
@@ -158,13 +162,13 @@ std::uint32_t Simulator::passThrough(std::uint32_t handle, const Wwn* port, cons
         return finish(status::kBadArgument);
     if (!via->fabric) return finish(status::kError);
 
-    return finish(answer(call, *via, req, requestSize, static_cast<std::uint8_t*>(response), responseSize, returned));
+    return finish(answer(call, *via, parsed, req, requestSize, static_cast<std::uint8_t*>(response), responseSize,
+                         returned));
 }
 
-std::uint32_t Simulator::answer(Call& call, const AdapterPort& port, const std::uint8_t* request,
-                                std::uint32_t requestSize, std::uint8_t* response, std::uint32_t responseSize,
-                                std::uint32_t* returned) {
-    GsRequest parsed = parseRequest(request, requestSize);
+std::uint32_t Simulator::answer(Call& call, const AdapterPort& port, const GsRequest& parsed,
+                                const std::uint8_t* request, std::uint32_t requestSize, std::uint8_t* response,
+                                std::uint32_t responseSize, std::uint32_t* returned) {
     call.onWire = true;
     call.sourceId = port.fcid;
     call.gsType = request[4];

@@ -61,8 +61,9 @@ public:
 
 private:
     struct Call;
-    std::uint32_t answer(Call& call, const AdapterPort& port, const std::uint8_t* request, std::uint32_t requestSize,
-                         std::uint8_t* response, std::uint32_t responseSize, std::uint32_t* returned);
+    std::uint32_t answer(Call& call, const AdapterPort& port, const GsRequest& parsed, const std::uint8_t* request,
+                         std::uint32_t requestSize, std::uint8_t* response, std::uint32_t responseSize,
+                         std::uint32_t* returned);
     void record(const Call& call);
 
     std::unique_ptr<Model> model_;

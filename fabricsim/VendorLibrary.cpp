@@ -31,6 +31,16 @@ std::unique_ptr<Simulator> gSimulator;
 
 Simulator* simulator() { return gSimulator.get(); }
 
+// No exception may cross into the C caller: an allocation that fails is a failed call.
+template <class Result, class Body>
+Result guarded(Result onFailure, Body body) noexcept {
+    try {
+        return body();
+    } catch (...) {
+        return onFailure;
+    }
+}
+
 void copyText(char* field, std::size_t size, const std::string& text) {
     std::snprintf(field, size, "%s", text.c_str());
 }
@@ -68,7 +78,7 @@ HBA_STATUS adapterName(HBA_UINT32 index, char* name) {
 HBA_HANDLE openAdapter(char* name) {
     LOCKED;
     Simulator* sim = simulator();
-    return sim != nullptr ? sim->openAdapter(name) : 0;
+    return sim != nullptr ? guarded<HBA_HANDLE>(0, [&] { return sim->openAdapter(name); }) : 0;
 }
 
 void closeAdapter(HBA_HANDLE handle) {
@@ -78,54 +88,58 @@ void closeAdapter(HBA_HANDLE handle) {
 
 HBA_STATUS adapterAttributes(HBA_HANDLE handle, HBA_ADAPTERATTRIBUTES* attributes) {
     LOCKED;
-    Simulator* sim = simulator();
-    const Adapter* adapter = sim != nullptr ? sim->adapterForHandle(handle) : nullptr;
-    if (adapter == nullptr) return HBA_STATUS_ERROR_INVALID_HANDLE;
-    if (attributes == nullptr) return HBA_STATUS_ERROR_ARG;
-    if (adapter->fail == AdapterFailure::Attributes) return HBA_STATUS_ERROR;
-    std::memset(attributes, 0, sizeof *attributes);
-    copyText(attributes->Manufacturer, sizeof attributes->Manufacturer, "fabricsim");
-    copyText(attributes->SerialNumber, sizeof attributes->SerialNumber, "SIM" + fabricsim::hexText(handle, 6));
-    copyText(attributes->Model, sizeof attributes->Model, "fabricsim");
-    copyText(attributes->ModelDescription, sizeof attributes->ModelDescription, "Simulated Fibre Channel adapter");
-    setWwn(attributes->NodeWWN, adapter->nodeWwn);
-    copyText(attributes->NodeSymbolicName, sizeof attributes->NodeSymbolicName, adapter->name);
-    copyText(attributes->HardwareVersion, sizeof attributes->HardwareVersion, "1");
-    copyText(attributes->DriverVersion, sizeof attributes->DriverVersion, "1");
-    copyText(attributes->OptionROMVersion, sizeof attributes->OptionROMVersion, "1");
-    copyText(attributes->FirmwareVersion, sizeof attributes->FirmwareVersion, "1");
-    attributes->NumberOfPorts = static_cast<HBA_UINT32>(adapter->ports.size());
-    copyText(attributes->DriverName, sizeof attributes->DriverName, "fabricsim");
-    return HBA_STATUS_OK;
+    return guarded<HBA_STATUS>(HBA_STATUS_ERROR, [&]() -> HBA_STATUS {
+        Simulator* sim = simulator();
+        const Adapter* adapter = sim != nullptr ? sim->adapterForHandle(handle) : nullptr;
+        if (adapter == nullptr) return HBA_STATUS_ERROR_INVALID_HANDLE;
+        if (attributes == nullptr) return HBA_STATUS_ERROR_ARG;
+        if (adapter->fail == AdapterFailure::Attributes) return HBA_STATUS_ERROR;
+        std::memset(attributes, 0, sizeof *attributes);
+        copyText(attributes->Manufacturer, sizeof attributes->Manufacturer, "fabricsim");
+        copyText(attributes->SerialNumber, sizeof attributes->SerialNumber, "SIM" + fabricsim::hexText(handle, 6));
+        copyText(attributes->Model, sizeof attributes->Model, "fabricsim");
+        copyText(attributes->ModelDescription, sizeof attributes->ModelDescription, "Simulated Fibre Channel adapter");
+        setWwn(attributes->NodeWWN, adapter->nodeWwn);
+        copyText(attributes->NodeSymbolicName, sizeof attributes->NodeSymbolicName, adapter->name);
+        copyText(attributes->HardwareVersion, sizeof attributes->HardwareVersion, "1");
+        copyText(attributes->DriverVersion, sizeof attributes->DriverVersion, "1");
+        copyText(attributes->OptionROMVersion, sizeof attributes->OptionROMVersion, "1");
+        copyText(attributes->FirmwareVersion, sizeof attributes->FirmwareVersion, "1");
+        attributes->NumberOfPorts = static_cast<HBA_UINT32>(adapter->ports.size());
+        copyText(attributes->DriverName, sizeof attributes->DriverName, "fabricsim");
+        return HBA_STATUS_OK;
+    });
 }
 
 HBA_STATUS portAttributes(HBA_HANDLE handle, HBA_UINT32 index, HBA_PORTATTRIBUTES* attributes) {
     LOCKED;
-    Simulator* sim = simulator();
-    const Adapter* adapter = sim != nullptr ? sim->adapterForHandle(handle) : nullptr;
-    if (adapter == nullptr) return HBA_STATUS_ERROR_INVALID_HANDLE;
-    if (index >= adapter->ports.size()) return HBA_STATUS_ERROR_ILLEGAL_INDEX;
-    if (attributes == nullptr) return HBA_STATUS_ERROR_ARG;
-    const AdapterPort& port = adapter->ports[index];
-    if (port.failAttributes) return HBA_STATUS_ERROR;
-    std::memset(attributes, 0, sizeof *attributes);
-    setWwn(attributes->NodeWWN, adapter->nodeWwn);
-    setWwn(attributes->PortWWN, port.wwn);
-    attributes->PortFcId = port.fcid;
-    attributes->PortType = port.fabric ? HBA_PORTTYPE_NPORT : HBA_PORTTYPE_UNKNOWN;
-    attributes->PortState = port.fabric ? HBA_PORTSTATE_ONLINE : HBA_PORTSTATE_LINKDOWN;
-    attributes->PortSupportedClassofService = 0x08;  // class 3
-    copyText(attributes->PortSymbolicName, sizeof attributes->PortSymbolicName,
-             adapter->name + " port " + std::to_string(index));
-    copyText(attributes->OSDeviceName, sizeof attributes->OSDeviceName, "/dev/null");
-    attributes->PortSupportedSpeed = HBA_PORTSPEED_10GBIT;
-    attributes->PortSpeed = port.fabric ? HBA_PORTSPEED_10GBIT : HBA_PORTSPEED_UNKNOWN;
-    attributes->PortMaxFrameSize = 2048;
-    if (port.fabric) {
-        const auto& fabric = sim->model().fabrics[*port.fabric];
-        if (fabric.name) setWwn(attributes->FabricName, *fabric.name);
-    }
-    return HBA_STATUS_OK;
+    return guarded<HBA_STATUS>(HBA_STATUS_ERROR, [&]() -> HBA_STATUS {
+        Simulator* sim = simulator();
+        const Adapter* adapter = sim != nullptr ? sim->adapterForHandle(handle) : nullptr;
+        if (adapter == nullptr) return HBA_STATUS_ERROR_INVALID_HANDLE;
+        if (index >= adapter->ports.size()) return HBA_STATUS_ERROR_ILLEGAL_INDEX;
+        if (attributes == nullptr) return HBA_STATUS_ERROR_ARG;
+        const AdapterPort& port = adapter->ports[index];
+        if (port.failAttributes) return HBA_STATUS_ERROR;
+        std::memset(attributes, 0, sizeof *attributes);
+        setWwn(attributes->NodeWWN, adapter->nodeWwn);
+        setWwn(attributes->PortWWN, port.wwn);
+        attributes->PortFcId = port.fcid;
+        attributes->PortType = port.fabric ? HBA_PORTTYPE_NPORT : HBA_PORTTYPE_UNKNOWN;
+        attributes->PortState = port.fabric ? HBA_PORTSTATE_ONLINE : HBA_PORTSTATE_LINKDOWN;
+        attributes->PortSupportedClassofService = 0x08;  // class 3
+        copyText(attributes->PortSymbolicName, sizeof attributes->PortSymbolicName,
+                 adapter->name + " port " + std::to_string(index));
+        copyText(attributes->OSDeviceName, sizeof attributes->OSDeviceName, "/dev/null");
+        attributes->PortSupportedSpeed = HBA_PORTSPEED_10GBIT;
+        attributes->PortSpeed = port.fabric ? HBA_PORTSPEED_10GBIT : HBA_PORTSPEED_UNKNOWN;
+        attributes->PortMaxFrameSize = 2048;
+        if (port.fabric) {
+            const auto& fabric = sim->model().fabrics[*port.fabric];
+            if (fabric.name) setWwn(attributes->FabricName, *fabric.name);
+        }
+        return HBA_STATUS_OK;
+    });
 }
 
 void refreshInformation(HBA_HANDLE) {}
@@ -135,7 +149,9 @@ HBA_STATUS sendCtPassThru(HBA_HANDLE handle, void* request, HBA_UINT32 requestSi
     LOCKED;
     Simulator* sim = simulator();
     if (sim == nullptr) return HBA_STATUS_ERROR;
-    return sim->passThrough(handle, nullptr, request, requestSize, response, responseSize, nullptr);
+    return guarded<HBA_STATUS>(HBA_STATUS_ERROR, [&] {
+        return sim->passThrough(handle, nullptr, request, requestSize, response, responseSize, nullptr);
+    });
 }
 
 HBA_STATUS sendCtPassThruV2(HBA_HANDLE handle, HBA_WWN port, void* request, HBA_UINT32 requestSize, void* response,
@@ -145,7 +161,9 @@ HBA_STATUS sendCtPassThruV2(HBA_HANDLE handle, HBA_WWN port, void* request, HBA_
     if (sim == nullptr) return HBA_STATUS_ERROR;
     if (responseSize == nullptr) return HBA_STATUS_ERROR_ARG;
     const fabricsim::Wwn wwn = fabricsim::readWwn(port.wwn);
-    return sim->passThrough(handle, &wwn, request, requestSize, response, *responseSize, responseSize);
+    return guarded<HBA_STATUS>(HBA_STATUS_ERROR, [&] {
+        return sim->passThrough(handle, &wwn, request, requestSize, response, *responseSize, responseSize);
+    });
 }
 
 HBA_UINT32 vendorLibraryAttributes(HBA_LIBRARYATTRIBUTES* attributes) {
@@ -162,7 +180,12 @@ HBA_UINT32 vendorLibraryAttributes(HBA_LIBRARYATTRIBUTES* attributes) {
 
 bool loadSimulator() {
     std::string error;
-    std::unique_ptr<Simulator> sim = Simulator::fromEnvironment(error);
+    std::unique_ptr<Simulator> sim;
+    try {
+        sim = Simulator::fromEnvironment(error);
+    } catch (const std::exception& e) {
+        error = std::string("fabricsim: cannot load the model: ") + e.what();
+    }
     if (!sim) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return false;

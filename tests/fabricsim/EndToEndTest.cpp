@@ -263,3 +263,13 @@ TEST(Launcher, WorksForAnOrdinaryUserThroughAUserNamespace) {
     EXPECT_TRUE(contains(r.out, "0\n")) << "root inside its own user namespace";
     EXPECT_TRUE(contains(r.out, "fabricsim " + stagePath("lib/libfabricsim.so")));
 }
+
+TEST(StandInAgent, AppendsItsArgumentsBesideItsDirectory) {
+    const std::string dir = scratchDir("agent");
+    ASSERT_EQ(runProcess({"mkdir", "-p", dir + "/bin"}).exitCode, 0);
+    ASSERT_EQ(runProcess({"cp", FABRICSIM_AGENT, dir + "/bin/Agent"}).exitCode, 0);
+    EXPECT_EQ(runProcess({dir + "/bin/Agent", "-notify", "fabricprobe", "-exitCode", "0"}).exitCode, 0);
+    EXPECT_EQ(runProcess({dir + "/bin/Agent", "two words", ""}).exitCode, 0);
+    EXPECT_EQ(slurp(dir + "/agent-args.log"), "-notify fabricprobe -exitCode 0\ntwo words \n");
+    EXPECT_EQ(slurp(dir + "/agent-args.nul"), std::string("-notify\0fabricprobe\0-exitCode\0" "0\0two words\0\0", 43));
+}
