@@ -13,7 +13,7 @@ constexpr int kMaxWidth = 4860;
 constexpr int kNoWidth = -100000;
 
 // One conversion of a printf-like text.
-struct Spec {
+struct Conversion {
     std::string flags;
     int width = -1;         // -1: none
     bool widthStar = false;
@@ -47,8 +47,8 @@ bool readSmallNumber(std::string_view t, std::size_t& i, int* value) {
 
 // Reads the conversion starting at t[start] == '%'; no value for anything
 // outside c d e E f g G i o p s u x X with their usual flags and lengths.
-std::optional<Spec> parseSpec(std::string_view t, std::size_t start) {
-    Spec s;
+std::optional<Conversion> parseConversion(std::string_view t, std::size_t start) {
+    Conversion s;
     std::size_t i = start + 1;
     while (i < t.size() && std::strchr("-+ #0", t[i]) && t[i] != '\0') s.flags += t[i++];
     if (i < t.size() && t[i] == '*') {
@@ -93,54 +93,54 @@ int clampStar(std::int64_t v) {
     return static_cast<int>(v);
 }
 
-// The spec was built here from a validated conversion and matches T.
+// The format was built here from a validated conversion and matches T.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
 template <typename T>
-std::string formatValue(const std::string& spec, T value) {
+std::string formatValue(const std::string& cv, T value) {
     char small[128];
-    int n = std::snprintf(small, sizeof small, spec.c_str(), value);
+    int n = std::snprintf(small, sizeof small, cv.c_str(), value);
     if (n < 0) return std::string();
     if (static_cast<std::size_t>(n) < sizeof small) return std::string(small, static_cast<std::size_t>(n));
     std::string big(static_cast<std::size_t>(n) + 1, '\0');
-    std::snprintf(big.data(), big.size(), spec.c_str(), value);
+    std::snprintf(big.data(), big.size(), cv.c_str(), value);
     big.resize(static_cast<std::size_t>(n));
     return big;
 }
 #pragma GCC diagnostic pop
 
-// Formats one conversion with star values already resolved into the spec.
-std::string formatOne(const Spec& s, int width, int precision, const MsgArg& a) {
-    std::string spec = "%" + s.flags;
+// Formats one conversion with star values already resolved into its format.
+std::string formatOne(const Conversion& s, int width, int precision, const MsgArg& a) {
+    std::string cv = "%" + s.flags;
     if (width != kNoWidth) {
         if (width < 0) {  // a negative star width means left alignment, as in printf
-            spec += '-';
+            cv += '-';
             width = -width;
         }
-        spec += std::to_string(width);
+        cv += std::to_string(width);
     }
-    if (precision >= 0) spec += "." + std::to_string(precision);
+    if (precision >= 0) cv += "." + std::to_string(precision);
     const bool isUnsigned = std::strchr("ouxX", s.conv) != nullptr;
     switch (a.kind) {
         case MsgArg::Kind::Str:
-            return formatValue(spec + "s", a.s.c_str());
+            return formatValue(cv + "s", a.s.c_str());
         case MsgArg::Kind::Ptr:
-            return formatValue(spec + "p", reinterpret_cast<void*>(static_cast<std::uintptr_t>(a.i)));
+            return formatValue(cv + "p", reinterpret_cast<void*>(static_cast<std::uintptr_t>(a.i)));
         case MsgArg::Kind::Double:
-            return formatValue(spec + s.conv, a.d);
+            return formatValue(cv + s.conv, a.d);
         case MsgArg::Kind::Int:
             break;
     }
-    if (s.conv == 'c') return formatValue(spec + "c", static_cast<int>(a.i));
+    if (s.conv == 'c') return formatValue(cv + "c", static_cast<int>(a.i));
     if (s.length == "ll" || s.length == "j" || s.length == "l" || s.length == "z" || s.length == "t") {
-        spec += "ll";
-        spec += s.conv;
-        return isUnsigned ? formatValue(spec, static_cast<unsigned long long>(a.i))
-                          : formatValue(spec, static_cast<long long>(a.i));
+        cv += "ll";
+        cv += s.conv;
+        return isUnsigned ? formatValue(cv, static_cast<unsigned long long>(a.i))
+                          : formatValue(cv, static_cast<long long>(a.i));
     }
-    spec += s.length;
-    spec += s.conv;
-    return isUnsigned ? formatValue(spec, static_cast<unsigned>(a.i)) : formatValue(spec, static_cast<int>(a.i));
+    cv += s.length;
+    cv += s.conv;
+    return isUnsigned ? formatValue(cv, static_cast<unsigned>(a.i)) : formatValue(cv, static_cast<int>(a.i));
 }
 
 // Formats a printf-like text with args[*next...]; no value when a conversion
@@ -155,19 +155,19 @@ std::optional<std::string> formatPrintf(std::string_view t, const std::vector<Ms
             out += '%';
             i += 2;
         } else {
-            auto spec = parseSpec(t, i);
-            if (!spec) return std::nullopt;
-            int width = spec->width < 0 ? kNoWidth : spec->width;
-            int precision = spec->precision;
-            for (int star = 0; star < spec->stars(); ++star) {
+            auto cv = parseConversion(t, i);
+            if (!cv) return std::nullopt;
+            int width = cv->width < 0 ? kNoWidth : cv->width;
+            int precision = cv->precision;
+            for (int star = 0; star < cv->stars(); ++star) {
                 if (*next >= args.size() || args[*next].kind != MsgArg::Kind::Int) return std::nullopt;
                 const int v = clampStar(args[(*next)++].i);
-                if (star == 0 && spec->widthStar) width = v;
+                if (star == 0 && cv->widthStar) width = v;
                 else precision = v < 0 ? -1 : v;
             }
-            if (*next >= args.size() || args[*next].kind != spec->kind()) return std::nullopt;
-            out += formatOne(*spec, width, precision, args[(*next)++]);
-            i += spec->size;
+            if (*next >= args.size() || args[*next].kind != cv->kind()) return std::nullopt;
+            out += formatOne(*cv, width, precision, args[(*next)++]);
+            i += cv->size;
         }
         if (out.size() >= limit) {
             out.resize(limit);
@@ -215,10 +215,10 @@ bool slotIsSound(const Slot& slot) {
             i += 2;
             continue;
         }
-        auto spec = parseSpec(t, i);
-        if (!spec || spec->stars() != slot.extra || spec->kind() != kindOfSlot(slot)) return false;
+        auto cv = parseConversion(t, i);
+        if (!cv || cv->stars() != slot.extra || cv->kind() != kindOfSlot(slot)) return false;
         ++conversions;
-        i += spec->size;
+        i += cv->size;
     }
     return conversions == 1;
 }
@@ -302,7 +302,7 @@ std::string wideToMultibyte(const wchar_t* w) {
 }
 
 // Reads one value of a printf conversion from the caller's list.
-MsgArg takeValue(const Spec& s, va_list& ap) {
+MsgArg takeValue(const Conversion& s, va_list& ap) {
     switch (s.kind()) {
         case MsgArg::Kind::Str:
             return s.wide() ? MsgArg::ofStr(wideToMultibyte(va_arg(ap, const wchar_t*)).c_str())
@@ -339,11 +339,11 @@ bool collectPrintf(std::string_view t, va_list& ap, std::vector<MsgArg>* out) {
             i += 2;
             continue;
         }
-        auto spec = parseSpec(t, i);
-        if (!spec) return false;
-        for (int star = 0; star < spec->stars(); ++star) out->push_back(MsgArg::ofInt(va_arg(ap, int)));
-        out->push_back(takeValue(*spec, ap));
-        i += spec->size;
+        auto cv = parseConversion(t, i);
+        if (!cv) return false;
+        for (int star = 0; star < cv->stars(); ++star) out->push_back(MsgArg::ofInt(va_arg(ap, int)));
+        out->push_back(takeValue(*cv, ap));
+        i += cv->size;
     }
     return true;
 }
