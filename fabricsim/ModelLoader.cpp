@@ -27,6 +27,8 @@ constexpr std::size_t kMaxShownKey = 64;
 // Far above any name (255 bytes) or raw answer (256000 bytes as hex); keeps a runaway
 // string from costing seconds and hundreds of megabytes in the JSON parser.
 constexpr std::size_t kMaxStringChars = 1u << 20;
+// A model a thousand times the largest SAN anyone simulates; stops a device or pipe that never ends.
+constexpr std::size_t kMaxModelBytes = 256u << 20;
 
 struct Bad {
     std::string path;
@@ -537,7 +539,8 @@ bool loadModelFile(const std::string& file, Model& model, ModelError& error) {
         return false;
     }
     try {
-        if (st.st_size > 0) text.reserve(static_cast<std::size_t>(st.st_size));
+        if (st.st_size > 0 && static_cast<std::uint64_t>(st.st_size) <= kMaxModelBytes)
+            text.reserve(static_cast<std::size_t>(st.st_size));
         char buffer[65536];
         for (;;) {
             ssize_t n = ::read(fd, buffer, sizeof buffer);
@@ -549,8 +552,13 @@ bool loadModelFile(const std::string& file, Model& model, ModelError& error) {
             }
             if (n == 0) break;
             text.append(buffer, static_cast<std::size_t>(n));
+            if (text.size() > kMaxModelBytes) {
+                error = {"$", "larger than " + std::to_string(kMaxModelBytes >> 20) + " MiB"};
+                ok = false;
+                break;
+            }
         }
-    } catch (const std::bad_alloc&) {
+    } catch (const std::exception&) {
         error = {"$", "out of memory"};
         ok = false;
     }

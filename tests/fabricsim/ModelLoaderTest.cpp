@@ -187,5 +187,7 @@ TEST(ModelLoader, ReportsFilesThatCannotBeRead) {
     EXPECT_EQ(error.reason, "cannot be opened: No such file or directory");
     EXPECT_FALSE(fabricsim::loadModelFile("/", model, error));
     EXPECT_EQ(error.reason, "is a directory");
+    EXPECT_FALSE(fabricsim::loadModelFile("/dev/zero", model, error)) << "a file that never ends";
+    EXPECT_EQ(error.reason, "larger than 256 MiB");
     EXPECT_EQ(fabricsim::describeModelError("/m.json", {"$.a", "bad"}), "fabricsim: model /m.json: $.a: bad");
 }
