@@ -144,6 +144,7 @@ std::uint32_t Simulator::passThrough(std::uint32_t handle, const Wwn* port, cons
     if (adapter == nullptr) return finish(status::kInvalidHandle);
     const AdapterPort* via = nullptr;
     if (port != nullptr) {
+        if (!adapter->ctV2) return finish(status::kNotSupported);
         for (const AdapterPort& p : adapter->ports) {
             if (p.wwn == *port) {
                 via = &p;
@@ -151,7 +152,6 @@ std::uint32_t Simulator::passThrough(std::uint32_t handle, const Wwn* port, cons
             }
         }
         if (via == nullptr) return finish(status::kIllegalWwn);
-        if (!adapter->ctV2) return finish(status::kNotSupported);
     } else {
         if (adapter->ports.empty()) return finish(status::kError);
         via = &adapter->ports.front();
