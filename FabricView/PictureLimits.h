@@ -1,0 +1,19 @@
+// How much of a fabric a picture draws one by one; the rest is drawn as counts,
+// so a large fabric stays readable and costs bounded memory.
+#pragma once
+
+#include <cstddef>
+
+struct PictureLimits {
+    std::size_t fabrics = 16;
+    std::size_t switches = 64;             // per fabric
+    std::size_t endPortsPerSwitch = 24;
+    std::size_t endPorts = 400;            // per fabric
+    std::size_t platforms = 48;            // per fabric
+    std::size_t nodesShownPerPlatform = 3; // nodes of a platform not attached in the fabric
+    std::size_t zoneSets = 16;             // per fabric
+    std::size_t zones = 160;               // per fabric
+    std::size_t membersPerZone = 24;
+    std::size_t members = 300;             // per fabric
+    std::size_t switchPorts = 200000;      // remembered per fabric to find inter-switch links
+};

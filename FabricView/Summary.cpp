@@ -1,0 +1,242 @@
+#include "Summary.h"
+
+#include <algorithm>
+#include <set>
+#include <sstream>
+
+#include "FieldFormats.h"
+
+void SummaryCollector::fabricStart(const std::string& wwn, std::uint64_t line) {
+    FabricCounts counts;
+    counts.wwn = wwn;
+    counts.line = line;
+    fabrics_.push_back(counts);
+    open_ = true;
+    hasPrevious_ = false;
+    held_ = 0;
+}
+
+bool SummaryCollector::room() {
+    if (held_ < maxIds_) {
+        ++held_;
+        return true;
+    }
+    fabrics_.back().partial = true;
+    return false;
+}
+
+void SummaryCollector::record(const Record& record) {
+    if (!open_) return;
+    FabricCounts& c = fabrics_.back();
+    const auto& f = record.fields;
+    switch (record.section) {
+        case Section::InterconnectElement: ++c.switches; break;
+        case Section::SwitchPort:
+            ++c.switchPorts;
+            ++c.portTypes[f[1]];
+            ++c.portStates[f[2]];
+            if (room()) switchPorts_.add(f[0]);
+            break;
+        case Section::PortToPort:
+            if (room()) {
+                const std::string& low = std::min(f[0], f[1]);
+                const std::string& high = std::max(f[0], f[1]);
+                halves_.push_back({hash64(high, hash64(low)), hash64(f[1])});
+            }
+            break;
+        case Section::EndPort:
+            if (room()) endPorts_.add(f[0]);
+            break;
+        case Section::Node:
+            if (room()) nodes_.add(f[0]);
+            // An end port's node follows its port-to-port link; platform nodes do not.
+            if (!(hasPrevious_ && previous_ == Section::PortToPort) && room()) platforms_.add(f[1]);
+            break;
+        case Section::ZoneSet:
+            if (room()) zoneSetNames_.add(f[1]);
+            if (f[2] == "TRUE") c.activeZoneSet = f[1];
+            break;
+        case Section::Zone:
+            if (room()) (endsWith(f[0], ":1") ? activeZones_ : databaseZones_).add(f[0]);
+            break;
+        case Section::ZoneToMember:
+            if (room()) {
+                KeyCounter& links = endsWith(f[1], ":1") ? activeMemberships_ : databaseMemberships_;
+                links.addKey(hash64(f[0], hash64(f[1])));
+            }
+            break;
+        case Section::ZoneMember:
+            if (room()) membersByType_[f[2]].add(f[0]);
+            break;
+        default: break;
+    }
+    previous_ = record.section;
+    hasPrevious_ = true;
+}
+
+void SummaryCollector::fabricEnd(std::uint64_t, bool closed) {
+    if (!open_) return;
+    FabricCounts& c = fabrics_.back();
+    c.closed = closed;
+    c.endPorts = endPorts_.distinct();
+    c.nodes = nodes_.distinct();
+    c.platforms = platforms_.distinct();
+    c.zoneSets = zoneSetNames_.distinct();
+    c.databaseZones = databaseZones_.distinct();
+    c.activeZones = activeZones_.distinct();
+    c.databaseMemberships = databaseMemberships_.distinct();
+    c.activeMemberships = activeMemberships_.distinct();
+    for (auto& [type, counter] : membersByType_) {
+        const std::uint64_t n = counter.distinct();
+        c.memberTypes[type] = n;
+        c.members += n;
+    }
+    // A link between two switch ports of this fabric, counted once for both directions.
+    std::sort(halves_.begin(), halves_.end(), [](const Half& a, const Half& b) { return a.pair < b.pair; });
+    std::uint64_t previousPair = 0;
+    bool first = true;
+    for (const Half& half : halves_) {
+        if (!first && half.pair == previousPair) continue;
+        first = false;
+        previousPair = half.pair;
+        if (switchPorts_.contains(half.far)) ++c.interSwitchLinks;
+    }
+    for (KeyCounter* k : {&switchPorts_, &endPorts_, &nodes_, &platforms_, &zoneSetNames_, &databaseZones_,
+                          &activeZones_, &databaseMemberships_, &activeMemberships_})
+        k->clear();
+    membersByType_.clear();
+    halves_.clear();
+    halves_.shrink_to_fit();
+    open_ = false;
+}
+
+namespace {
+
+class Table {
+public:
+    explicit Table(std::size_t columns) : columns_(columns) {}
+    void row(std::string label, std::vector<std::string> cells) { rows_.push_back({std::move(label), std::move(cells)}); }
+    void gap() { rows_.push_back({"", {}}); }
+
+    std::string text() const {
+        std::size_t labelWidth = 0;
+        std::vector<std::size_t> widths(columns_, 0);
+        for (const auto& [label, cells] : rows_) {
+            labelWidth = std::max(labelWidth, label.size());
+            for (std::size_t i = 0; i < cells.size(); ++i) widths[i] = std::max(widths[i], cells[i].size());
+        }
+        std::ostringstream out;
+        for (const auto& [label, cells] : rows_) {
+            std::string line = label + std::string(labelWidth - label.size(), ' ');
+            for (std::size_t i = 0; i < cells.size(); ++i)
+                line += "  " + std::string(widths[i] - cells[i].size(), ' ') + cells[i];
+            while (!line.empty() && line.back() == ' ') line.pop_back();
+            out << line << '\n';
+        }
+        return out.str();
+    }
+
+private:
+    std::size_t columns_;
+    std::vector<std::pair<std::string, std::vector<std::string>>> rows_;
+};
+
+// Long names would stretch every column.
+std::string cell(const std::string& text) {
+    constexpr std::size_t kWidest = 32;
+    std::string shown;
+    for (char c : text) shown += static_cast<unsigned char>(c) < 0x20 ? '?' : c;
+    return shown.size() > kWidest ? shown.substr(0, kWidest - 3) + "..." : shown;
+}
+
+std::string number(std::uint64_t n, bool partial) { return std::to_string(n) + (partial ? "+" : ""); }
+
+// Rows for every name that occurs in some fabric, known names in their table order.
+std::vector<std::string> namesInOrder(const std::vector<std::string_view>& known, const std::set<std::string>& seen) {
+    std::vector<std::string> names;
+    for (std::string_view name : known)
+        if (seen.count(std::string(name)) && std::find(names.begin(), names.end(), name) == names.end())
+            names.emplace_back(name);
+    for (const std::string& name : seen)
+        if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+    return names;
+}
+
+}  // namespace
+
+std::string formatSummary(const std::string& fileName, FileKind kind, const std::vector<FabricCounts>& fabrics) {
+    std::ostringstream out;
+    out << fileName << ": " << fileKindName(kind) << " output, " << fabrics.size()
+        << (fabrics.size() == 1 ? " fabric" : " fabrics") << "\n";
+    if (fabrics.empty()) return out.str();
+    out << "\n";
+
+    Table table(fabrics.size());
+    auto each = [&](auto value) {
+        std::vector<std::string> cells;
+        for (const FabricCounts& c : fabrics) cells.push_back(value(c));
+        return cells;
+    };
+    {
+        std::vector<std::string> heads;
+        for (std::size_t i = 0; i < fabrics.size(); ++i) heads.push_back("Fabric " + std::to_string(i + 1));
+        table.row("", heads);
+    }
+    table.row("WWN", each([](const FabricCounts& c) { return c.wwn.empty() ? std::string("?") : cell(c.wwn); }));
+    table.row("Line", each([](const FabricCounts& c) { return std::to_string(c.line); }));
+    table.row("Complete", each([](const FabricCounts& c) { return std::string(c.closed ? "yes" : "no"); }));
+
+    const bool topology = kind == FileKind::Topology || kind == FileKind::Unknown;
+    const bool zoning = kind == FileKind::Zoning || kind == FileKind::Unknown;
+    if (topology) {
+        table.gap();
+        table.row("Switches", each([](const FabricCounts& c) { return number(c.switches, false); }));
+        table.row("Inter-switch links", each([](const FabricCounts& c) { return number(c.interSwitchLinks, c.partial); }));
+        table.row("Switch ports", each([](const FabricCounts& c) { return number(c.switchPorts, false); }));
+        std::set<std::string> types, states;
+        for (const FabricCounts& c : fabrics) {
+            for (const auto& t : c.portTypes) types.insert(t.first);
+            for (const auto& s : c.portStates) states.insert(s.first);
+        }
+        for (const std::string& type : namesInOrder(portTypeNames(), types))
+            table.row("  " + (type.empty() ? std::string("(no type)") : cell(type)), each([&](const FabricCounts& c) {
+                auto it = c.portTypes.find(type);
+                return number(it == c.portTypes.end() ? 0 : it->second, false);
+            }));
+        for (const std::string& state : namesInOrder(portStateNames(), states))
+            table.row("  " + (state.empty() ? std::string("(state not known)") : cell(state)), each([&](const FabricCounts& c) {
+                auto it = c.portStates.find(state);
+                return number(it == c.portStates.end() ? 0 : it->second, false);
+            }));
+        table.row("End ports", each([](const FabricCounts& c) { return number(c.endPorts, c.partial); }));
+        table.row("Nodes", each([](const FabricCounts& c) { return number(c.nodes, c.partial); }));
+        table.row("Platforms", each([](const FabricCounts& c) { return number(c.platforms, c.partial); }));
+    }
+    if (zoning) {
+        table.gap();
+        table.row("Zone sets", each([](const FabricCounts& c) { return number(c.zoneSets, c.partial); }));
+        table.row("Active zone set", each([](const FabricCounts& c) {
+            return c.activeZoneSet.empty() ? std::string("-") : cell(c.activeZoneSet);
+        }));
+        table.row("Zones in the database", each([](const FabricCounts& c) { return number(c.databaseZones, c.partial); }));
+        table.row("Zones in the active set", each([](const FabricCounts& c) { return number(c.activeZones, c.partial); }));
+        table.row("Members of database zones", each([](const FabricCounts& c) { return number(c.databaseMemberships, c.partial); }));
+        table.row("Members of active zones", each([](const FabricCounts& c) { return number(c.activeMemberships, c.partial); }));
+        table.row("Distinct members", each([](const FabricCounts& c) { return number(c.members, c.partial); }));
+        std::set<std::string> types;
+        for (const FabricCounts& c : fabrics)
+            for (const auto& t : c.memberTypes) types.insert(t.first);
+        std::vector<std::string_view> known;
+        for (const MemberType& type : memberTypes()) known.push_back(type.name);
+        for (const std::string& type : namesInOrder(known, types))
+            table.row("  " + cell(type), each([&](const FabricCounts& c) {
+                auto it = c.memberTypes.find(type);
+                return number(it == c.memberTypes.end() ? 0 : it->second, c.partial);
+            }));
+    }
+    out << table.text();
+    bool anyPartial = false;
+    for (const FabricCounts& c : fabrics) anyPartial = anyPartial || c.partial;
+    if (anyPartial) out << "\n+ more identifiers than --max-ids allows: the count is a lower bound\n";
+    return out.str();
+}
