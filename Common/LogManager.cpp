@@ -17,7 +17,9 @@ std::string stampMessageId(const std::string& text, const char* msgId) {
     if (!msgId || !*msgId) return text;
     const std::size_t idLen = std::strlen(msgId);
     if (msgId[idLen - 1] == 'T') return text;
-    return std::string(msgId) + text.substr(idLen < text.size() ? idLen : text.size());
+    std::string stamped(msgId);
+    stamped.append(text, idLen < text.size() ? idLen : text.size(), std::string::npos);
+    return stamped;
 }
 
 LogManager::LogManager(const std::string& logName) : m_LogName(logName), record_(std::make_unique<Record>()) {}

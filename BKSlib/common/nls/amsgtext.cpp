@@ -1,5 +1,6 @@
 #include "amsgtext.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -150,7 +151,9 @@ std::optional<std::string> formatPrintf(std::string_view t, const std::vector<Ms
     std::string out;
     for (std::size_t i = 0; i < t.size();) {
         if (t[i] != '%') {
-            out += t[i++];
+            const std::size_t stop = std::min(t.find('%', i), t.size());
+            out.append(t.data() + i, stop - i);
+            i = stop;
         } else if (i + 1 < t.size() && t[i + 1] == '%') {
             out += '%';
             i += 2;
@@ -166,7 +169,12 @@ std::optional<std::string> formatPrintf(std::string_view t, const std::vector<Ms
                 else precision = v < 0 ? -1 : v;
             }
             if (*next >= args.size() || args[*next].kind != cv->kind()) return std::nullopt;
-            out += formatOne(*cv, width, precision, args[(*next)++]);
+            const MsgArg& a = args[(*next)++];
+            // A bare %s, the usual insert, needs no printf: the text up to its first NUL.
+            if (a.kind == MsgArg::Kind::Str && cv->flags.empty() && width == kNoWidth && precision < 0)
+                out.append(a.s.c_str());
+            else
+                out += formatOne(*cv, width, precision, a);
             i += cv->size;
         }
         if (out.size() >= limit) {

@@ -20,3 +20,15 @@ NlDateTime nlDateTimeNow() {
     ::gettimeofday(&tv, nullptr);
     return nlFormatDateTime(static_cast<std::int64_t>(tv.tv_sec), static_cast<long>(tv.tv_usec));
 }
+
+const NlDateTime& nlDateTimeNow(NlStampCache& cache) {
+    struct timeval tv {};
+    ::gettimeofday(&tv, nullptr);
+    const std::int64_t second = static_cast<std::int64_t>(tv.tv_sec);
+    if (second != cache.second) {
+        cache.text = nlFormatDateTime(second, static_cast<long>(tv.tv_usec));
+        cache.second = second;
+    }
+    cache.text.millis = static_cast<unsigned long>(tv.tv_usec / 1000) % 1000UL;
+    return cache.text;
+}

@@ -11,3 +11,11 @@ struct NlDateTime {
 
 NlDateTime nlFormatDateTime(std::int64_t seconds, long microseconds);
 NlDateTime nlDateTimeNow();
+
+// For a writer of many lines: the texts of the last second seen, so that the
+// date and time are formatted once per second, not once per line.
+struct NlStampCache {
+    std::int64_t second = INT64_MIN;
+    NlDateTime text{};
+};
+const NlDateTime& nlDateTimeNow(NlStampCache& cache);

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 
 #include "../nls/amsglog.h"
@@ -16,6 +17,34 @@ constexpr std::size_t kMaxLogName = 1023;
 
 void reportOpenFailure(const LogFileRecord& record) {
     nlPrintMessage(kMsgLogOpenFailed, record.name.c_str(), record.lastError, std::strerror(record.lastError));
+}
+
+// O_NOFOLLOW refuses a symbolic link in the log's place. O_NONBLOCK keeps a FIFO
+// there from stalling the open; regular files, the only kind written, ignore it.
+int openForAppend(const std::string& name) {
+    return ::open(name.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+}
+
+int descriptorOf(void* cookie) { return static_cast<int>(reinterpret_cast<std::intptr_t>(cookie)); }
+
+ssize_t writeDescriptor(void* cookie, const char* data, std::size_t size) {
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::write(descriptorOf(cookie), data + done, size - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return 0;  // a cookie stream reports a failed write as 0 bytes
+        done += static_cast<std::size_t>(n);
+    }
+    return static_cast<ssize_t>(done);
+}
+
+int closeDescriptor(void* cookie) { return ::close(descriptorOf(cookie)); }
+
+// A stream straight onto the descriptor: fdopen would ask the kernel for the
+// descriptor's flags once more for every line.
+FILE* streamOnDescriptor(int fd) {
+    const cookie_io_functions_t io{nullptr, writeDescriptor, nullptr, closeDescriptor};
+    return ::fopencookie(reinterpret_cast<void*>(static_cast<std::intptr_t>(fd)), "a", io);
 }
 
 }  // namespace
@@ -42,17 +71,25 @@ int logOpen(LogFileRecord& record) {
         if (!record.name.empty()) reportOpenFailure(record);
         return -1;
     }
-    struct stat st {};
-    if (::lstat(record.name.c_str(), &st) != 0) {
-        const std::size_t slash = record.name.rfind('/');
-        if (slash != std::string::npos && slash > 0 && logMakeDirectories(record.name.substr(0, slash)) != 0) {
-            record.lastError = EACCES;
-            reportOpenFailure(record);
-            return -1;
+    // The log is opened for every line: the usual case costs open, fstat, write
+    // and close; only a failed open looks further.
+    int fd = openForAppend(record.name);
+    if (fd < 0 && errno != ELOOP) {
+        const int openError = errno;
+        struct stat st {};
+        if (::lstat(record.name.c_str(), &st) == 0) {
+            errno = openError;  // it exists and cannot be opened
+        } else {
+            // Missing: its directory and any missing parents first.
+            const std::size_t slash = record.name.rfind('/');
+            if (slash != std::string::npos && slash > 0 && logMakeDirectories(record.name.substr(0, slash)) != 0) {
+                record.lastError = EACCES;
+                reportOpenFailure(record);
+                return -1;
+            }
+            fd = openForAppend(record.name);
         }
     }
-    // O_NOFOLLOW closes the gap between the test above and the open.
-    int fd = ::open(record.name.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
     if (fd < 0 && errno == ELOOP) {
         record.lastError = 9;
         nlPrintMessage(kMsgLogIsLink, record.name.c_str());
@@ -62,6 +99,7 @@ int logOpen(LogFileRecord& record) {
             nlPrintMessage(kMsgLinkNotDeleted, record.name.c_str(), std::strerror(errno));
         return -1;
     }
+    struct stat st {};
     if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
         ::close(fd);
         fd = -1;
@@ -72,8 +110,7 @@ int logOpen(LogFileRecord& record) {
         reportOpenFailure(record);
         return -1;
     }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    record.stream = ::fdopen(fd, "a");
+    record.stream = streamOnDescriptor(fd);
     if (!record.stream) {
         record.lastError = errno;
         ::close(fd);
@@ -89,7 +126,7 @@ int logOpen(LogFileRecord& record) {
 void logWriteLine(LogFileRecord& record, const char* text) {
     if (!record.stream) return;
     if (!text) text = "";
-    const NlDateTime now = nlDateTimeNow();
+    const NlDateTime& now = nlDateTimeNow(record.stamp);
     const std::size_t len = std::strlen(text);
     const bool needLineFeed = len == 0 || text[len - 1] != '\n';
     if (std::fprintf(record.stream, "%s %s.%03lu %s%s", now.date, now.time, now.millis, text,

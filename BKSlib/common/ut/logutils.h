@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <string>
 
+#include "../nls/amsgtime.h"
+
 struct LogFileRecord {
     std::string name;          // at most 1,023 characters
     FILE* stream = nullptr;
@@ -13,6 +15,7 @@ struct LogFileRecord {
     std::uint32_t maxSize = 0;        // 0: no wrapping, no header record
     std::uint32_t retentionDays = 0;  // 0: no pruning
     bool unicode = false;
+    NlStampCache stamp;               // date and time of the lines written
 };
 
 // Catalog numbers of the library's own file messages.
