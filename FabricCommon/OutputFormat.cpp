@@ -1,5 +1,7 @@
 #include "OutputFormat.h"
 
+#include <cstring>
+
 #include "naTrace.h"
 
 namespace {
@@ -8,23 +10,26 @@ int failed(const char* writerName, int result) {
     return result;
 }
 
-// The value of a failed stdio call as the writers hand it back: never 1.
-int putFailed(int result) { return result < 0 ? result : EOF; }
+// "[name]\n" or "[/name]\n"; EOF when the stream fails.
+int printSectionLine(const char* opening, const char* section, FILE* stream) {
+    return fputs(opening, stream) == EOF || fputs(section, stream) == EOF || fputs("]\n", stream) == EOF ? EOF : 1;
+}
 }  // namespace
 
 int printfQuotesEscape(const char* value, FILE* stream) {
     static const char fn[] = "printfQuotesEscape()";
     if (fputc('"', stream) == EOF) return failed(fn, EOF);
-    for (const char* p = value ? value : ""; *p; ++p) {
-        int result;
-        switch (*p) {
-            case '"': result = fputs("\\\"", stream); break;
-            // A line break inside a value would split its record for every reader.
-            case '\n': result = fputs("%0A", stream); break;
-            case '\r': result = fputs("%0D", stream); break;
-            default: result = fputc(static_cast<unsigned char>(*p), stream); break;
-        }
-        if (result == EOF) return failed(fn, EOF);
+    // Runs of plain characters go out in one call each: a value rarely holds any
+    // character that needs escaping.
+    for (const char* p = value ? value : ""; *p;) {
+        const std::size_t plain = std::strcspn(p, "\"\n\r");
+        if (plain > 0 && std::fwrite(p, 1, plain, stream) != plain) return failed(fn, EOF);
+        p += plain;
+        if (*p == '\0') break;
+        // A line break inside a value would split its record for every reader.
+        const char* escaped = *p == '"' ? "\\\"" : *p == '\n' ? "%0A" : "%0D";
+        if (fputs(escaped, stream) == EOF) return failed(fn, EOF);
+        ++p;
     }
     if (fputc('"', stream) == EOF) return failed(fn, EOF);
     return 1;
@@ -32,16 +37,16 @@ int printfQuotesEscape(const char* value, FILE* stream) {
 
 int printRecordBlock(const char* section, const char* const* fields, int fieldCount,
                      FILE* stream, const char* writerName) {
-    int result = fprintf(stream, "[%s]\n", section);
-    if (result < 0) return failed(writerName, putFailed(result));
+    int result = printSectionLine("[", section, stream);
+    if (result != 1) return failed(writerName, result);
     for (int i = 0; i < fieldCount; ++i) {
         if (i > 0 && fputc(',', stream) == EOF) return failed(writerName, EOF);
         result = printfQuotesEscape(fields[i], stream);
         if (result != 1) return failed(writerName, result);
     }
     if (fputc('\n', stream) == EOF) return failed(writerName, EOF);
-    result = fprintf(stream, "[/%s]\n", section);
-    if (result < 0) return failed(writerName, putFailed(result));
+    result = printSectionLine("[/", section, stream);
+    if (result != 1) return failed(writerName, result);
     return 1;
 }
 
