@@ -7,9 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -128,24 +126,25 @@ bool buildRequest(const Command& command, const std::string& keyText, Call& call
     return true;
 }
 
+// The value of " name=" in a call log line, up to the next blank; empty when absent.
+std::string fieldOf(const char* line, const char* name) {
+    const std::string tag = std::string(" ") + name + "=";
+    const char* at = std::strstr(line, tag.c_str());
+    if (!at) return std::string();
+    at += tag.size();
+    return std::string(at, std::strcspn(at, " \n"));
+}
+
 // "<time> handle=<n> port=<wwn> v=<1|2> cmd=<NAME> key=<key> result=..."
-bool parseLine(const std::string& line, Call& call) {
-    std::istringstream in(line);
-    std::string stamp, field;
-    std::map<std::string, std::string> fields;
-    in >> stamp;
-    while (in >> field) {
-        const std::size_t eq = field.find('=');
-        if (eq != std::string::npos && fields.count(field.substr(0, eq)) == 0)
-            fields[field.substr(0, eq)] = field.substr(eq + 1);
-    }
-    const Command* command = findCommand(fields["cmd"]);
-    const long handle = std::strtol(fields["handle"].c_str(), nullptr, 10);
+bool parseLine(const char* line, Call& call) {
+    const Command* command = findCommand(fieldOf(line, "cmd"));
+    const long handle = std::strtol(fieldOf(line, "handle").c_str(), nullptr, 10);
     if (!command || handle < 1) return false;
     call.adapterIndex = static_cast<HBA_UINT32>(handle - 1);  // the simulator's handles are index + 1
-    call.v2 = fields["v"] == "2";
-    if (call.v2 && !hexBytes(fields["port"], 8, call.port.wwn)) return false;
-    return buildRequest(*command, fields["key"] == "-" ? std::string() : fields["key"], call);
+    call.v2 = fieldOf(line, "v") == "2";
+    if (call.v2 && !hexBytes(fieldOf(line, "port"), 8, call.port.wwn)) return false;
+    const std::string key = fieldOf(line, "key");
+    return buildRequest(*command, key == "-" ? std::string() : key, call);
 }
 
 }  // namespace
@@ -155,23 +154,12 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s CALL_LOG\n", argv[0]);
         return 2;
     }
-    // Read the whole script first: the floor's run is the sending alone.
-    std::ifstream log(argv[1]);
+    // The script is read as it is sent, so that the floor's memory does not grow with it.
+    std::FILE* log = std::fopen(argv[1], "r");
     if (!log) {
         std::fprintf(stderr, "%s: cannot read %s\n", argv[0], argv[1]);
         return 2;
     }
-    std::vector<Call> calls;
-    std::string line;
-    while (std::getline(log, line)) {
-        Call call;
-        if (!parseLine(line, call)) {
-            std::fprintf(stderr, "%s: cannot replay: %s\n", argv[0], line.c_str());
-            return 2;
-        }
-        calls.push_back(std::move(call));
-    }
-
     if (HBA_LoadLibrary() != HBA_STATUS_OK) {
         std::fprintf(stderr, "%s: the HBA API did not load\n", argv[0]);
         return 1;
@@ -179,8 +167,16 @@ int main(int argc, char** argv) {
     HBA_GetNumberOfAdapters();
     std::vector<std::uint8_t> response(kLargestResponse);
     std::map<HBA_UINT32, HBA_HANDLE> open;
-    unsigned failed = 0;
-    for (Call& call : calls) {
+    unsigned long sent = 0, failed = 0;
+    char line[2048];
+    Call call;
+    int rc = 0;
+    while (std::fgets(line, sizeof line, log)) {
+        if (!parseLine(line, call)) {
+            std::fprintf(stderr, "%s: cannot replay: %s", argv[0], line);
+            rc = 2;
+            break;
+        }
         HBA_HANDLE& handle = open[call.adapterIndex];
         if (handle == 0) {
             char name[256] = {};
@@ -195,11 +191,13 @@ int main(int argc, char** argv) {
             status = HBA_SendCTPassThru(handle, call.request.data(), static_cast<HBA_UINT32>(call.request.size()),
                                         response.data(), call.responseSize);
         }
+        ++sent;
         if (status != HBA_STATUS_OK) ++failed;
     }
+    std::fclose(log);
     for (const auto& entry : open)
         if (entry.second != 0) HBA_CloseAdapter(entry.second);
     HBA_FreeLibrary();
-    std::printf("requests=%zu failed=%u\n", calls.size(), failed);
-    return 0;
+    std::printf("requests=%lu failed=%lu\n", sent, failed);
+    return rc;
 }

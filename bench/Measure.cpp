@@ -1,13 +1,15 @@
 // Runs a command and reports what it cost: wall time, CPU time and peak resident
 // memory, as the kernel accounts them for the command and the children it waited for.
 //
-// Usage: bench-measure CMD [ARG...]
-// Prints on standard error: "wall_s=W user_s=U sys_s=S maxrss_kb=K exit=E".
+// Usage: bench-measure [-o FILE] CMD [ARG...]
+// Appends "wall_s=W user_s=U sys_s=S maxrss_kb=K exit=E" to FILE, or writes it
+// on standard error. Exits with the command's status.
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 
 namespace {
@@ -16,8 +18,14 @@ double seconds(const timespec& t) { return static_cast<double>(t.tv_sec) + stati
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s CMD [ARG...]\n", argv[0]);
+    int first = 1;
+    const char* report = nullptr;
+    if (argc > 2 && std::strcmp(argv[1], "-o") == 0) {
+        report = argv[2];
+        first = 3;
+    }
+    if (argc <= first) {
+        std::fprintf(stderr, "usage: %s [-o FILE] CMD [ARG...]\n", argv[0]);
         return 2;
     }
     timespec start{}, end{};
@@ -28,8 +36,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (child == 0) {
-        execvp(argv[1], argv + 1);
-        std::perror(argv[1]);
+        execvp(argv[first], argv + first);
+        std::perror(argv[first]);
         _exit(127);
     }
     int status = 0;
@@ -40,8 +48,14 @@ int main(int argc, char** argv) {
     }
     clock_gettime(CLOCK_MONOTONIC, &end);
     const int exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    std::fprintf(stderr, "wall_s=%.6f user_s=%.6f sys_s=%.6f maxrss_kb=%ld exit=%d\n",
+    std::FILE* out = report ? std::fopen(report, "a") : stderr;
+    if (!out) {
+        std::perror(report);
+        return 2;
+    }
+    std::fprintf(out, "wall_s=%.6f user_s=%.6f sys_s=%.6f maxrss_kb=%ld exit=%d\n",
                  seconds(end) - seconds(start), seconds(usage.ru_utime), seconds(usage.ru_stime),
                  static_cast<long>(usage.ru_maxrss), exitCode);
+    if (out != stderr) std::fclose(out);
     return exitCode;
 }
