@@ -17,7 +17,9 @@ public:
     void clear() {
         keys_.clear();
         sortedUpTo_ = 0;
+        missed = false;
     }
+    bool missed = false;  // some identifier was not added
 
 private:
     void compact();

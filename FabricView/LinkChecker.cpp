@@ -86,7 +86,7 @@ bool LinkChecker::room(const Record& record) {
     have_.shrink_to_fit();
     needs_.clear();
     needs_.shrink_to_fit();
-    problems_.warning(record.line, "links of the fabric opened at line " + std::to_string(fabricLine_) +
+    problems_.warning(record.line + 1, "links of the fabric opened at line " + std::to_string(fabricLine_) +
                                        " are not checked: it holds more than " + std::to_string(maxItems_) +
                                        " identifiers (--max-ids raises the limit)");
     return false;
@@ -95,11 +95,11 @@ bool LinkChecker::room(const Record& record) {
 void LinkChecker::have(Kind kind, std::string_view id) { have_.push_back(keyOf(kind, id)); }
 
 void LinkChecker::need(Kind kind, std::string_view id, const Record& record, Rule rule) {
-    needs_.push_back({keyOf(kind, id), 0, record.line, rule});
+    needs_.push_back({keyOf(kind, id), 0, record.line + 1, rule});
 }
 
 void LinkChecker::needEither(Kind kind, Kind other, std::string_view id, const Record& record, Rule rule) {
-    needs_.push_back({keyOf(kind, id), keyOf(other, id), record.line, rule});
+    needs_.push_back({keyOf(kind, id), keyOf(other, id), record.line + 1, rule});
 }
 
 void LinkChecker::record(const Record& record) {

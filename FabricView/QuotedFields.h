@@ -1,7 +1,8 @@
 // Splits a data line into its quoted fields. A field is '"', the value with each
 // '"' written as '\"', '"'; fields are joined by single commas. A backslash is
-// written as it is, so a value ending in one looks like an escaped quote: the
-// split therefore looks for a reading with the number of fields the section has.
+// written as it is, so a value ending in one closes with what looks like an
+// escaped quote: the split tries both readings of such a quote and keeps the one
+// that makes a whole line of the section's number of fields.
 #pragma once
 
 #include <cstddef>

@@ -9,7 +9,7 @@
 
 struct Record {
     Section section;
-    std::uint64_t line = 0;            // the line of its opening "[Section]"
+    std::uint64_t line = 0;            // the line of its opening "[Section]"; its data line follows
     std::vector<std::string> fields;   // as many as the section has, unquoted
 };
 

@@ -7,6 +7,11 @@
 #include "FieldFormats.h"
 
 void SummaryCollector::fabricStart(const std::string& wwn, std::uint64_t line) {
+    if (fabrics_.size() >= kMaxSummaryFabrics) {
+        ++leftOut_;
+        open_ = false;
+        return;
+    }
     FabricCounts counts;
     counts.wwn = wwn;
     counts.line = line;
@@ -16,14 +21,22 @@ void SummaryCollector::fabricStart(const std::string& wwn, std::uint64_t line) {
     held_ = 0;
 }
 
-bool SummaryCollector::room() {
-    if (held_ < maxIds_) {
-        ++held_;
-        return true;
+void SummaryCollector::add(KeyCounter& counter, std::uint64_t key) {
+    if (held_ >= maxIds_) {
+        counter.missed = true;
+        return;
     }
-    fabrics_.back().partial = true;
-    return false;
+    ++held_;
+    counter.addKey(key);
 }
+
+void SummaryCollector::add(KeyCounter& counter, const std::string& id) { add(counter, hash64(id)); }
+
+namespace {
+
+Distinct distinct(KeyCounter& counter) { return {counter.distinct(), counter.missed}; }
+
+}  // namespace
 
 void SummaryCollector::record(const Record& record) {
     if (!open_) return;
@@ -35,38 +48,38 @@ void SummaryCollector::record(const Record& record) {
             ++c.switchPorts;
             ++c.portTypes[f[1]];
             ++c.portStates[f[2]];
-            if (room()) switchPorts_.add(f[0]);
+            add(switchPorts_, f[0]);
             break;
         case Section::PortToPort:
-            if (room()) {
+            if (held_ < maxIds_) {
+                ++held_;
                 const std::string& low = std::min(f[0], f[1]);
                 const std::string& high = std::max(f[0], f[1]);
                 halves_.push_back({hash64(high, hash64(low)), hash64(f[1])});
+            } else {
+                halvesMissed_ = true;
             }
             break;
         case Section::EndPort:
-            if (room()) endPorts_.add(f[0]);
+            add(endPorts_, f[0]);
             break;
         case Section::Node:
-            if (room()) nodes_.add(f[0]);
+            add(nodes_, f[0]);
             // An end port's node follows its port-to-port link; platform nodes do not.
-            if (!(hasPrevious_ && previous_ == Section::PortToPort) && room()) platforms_.add(f[1]);
+            if (!(hasPrevious_ && previous_ == Section::PortToPort)) add(platforms_, f[1]);
             break;
         case Section::ZoneSet:
-            if (room()) zoneSetNames_.add(f[1]);
+            add(zoneSetNames_, f[1]);
             if (f[2] == "TRUE") c.activeZoneSet = f[1];
             break;
         case Section::Zone:
-            if (room()) (endsWith(f[0], ":1") ? activeZones_ : databaseZones_).add(f[0]);
+            add(endsWith(f[0], ":1") ? activeZones_ : databaseZones_, f[0]);
             break;
         case Section::ZoneToMember:
-            if (room()) {
-                KeyCounter& links = endsWith(f[1], ":1") ? activeMemberships_ : databaseMemberships_;
-                links.addKey(hash64(f[0], hash64(f[1])));
-            }
+            add(endsWith(f[1], ":1") ? activeMemberships_ : databaseMemberships_, hash64(f[0], hash64(f[1])));
             break;
         case Section::ZoneMember:
-            if (room()) membersByType_[f[2]].add(f[0]);
+            add(membersByType_[f[2]], f[0]);
             break;
         default: break;
     }
@@ -78,19 +91,21 @@ void SummaryCollector::fabricEnd(std::uint64_t, bool closed) {
     if (!open_) return;
     FabricCounts& c = fabrics_.back();
     c.closed = closed;
-    c.endPorts = endPorts_.distinct();
-    c.nodes = nodes_.distinct();
-    c.platforms = platforms_.distinct();
-    c.zoneSets = zoneSetNames_.distinct();
-    c.databaseZones = databaseZones_.distinct();
-    c.activeZones = activeZones_.distinct();
-    c.databaseMemberships = databaseMemberships_.distinct();
-    c.activeMemberships = activeMemberships_.distinct();
+    c.endPorts = distinct(endPorts_);
+    c.nodes = distinct(nodes_);
+    c.platforms = distinct(platforms_);
+    c.zoneSets = distinct(zoneSetNames_);
+    c.databaseZones = distinct(databaseZones_);
+    c.activeZones = distinct(activeZones_);
+    c.databaseMemberships = distinct(databaseMemberships_);
+    c.activeMemberships = distinct(activeMemberships_);
     for (auto& [type, counter] : membersByType_) {
-        const std::uint64_t n = counter.distinct();
+        const Distinct n = distinct(counter);
         c.memberTypes[type] = n;
-        c.members += n;
+        c.members.n += n.n;
+        c.members.atLeast = c.members.atLeast || n.atLeast;
     }
+    c.interSwitchLinks.atLeast = halvesMissed_ || switchPorts_.missed;
     // A link between two switch ports of this fabric, counted once for both directions.
     std::sort(halves_.begin(), halves_.end(), [](const Half& a, const Half& b) { return a.pair < b.pair; });
     std::uint64_t previousPair = 0;
@@ -99,7 +114,7 @@ void SummaryCollector::fabricEnd(std::uint64_t, bool closed) {
         if (!first && half.pair == previousPair) continue;
         first = false;
         previousPair = half.pair;
-        if (switchPorts_.contains(half.far)) ++c.interSwitchLinks;
+        if (switchPorts_.contains(half.far)) ++c.interSwitchLinks.n;
     }
     for (KeyCounter* k : {&switchPorts_, &endPorts_, &nodes_, &platforms_, &zoneSetNames_, &databaseZones_,
                           &activeZones_, &databaseMemberships_, &activeMemberships_})
@@ -107,6 +122,7 @@ void SummaryCollector::fabricEnd(std::uint64_t, bool closed) {
     membersByType_.clear();
     halves_.clear();
     halves_.shrink_to_fit();
+    halvesMissed_ = false;
     open_ = false;
 }
 
@@ -149,7 +165,8 @@ std::string cell(const std::string& text) {
     return shown.size() > kWidest ? shown.substr(0, kWidest - 3) + "..." : shown;
 }
 
-std::string number(std::uint64_t n, bool partial) { return std::to_string(n) + (partial ? "+" : ""); }
+std::string number(std::uint64_t n) { return std::to_string(n); }
+std::string number(const Distinct& d) { return std::to_string(d.n) + (d.atLeast ? "+" : ""); }
 
 // Rows for every name that occurs in some fabric, known names in their table order.
 std::vector<std::string> namesInOrder(const std::vector<std::string_view>& known, const std::set<std::string>& seen) {
@@ -164,10 +181,11 @@ std::vector<std::string> namesInOrder(const std::vector<std::string_view>& known
 
 }  // namespace
 
-std::string formatSummary(const std::string& fileName, FileKind kind, const std::vector<FabricCounts>& fabrics) {
+std::string formatSummary(const std::string& fileName, FileKind kind, const std::vector<FabricCounts>& fabrics,
+                          std::uint64_t fabricsLeftOut) {
     std::ostringstream out;
-    out << fileName << ": " << fileKindName(kind) << " output, " << fabrics.size()
-        << (fabrics.size() == 1 ? " fabric" : " fabrics") << "\n";
+    const std::uint64_t all = fabrics.size() + fabricsLeftOut;
+    out << fileName << ": " << fileKindName(kind) << " output, " << all << (all == 1 ? " fabric" : " fabrics") << "\n";
     if (fabrics.empty()) return out.str();
     out << "\n";
 
@@ -183,16 +201,16 @@ std::string formatSummary(const std::string& fileName, FileKind kind, const std:
         table.row("", heads);
     }
     table.row("WWN", each([](const FabricCounts& c) { return c.wwn.empty() ? std::string("?") : cell(c.wwn); }));
-    table.row("Line", each([](const FabricCounts& c) { return std::to_string(c.line); }));
+    table.row("At line", each([](const FabricCounts& c) { return std::to_string(c.line); }));
     table.row("Complete", each([](const FabricCounts& c) { return std::string(c.closed ? "yes" : "no"); }));
 
     const bool topology = kind == FileKind::Topology || kind == FileKind::Unknown;
     const bool zoning = kind == FileKind::Zoning || kind == FileKind::Unknown;
     if (topology) {
         table.gap();
-        table.row("Switches", each([](const FabricCounts& c) { return number(c.switches, false); }));
-        table.row("Inter-switch links", each([](const FabricCounts& c) { return number(c.interSwitchLinks, c.partial); }));
-        table.row("Switch ports", each([](const FabricCounts& c) { return number(c.switchPorts, false); }));
+        table.row("Switches", each([](const FabricCounts& c) { return number(c.switches); }));
+        table.row("Inter-switch links", each([](const FabricCounts& c) { return number(c.interSwitchLinks); }));
+        table.row("Switch ports", each([](const FabricCounts& c) { return number(c.switchPorts); }));
         std::set<std::string> types, states;
         for (const FabricCounts& c : fabrics) {
             for (const auto& t : c.portTypes) types.insert(t.first);
@@ -201,28 +219,28 @@ std::string formatSummary(const std::string& fileName, FileKind kind, const std:
         for (const std::string& type : namesInOrder(portTypeNames(), types))
             table.row("  " + (type.empty() ? std::string("(no type)") : cell(type)), each([&](const FabricCounts& c) {
                 auto it = c.portTypes.find(type);
-                return number(it == c.portTypes.end() ? 0 : it->second, false);
+                return number(it == c.portTypes.end() ? 0 : it->second);
             }));
         for (const std::string& state : namesInOrder(portStateNames(), states))
             table.row("  " + (state.empty() ? std::string("(state not known)") : cell(state)), each([&](const FabricCounts& c) {
                 auto it = c.portStates.find(state);
-                return number(it == c.portStates.end() ? 0 : it->second, false);
+                return number(it == c.portStates.end() ? 0 : it->second);
             }));
-        table.row("End ports", each([](const FabricCounts& c) { return number(c.endPorts, c.partial); }));
-        table.row("Nodes", each([](const FabricCounts& c) { return number(c.nodes, c.partial); }));
-        table.row("Platforms", each([](const FabricCounts& c) { return number(c.platforms, c.partial); }));
+        table.row("End ports", each([](const FabricCounts& c) { return number(c.endPorts); }));
+        table.row("Nodes", each([](const FabricCounts& c) { return number(c.nodes); }));
+        table.row("Platforms", each([](const FabricCounts& c) { return number(c.platforms); }));
     }
     if (zoning) {
         table.gap();
-        table.row("Zone sets", each([](const FabricCounts& c) { return number(c.zoneSets, c.partial); }));
+        table.row("Zone sets", each([](const FabricCounts& c) { return number(c.zoneSets); }));
         table.row("Active zone set", each([](const FabricCounts& c) {
             return c.activeZoneSet.empty() ? std::string("-") : cell(c.activeZoneSet);
         }));
-        table.row("Zones in the database", each([](const FabricCounts& c) { return number(c.databaseZones, c.partial); }));
-        table.row("Zones in the active set", each([](const FabricCounts& c) { return number(c.activeZones, c.partial); }));
-        table.row("Members of database zones", each([](const FabricCounts& c) { return number(c.databaseMemberships, c.partial); }));
-        table.row("Members of active zones", each([](const FabricCounts& c) { return number(c.activeMemberships, c.partial); }));
-        table.row("Distinct members", each([](const FabricCounts& c) { return number(c.members, c.partial); }));
+        table.row("Zones in the database", each([](const FabricCounts& c) { return number(c.databaseZones); }));
+        table.row("Zones in the active set", each([](const FabricCounts& c) { return number(c.activeZones); }));
+        table.row("Members of database zones", each([](const FabricCounts& c) { return number(c.databaseMemberships); }));
+        table.row("Members of active zones", each([](const FabricCounts& c) { return number(c.activeMemberships); }));
+        table.row("Distinct members", each([](const FabricCounts& c) { return number(c.members); }));
         std::set<std::string> types;
         for (const FabricCounts& c : fabrics)
             for (const auto& t : c.memberTypes) types.insert(t.first);
@@ -231,12 +249,19 @@ std::string formatSummary(const std::string& fileName, FileKind kind, const std:
         for (const std::string& type : namesInOrder(known, types))
             table.row("  " + cell(type), each([&](const FabricCounts& c) {
                 auto it = c.memberTypes.find(type);
-                return number(it == c.memberTypes.end() ? 0 : it->second, c.partial);
+                return it == c.memberTypes.end() ? std::string("0") : number(it->second);
             }));
     }
     out << table.text();
-    bool anyPartial = false;
-    for (const FabricCounts& c : fabrics) anyPartial = anyPartial || c.partial;
-    if (anyPartial) out << "\n+ more identifiers than --max-ids allows: the count is a lower bound\n";
+    bool lowerBound = false;
+    for (const FabricCounts& c : fabrics) {
+        for (const Distinct* d : {&c.interSwitchLinks, &c.endPorts, &c.nodes, &c.platforms, &c.zoneSets, &c.databaseZones,
+                                  &c.activeZones, &c.databaseMemberships, &c.activeMemberships, &c.members})
+            lowerBound = lowerBound || d->atLeast;
+    }
+    if (lowerBound) out << "\n+ more identifiers than --max-ids allows: the count is a lower bound\n";
+    if (fabricsLeftOut)
+        out << "\n" << fabricsLeftOut << (fabricsLeftOut == 1 ? " more fabric is" : " more fabrics are")
+            << " not shown: the table holds the first " << kMaxSummaryFabrics << "\n";
     return out.str();
 }

@@ -11,29 +11,35 @@
 #include "KeyCounter.h"
 #include "Record.h"
 
+// A count of distinct identifiers; atLeast when the identifier limit stopped it.
+struct Distinct {
+    std::uint64_t n = 0;
+    bool atLeast = false;
+    bool operator==(std::uint64_t value) const { return n == value && !atLeast; }
+};
+
 struct FabricCounts {
     std::string wwn;
     std::uint64_t line = 0;
     bool closed = false;
-    bool partial = false;  // distinct counts stopped at the identifier limit
 
     std::uint64_t switches = 0;
-    std::uint64_t interSwitchLinks = 0;
+    Distinct interSwitchLinks;
     std::uint64_t switchPorts = 0;
     std::map<std::string, std::uint64_t> portTypes;   // by name; "" for none
     std::map<std::string, std::uint64_t> portStates;  // by name; "" when unknown
-    std::uint64_t endPorts = 0;
-    std::uint64_t nodes = 0;
-    std::uint64_t platforms = 0;
+    Distinct endPorts;
+    Distinct nodes;
+    Distinct platforms;
 
-    std::uint64_t zoneSets = 0;
+    Distinct zoneSets;
     std::string activeZoneSet;
-    std::uint64_t databaseZones = 0;
-    std::uint64_t activeZones = 0;
-    std::uint64_t databaseMemberships = 0;
-    std::uint64_t activeMemberships = 0;
-    std::uint64_t members = 0;
-    std::map<std::string, std::uint64_t> memberTypes;  // distinct members by type
+    Distinct databaseZones;
+    Distinct activeZones;
+    Distinct databaseMemberships;
+    Distinct activeMemberships;
+    Distinct members;
+    std::map<std::string, Distinct> memberTypes;  // distinct members by type
 };
 
 class SummaryCollector : public RecordSink {
@@ -46,11 +52,16 @@ public:
 
     FileKind kind() const { return kind_; }
     const std::vector<FabricCounts>& fabrics() const { return fabrics_; }
+    // Fabrics past the table's last column, read but not counted.
+    std::uint64_t fabricsLeftOut() const { return leftOut_; }
 
 private:
-    bool room();
+    // Counts the identifier while the fabric's limit allows.
+    void add(KeyCounter& counter, std::uint64_t key);
+    void add(KeyCounter& counter, const std::string& id);
 
     std::size_t maxIds_;
+    std::uint64_t leftOut_ = 0;
     FileKind kind_ = FileKind::Unknown;
     std::vector<FabricCounts> fabrics_;
     Section previous_ = Section::Node;
@@ -66,8 +77,13 @@ private:
         std::uint64_t far;   // the second port
     };
     std::vector<Half> halves_;
+    bool halvesMissed_ = false;
     std::size_t held_ = 0;
 };
 
+// At most this many fabrics get a column.
+constexpr std::size_t kMaxSummaryFabrics = 64;
+
 // The counts as an aligned text table, one column per fabric.
-std::string formatSummary(const std::string& fileName, FileKind kind, const std::vector<FabricCounts>& fabrics);
+std::string formatSummary(const std::string& fileName, FileKind kind, const std::vector<FabricCounts>& fabrics,
+                          std::uint64_t fabricsLeftOut = 0);

@@ -60,7 +60,7 @@ void ValueChecker::record(const Record& record) {
 }
 
 void ValueChecker::bad(const Record& record, int column, const std::string& why) {
-    problems_.error(record.line, "[" + std::string(sectionInfo(record.section).name) + "] " +
+    problems_.error(record.line + 1, "[" + std::string(sectionInfo(record.section).name) + "] " +
                                      std::string(columnName(record.section, column)) + " " +
                                      quoted(record.fields[column]) + " " + why);
 }

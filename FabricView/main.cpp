@@ -64,8 +64,10 @@ int main(int argc, char** argv) {
     File in(fromStdin ? stdin : nullptr);
     if (!fromStdin) {
         struct stat st {};
-        if (::stat(options.file.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-            std::cerr << "fabricprobe-view: " << name << " is a directory\n";
+        if (::stat(options.file.c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode))) {
+            // A device such as /dev/zero would never end; "-" reads a pipe or terminal.
+            std::cerr << "fabricprobe-view: " << name << " is " << (S_ISDIR(st.st_mode) ? "a directory" : "a device")
+                      << ", not an output file\n";
             return 2;
         }
         in.reset(std::fopen(options.file.c_str(), "rb"));
@@ -110,7 +112,7 @@ int main(int argc, char** argv) {
 
     if (options.summary) {
         if (options.check) std::cout << "\n";
-        std::cout << formatSummary(name, read.kind, summary.fabrics());
+        std::cout << formatSummary(name, read.kind, summary.fabrics(), summary.fabricsLeftOut());
     }
     if (drawing) {
         std::ostringstream dot;

@@ -170,3 +170,16 @@ ProbeRunResult runProbe(const ProbeInstall& install, const ProbeRunOptions& opti
     result.err = readFile(errPath);
     return result;
 }
+
+OutputCheck checkOutputFile(const std::string& path) {
+    OutputCheck check;
+    const std::string command = quote(stagePath("bin/fabricprobe-view")) + " --check " + quote(path) + " 2>&1";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe) throw std::runtime_error("cannot run " + command);
+    char buffer[4096];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) check.report.append(buffer, n);
+    const int status = ::pclose(pipe);
+    if (status != -1 && WIFEXITED(status)) check.exitCode = WEXITSTATUS(status);
+    return check;
+}

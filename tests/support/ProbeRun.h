@@ -52,3 +52,12 @@ bool fileExists(const std::string& path);
 void writeFile(const std::string& path, const std::string& content);
 // The exit status the shell would show for a return code (its low 8 bits).
 int exitStatusOf(int rc);
+
+// Runs the staged bin/fabricprobe-view --check on an output file, as the agent's
+// server would read it. valid() holds only for a file without errors.
+struct OutputCheck {
+    int exitCode = -1;
+    std::string report;  // standard output and error: one line per problem, then a verdict
+    bool valid() const { return exitCode == 0; }
+};
+OutputCheck checkOutputFile(const std::string& path);

@@ -1,0 +1,168 @@
+// Counts and pictures of files the probe's writers produce.
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <sstream>
+#include <string>
+
+#include "DotText.h"
+#include "Picture.h"
+#include "Summary.h"
+#include "ViewTestFiles.h"
+
+namespace {
+
+const std::string kF = "100000000000A001";
+
+std::string wwn(unsigned prefix, unsigned n) {
+    char text[17];
+    std::snprintf(text, sizeof text, "%04X0000%08X", prefix & 0xFFFF, n);
+    return text;
+}
+
+// Two switches joined by `isls` links, each with `hosts` end ports on nodes of
+// one platform per node; switch 1 also has an offline port.
+std::string fabricFile(unsigned hosts, unsigned isls) {
+    OutputBuilder b(FileKind::Topology);
+    b.fabric(kF);
+    for (unsigned s = 1; s <= 2; ++s) {
+        const std::string sw = wwn(0x1000, s);
+        b.rec("FabricToInterconnectElement", {sw, kF});
+        b.rec("InterconnectElement", {sw, sw, "Switch", std::to_string(s), "sw-" + std::to_string(s), "FFFC0" + std::to_string(s),
+                                      "V", "M", "R", "", "", ""});
+        for (unsigned l = 1; l <= isls; ++l) {
+            const std::string port = wwn(0x2000 + s, l), far = wwn(0x2000 + 3 - s, l);
+            b.rec("SwitchToPort", {port, sw}).rec("SwitchPort", {port, "E_Port", "Online", std::to_string(l)});
+            b.rec("PortToPort", {port, far});
+        }
+        for (unsigned h = 1; h <= hosts; ++h) {
+            const std::string port = wwn(0x3000 + s, h), end = wwn(0x4000 + s, h), node = wwn(0x5000, h);
+            b.rec("SwitchToPort", {port, sw}).rec("SwitchPort", {port, "F_Port", "Online", std::to_string(100 + h)});
+            b.rec("PortToPort", {port, end}).rec("Node", {node, "", "", "", "", ""}).rec("NodeToPort", {node, end});
+            b.rec("EndPort", {end, "N_Port", "0" + std::to_string(s) + "0100"});
+        }
+        if (s == 1) {
+            const std::string port = wwn(0x6000, 1);
+            b.rec("SwitchToPort", {port, sw}).rec("SwitchPort", {port, "F_Port", "Offline", "99"});
+        }
+    }
+    for (unsigned h = 1; h <= hosts; ++h)
+        b.rec("Node", {wwn(0x5000, h), "host" + std::to_string(h), "Host", "", "", ""});
+    b.rec("Node", {wwn(0x5FFF, 1), "array", "Storage Subsystem", "", "", ""});
+    b.end();
+    return b.text();
+}
+
+FabricCounts countsOf(const std::string& text) {
+    SummaryCollector summary(kDefaultMaxIds);
+    const Checked c = checkText(text, {&summary});
+    EXPECT_TRUE(c.valid()) << c.listing();
+    EXPECT_EQ(1u, summary.fabrics().size());
+    return summary.fabrics().empty() ? FabricCounts{} : summary.fabrics().front();
+}
+
+std::string dotOf(const std::string& text, PictureLimits limits = {}) {
+    Picture picture(limits);
+    checkText(text, {&picture});
+    std::ostringstream out;
+    picture.writeDot(out, "test.dat");
+    return out.str();
+}
+
+std::size_t occurrences(const std::string& text, const std::string& what) {
+    std::size_t n = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+TEST(Summary, TopologyCountsFollowTheFabric) {
+    const FabricCounts c = countsOf(fabricFile(3, 2));
+    EXPECT_EQ(kF, c.wwn);
+    EXPECT_TRUE(c.closed);
+    EXPECT_EQ(2u, c.switches);
+    EXPECT_EQ(2u, c.interSwitchLinks.n);  // each seen from both ends
+    EXPECT_EQ(11u, c.switchPorts);
+    EXPECT_EQ(4u, c.portTypes.at("E_Port"));
+    EXPECT_EQ(7u, c.portTypes.at("F_Port"));
+    EXPECT_EQ(10u, c.portStates.at("Online"));
+    EXPECT_EQ(1u, c.portStates.at("Offline"));
+    EXPECT_TRUE(c.endPorts == 6);
+    EXPECT_TRUE(c.nodes == 4);     // three hosts, each behind two switches, and the array
+    EXPECT_TRUE(c.platforms == 4);
+}
+
+TEST(Summary, ZoneCopiesAreCountedApart) {
+    // Without a zone database the active zone set is written twice, the same way.
+    const FabricCounts once = countsOf(sourceFile("tests/zoning/expected/active_only.dat"));
+    const std::string text = sourceFile("tests/zoning/expected/active_only.dat");
+    EXPECT_TRUE(once.zoneSets == 1);
+    EXPECT_FALSE(once.activeZoneSet.empty());
+    EXPECT_TRUE(once.databaseZones == 0);
+    EXPECT_EQ(occurrences(text, "[Zone]\n") / 2, once.activeZones.n);
+    EXPECT_EQ(occurrences(text, "[ZoneToMember]\n") / 2, once.activeMemberships.n);
+
+    const FabricCounts full = countsOf(sourceFile("tests/zoning/expected/member_types.dat"));
+    std::uint64_t byType = 0;
+    for (const auto& t : full.memberTypes) byType += t.second.n;
+    EXPECT_EQ(full.members.n, byType);
+    EXPECT_GE(full.memberTypes.size(), 10u);
+}
+
+TEST(Summary, TableColumnsLineUp) {
+    SummaryCollector summary(kDefaultMaxIds);
+    checkText(fabricFile(2, 1) + "", {&summary});
+    const std::string table = formatSummary("x.dat", FileKind::Topology, summary.fabrics());
+    std::istringstream lines(table);
+    std::string line;
+    std::size_t width = 0;
+    int rows = 0;
+    while (std::getline(lines, line)) {
+        if (line.empty() || line.find("x.dat") == 0) continue;
+        if (!width) width = line.size();
+        EXPECT_EQ(width, line.size()) << line;  // every value ends in the same column
+        ++rows;
+    }
+    EXPECT_GE(rows, 12);
+    EXPECT_NE(std::string::npos, table.find("Inter-switch links"));
+}
+
+TEST(Picture, LargeFabricsAreDrawnWithCollapsedCounts) {
+    PictureLimits limits;
+    limits.endPortsPerSwitch = 5;
+    const std::string dot = dotOf(fabricFile(40, 3), limits);
+    // Each switch draws five end ports and one count for the other 35.
+    EXPECT_EQ(10u, occurrences(dot, "N_Port \xC2\xB7"));
+    EXPECT_EQ(2u, occurrences(dot, "35 more end ports"));
+    EXPECT_EQ(1u, occurrences(dot, "3 ISLs"));
+    EXPECT_EQ(2u, occurrences(dot, "subgraph cluster_f1_s"));
+    // Platforms whose nodes were not drawn list them as not attached.
+    EXPECT_NE(std::string::npos, dot.find("not attached in this fabric"));
+    EXPECT_NE(std::string::npos, dot.find("label=\"sw-1\""));
+}
+
+TEST(Picture, ZoningDrawsSharedMembersOnceAndRepeatedCopiesOnce) {
+    const std::string text = sourceFile("tests/zoning/expected/active_only.dat");
+    const std::string dot = dotOf(text);
+    EXPECT_EQ(1u, occurrences(dot, "subgraph cluster_f1_zs"));
+    EXPECT_EQ(occurrences(text, "[Zone]\n") / 2, occurrences(dot, " members\"]") + occurrences(dot, " member\"]"));
+    PictureLimits limits;
+    limits.membersPerZone = 1;
+    EXPECT_NE(std::string::npos, dotOf(sourceFile("tests/zoning/expected/full_db.dat"), limits).find(" more\"]"));
+}
+
+TEST(Picture, LabelsAreValidUtf8AndQuotedForDot) {
+    EXPECT_EQ("\xC3\xBF" "a?b", labelText("\xFF" "a\tb"));
+    EXPECT_EQ("\xE2\x82\xAC", labelText("\xE2\x82\xAC"));   // already UTF-8
+    EXPECT_EQ("abc\xE2\x80\xA6", labelText("abcdef", 3));
+    EXPECT_EQ("\"a\\\"b\\\\c\\nd\"", dotQuote("a\"b\\c\nd"));
+
+    const std::string f = kF;
+    OutputBuilder b(FileKind::Topology);
+    b.fabric(f).rec("FabricToInterconnectElement", {"100000051E0A0001", f});
+    b.rec("InterconnectElement", {"100000051E0A0001", "100000051E0A0001", "Switch", "1", "a\"b\\", "", "", "", "", "", "", ""});
+    b.end();
+    const std::string dot = dotOf(b.text());
+    EXPECT_NE(std::string::npos, dot.find("label=\"a\\\"b\\\\\";")) << dot;
+}
+
+}  // namespace

@@ -1,0 +1,402 @@
+// The installed fabricprobe-view on files the installed probe writes: the example
+// SAN checked, counted against its model and drawn; broken and cut copies; a
+// large stream; a missing Graphviz.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <map>
+#include <nlohmann/json.hpp>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "ProbeRun.h"
+
+namespace {
+
+const char kServer[] = "srv";
+const char kStamp[] = "20261206090736";
+
+struct ViewRun {
+    int exitCode = -1;
+    std::string out, err;
+    long maxRssKb = 0;
+};
+
+// Runs the staged fabricprobe-view; `input` (if any) is streamed to its standard input.
+ViewRun runView(const std::vector<std::string>& args, const std::vector<std::string>& env = {},
+                const std::function<void(int)>& input = nullptr) {
+    const std::string dir = std::string(FABRICPROBE_E2E_DIR_FOR_VIEW);
+    ::mkdir(dir.c_str(), 0755);
+    const std::string outPath = dir + "/view.out." + std::to_string(::getpid());
+    const std::string errPath = dir + "/view.err." + std::to_string(::getpid());
+    int pipeFds[2] = {-1, -1};
+    if (input && ::pipe(pipeFds) != 0) throw std::runtime_error("pipe");
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) ::_exit(127);
+        if (input) {
+            ::dup2(pipeFds[0], 0);
+            ::close(pipeFds[0]);
+            ::close(pipeFds[1]);
+        }
+        for (const std::string& e : env) ::putenv(::strdup(e.c_str()));
+        std::vector<std::string> argv = {stagePath("bin/fabricprobe-view")};
+        argv.insert(argv.end(), args.begin(), args.end());
+        std::vector<char*> cargv;
+        for (std::string& a : argv) cargv.push_back(a.data());
+        cargv.push_back(nullptr);
+        ::execv(cargv[0], cargv.data());
+        ::_exit(127);
+    }
+    if (input) {
+        ::close(pipeFds[0]);
+        input(pipeFds[1]);
+        ::close(pipeFds[1]);
+    }
+    int status = 0;
+    struct rusage usage {};
+    ::wait4(pid, &status, 0, &usage);
+    ViewRun run;
+    if (WIFEXITED(status)) run.exitCode = WEXITSTATUS(status);
+    run.maxRssKb = usage.ru_maxrss;
+    run.out = readFile(outPath);
+    run.err = readFile(errPath);
+    ::unlink(outPath.c_str());
+    ::unlink(errPath.c_str());
+    return run;
+}
+
+std::string runExample(const std::string& test, const std::string& command, ProbeRunResult* result = nullptr,
+                       const std::string& fileSizeBlocks = "") {
+    ProbeInstall install("view_" + test);
+    ::mkdir(install.path(std::string("output/") + kServer).c_str(), 0755);
+    ProbeRunOptions options;
+    options.model = sourcePath("examples/san.json");
+    options.args = {"-servername", kServer, "-serverip", "192.0.2.1", "-serverport", "9549", "-command", command,
+                    "-fabrics", "allfabrics", "-jobtimestamp", kStamp, "-discoverrequestid", "1", "-devicejobid", "1"};
+    if (!fileSizeBlocks.empty()) {
+        // A file size limit cuts the output file; the write failure is seen, not a signal.
+        options.program = "/bin/sh";
+        options.args.insert(options.args.begin(),
+                            {"-c", "trap '' XFSZ; ulimit -f " + fileSizeBlocks + "; exec \"$0\" \"$@\"",
+                             install.path("bin/fabricprobe")});
+    }
+    const ProbeRunResult run = runProbe(install, options);
+    if (result) *result = run;
+    return install.path(std::string("output/") + kServer + "/fabricprobe_" + command + "_" + kStamp + "_1_1.dat");
+}
+
+// The value cells of a summary row, by its label.
+std::vector<std::string> summaryRow(const std::string& table, const std::string& label) {
+    std::istringstream lines(table);
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (line.compare(0, label.size(), label) != 0) continue;
+        const std::string rest = line.substr(label.size());
+        if (!rest.empty() && rest[0] != ' ') continue;
+        std::istringstream cells(rest);
+        std::vector<std::string> values;
+        std::string cell;
+        while (cells >> cell) values.push_back(cell);
+        return values;
+    }
+    return {};
+}
+
+int portTypeIndex(const nlohmann::json& type) {
+    const int raw = type.is_string() ? std::stoi(type.get<std::string>(), nullptr, 0) : type.get<int>();
+    if (raw > 0xF0) return (raw + 0x10) % 256;
+    if (raw >= 0x81) return raw - 0x7C;
+    return raw;
+}
+
+// What the summary should say of one model fabric.
+std::map<std::string, std::string> expectedCounts(const nlohmann::json& fabric) {
+    std::uint64_t ports = 0, online = 0, offline = 0, endPorts = 0, platforms = 0, isls = 0;
+    std::set<std::string> nodes, switchPorts;
+    std::set<std::pair<std::string, std::string>> links;
+    for (const auto& sw : fabric["switches"])
+        for (const auto& port : sw["ports"]) switchPorts.insert(port["wwn"].get<std::string>());
+    for (const auto& sw : fabric["switches"]) {
+        for (const auto& port : sw["ports"]) {
+            ++ports;
+            const int state = port["state"];
+            online += state == 1;
+            offline += state == 2;
+            if (state != 1 || portTypeIndex(port["type"]) == 0) continue;
+            for (const auto& attached : port["attached"]) {
+                const std::string far = attached["wwn"];
+                if (switchPorts.count(far)) links.insert(std::minmax(port["wwn"].get<std::string>(), far));
+                if (portTypeIndex(attached["type"]) >= 3) continue;
+                ++endPorts;
+                if (!attached["fcid"].is_null() && !attached["node_wwn"].is_null()) nodes.insert(attached["node_wwn"]);
+            }
+        }
+    }
+    isls = links.size();
+    for (const auto& platform : fabric["platforms"]) {
+        if (platform["nodes"].empty()) continue;
+        ++platforms;
+        for (const auto& node : platform["nodes"]) nodes.insert(node.get<std::string>());
+    }
+    std::map<std::string, std::string> counts = {
+        {"Switches", std::to_string(fabric["switches"].size())},
+        {"Inter-switch links", std::to_string(isls)},
+        {"Switch ports", std::to_string(ports)},
+        {"Online", std::to_string(online)},
+        {"Offline", std::to_string(offline)},
+        {"End ports", std::to_string(endPorts)},
+        {"Nodes", std::to_string(nodes.size())},
+        {"Platforms", std::to_string(platforms)},
+    };
+    const auto& zoning = fabric["zoning"];
+    const bool fullDb = zoning["full_db"];
+    std::set<std::string> setNames = {zoning["active"]["name"].get<std::string>()};
+    std::uint64_t dbZones = 0, dbMembers = 0, activeMembers = 0;
+    std::set<std::pair<int, std::string>> members;
+    auto collect = [&](const nlohmann::json& set, std::uint64_t& memberships) {
+        for (const auto& zone : set["zones"])
+            for (const auto& m : zone["members"]) {
+                ++memberships;
+                members.insert({m["type"].get<int>(), m["id"].get<std::string>()});
+            }
+    };
+    if (fullDb) {
+        for (const auto& set : zoning["database"]) {
+            setNames.insert(set["name"].get<std::string>());
+            dbZones += set["zones"].size();
+            collect(set, dbMembers);
+        }
+    }
+    collect(zoning["active"], activeMembers);
+    counts["Zone sets"] = std::to_string(setNames.size());
+    counts["Active zone set"] = zoning["active"]["name"];
+    counts["Zones in the database"] = std::to_string(dbZones);
+    counts["Zones in the active set"] = std::to_string(zoning["active"]["zones"].size());
+    counts["Members of database zones"] = std::to_string(dbMembers);
+    counts["Members of active zones"] = std::to_string(activeMembers);
+    counts["Distinct members"] = std::to_string(members.size());
+    return counts;
+}
+
+// The text of every <text> element of an SVG, entities decoded.
+std::vector<std::string> svgTexts(const std::string& svg) {
+    std::vector<std::string> texts;
+    const std::regex element("<text[^>]*>([^<]*)</text>");
+    for (auto it = std::sregex_iterator(svg.begin(), svg.end(), element); it != std::sregex_iterator(); ++it) {
+        std::string text = (*it)[1];
+        for (const auto& [entity, plain] : std::vector<std::pair<std::string, std::string>>{
+                 {"&quot;", "\""}, {"&lt;", "<"}, {"&gt;", ">"}, {"&#45;", "-"}, {"&amp;", "&"}}) {
+            for (std::size_t at = text.find(entity); at != std::string::npos; at = text.find(entity, at))
+                text.replace(at, entity.size(), plain);
+        }
+        texts.push_back(text);
+    }
+    return texts;
+}
+
+TEST(ViewEndToEnd, TheExampleSanIsValidAndCountedAsItsModel) {
+    const nlohmann::json model = nlohmann::json::parse(readFile(sourcePath("examples/san.json")));
+    for (const std::string command : {"Topology", "ZoningOnly"}) {
+        ProbeRunResult probe;
+        const std::string output = runExample("example_" + command, command, &probe);
+        ASSERT_EQ(0, probe.exitCode) << probe.err;
+        const OutputCheck check = checkOutputFile(output);
+        EXPECT_TRUE(check.valid()) << check.report;
+        EXPECT_NE(std::string::npos, check.report.find("valid " + command + " output")) << check.report;
+
+        const ViewRun summary = runView({"--summary", output});
+        ASSERT_EQ(0, summary.exitCode) << summary.err;
+        EXPECT_EQ(std::vector<std::string>({"100000051E0A0001", "100000051E0B0001"}), summaryRow(summary.out, "WWN"));
+        const std::vector<std::string> rows =
+            command == "Topology"
+                ? std::vector<std::string>{"Switches", "Inter-switch links", "Switch ports", "  Online", "  Offline",
+                                           "End ports", "Nodes", "Platforms"}
+                : std::vector<std::string>{"Zone sets", "Active zone set", "Zones in the database",
+                                           "Zones in the active set", "Members of database zones",
+                                           "Members of active zones", "Distinct members"};
+        for (const std::string& row : rows) {
+            std::vector<std::string> expected;
+            for (const char* fabric : {"A", "B"}) {
+                auto counts = expectedCounts(model["fabrics"][fabric]);
+                std::string key = row.substr(row.find_first_not_of(' '));
+                expected.push_back(counts.count(key) ? counts[key] : "0");
+            }
+            EXPECT_EQ(expected, summaryRow(summary.out, row)) << row << "\n" << summary.out;
+        }
+    }
+}
+
+TEST(ViewEndToEnd, TheExampleSanIsDrawnWithEverySwitchAndZone) {
+    const nlohmann::json model = nlohmann::json::parse(readFile(sourcePath("examples/san.json")));
+    const std::string topology = runExample("draw_topology", "Topology");
+    const std::string svgPath = topology + ".svg";
+    const ViewRun run = runView({"--svg", svgPath, topology});
+    ASSERT_EQ(0, run.exitCode) << run.err;
+    const std::string svg = readFile(svgPath);
+    ASSERT_EQ(0u, svg.find("<?xml")) << svg.substr(0, 200);
+    const std::vector<std::string> texts = svgTexts(svg);
+    auto drawn = [&](const std::string& text) { return std::find(texts.begin(), texts.end(), text) != texts.end(); };
+    for (const auto& [key, fabric] : model["fabrics"].items()) {
+        EXPECT_TRUE(drawn("Fabric " + fabric["name"].get<std::string>())) << key;
+        for (const auto& sw : fabric["switches"]) {
+            EXPECT_TRUE(drawn(sw["logical_name"].get<std::string>())) << sw["logical_name"];
+            EXPECT_TRUE(drawn(sw["wwn"].get<std::string>())) << sw["wwn"];
+            EXPECT_TRUE(drawn("domain " + std::to_string(sw["domain"].get<int>()) + " \xC2\xB7 Switch"));
+        }
+        for (const auto& platform : fabric["platforms"]) EXPECT_TRUE(drawn(platform["name"].get<std::string>()));
+    }
+
+    const std::string zoning = runExample("draw_zoning", "ZoningOnly");
+    ASSERT_EQ(0, runView({"--svg", zoning + ".svg", zoning}).exitCode);
+    const std::vector<std::string> zoneTexts = svgTexts(readFile(zoning + ".svg"));
+    for (const auto& [key, fabric] : model["fabrics"].items())
+        for (const auto& zone : fabric["zoning"]["active"]["zones"])
+            EXPECT_NE(zoneTexts.end(), std::find(zoneTexts.begin(), zoneTexts.end(), zone["name"].get<std::string>()));
+}
+
+TEST(ViewEndToEnd, BrokenAndCutCopiesAreRejectedWithLineNumbers) {
+    const std::string output = runExample("broken", "ZoningOnly");
+    const std::string good = readFile(output);
+
+    // Without its last line the last fabric block is open.
+    const std::string open = output + ".open";
+    writeFile(open, good.substr(0, good.rfind("[/Fabric]")));
+    OutputCheck check = checkOutputFile(open);
+    EXPECT_EQ(1, check.exitCode);
+    const std::size_t lines = std::count(good.begin(), good.end(), '\n');
+    EXPECT_NE(std::string::npos, check.report.find(open + ":" + std::to_string(lines - 1) +
+                                                   ": error: the file ends inside the fabric block"))
+        << check.report;
+
+    // A member linked to a zone that is not there.
+    std::string dangling = good;
+    const std::string link = "\",\"100000051E0A0001:cfg_a_prod:z_host18_array01:0\"\n[/ZoneToMember]";
+    const std::size_t at = dangling.find(link);
+    ASSERT_NE(std::string::npos, at);
+    dangling.replace(at, link.size(), "\",\"100000051E0A0001:cfg_a_prod:z_nowhere:0\"\n[/ZoneToMember]");
+    writeFile(output + ".dangling", dangling);
+    check = checkOutputFile(output + ".dangling");
+    EXPECT_EQ(1, check.exitCode);
+    const std::size_t line = std::count(dangling.begin(), dangling.begin() + at, '\n') + 1;
+    EXPECT_NE(std::string::npos,
+              check.report.find(":" + std::to_string(line) + ": error: the zone this [ZoneToMember] links to"))
+        << check.report;
+
+    // The summary still counts what is there, and says the file has errors.
+    const ViewRun summary = runView({output + ".dangling"});
+    EXPECT_EQ(0, summary.exitCode);
+    EXPECT_NE(std::string::npos, summary.err.find("has 1 error (--check lists them)")) << summary.err;
+    EXPECT_EQ(std::vector<std::string>({"2", "1"}), summaryRow(summary.out, "Zone sets"));
+}
+
+TEST(ViewEndToEnd, AProbeWhoseOutputCannotBeWrittenLeavesACutFile) {
+    ProbeRunResult probe;
+    const std::string output = runExample("cut", "Topology", &probe, "8");
+    EXPECT_EQ(exitStatusOf(-2013), probe.exitCode) << probe.err;
+    const std::string text = readFile(output);
+    ASSERT_EQ(8u * 512u, text.size());
+    const OutputCheck check = checkOutputFile(output);
+    EXPECT_EQ(1, check.exitCode);
+    EXPECT_NE(std::string::npos, check.report.find("[/Fabric] is missing")) << check.report;
+}
+
+// A valid ZoningOnly stream of many fabrics, written in pieces.
+void writeLargeStream(int fd, std::size_t fabrics) {
+    std::string header = "[Header]\n[Fabric]\nwwn\n[FabricToZoneSet]\nuniqueId,fabricWWn\n[ZoneSet]\nuniqueId,name,active\n"
+                         "[ZoneSetToZone]\nzonesetUniqueId,zoneUniqueId\n[Zone]\nuniqueId,name,type\n[ZoneToMember]\n"
+                         "uniqueId,zoneUniqueId\n[ZoneMember]\nuniqueId,name,type\n[/Header]\n";
+    auto put = [fd](const std::string& s) {
+        std::size_t done = 0;
+        while (done < s.size()) {
+            const ssize_t n = ::write(fd, s.data() + done, s.size() - done);
+            if (n <= 0) return false;
+            done += static_cast<std::size_t>(n);
+        }
+        return true;
+    };
+    if (!put(header)) return;
+    for (std::size_t f = 0; f < fabrics; ++f) {
+        char wwn[17];
+        std::snprintf(wwn, sizeof wwn, "10000000%08X", static_cast<unsigned>(f));
+        const std::string F = wwn;
+        std::string block = "[Fabric]\n\"" + F + "\"\n[FabricToZoneSet]\n\"" + F + ":cfg:1\",\"" + F +
+                            "\"\n[/FabricToZoneSet]\n[ZoneSet]\n\"" + F + ":cfg:1\",\"cfg\",\"TRUE\"\n[/ZoneSet]\n";
+        for (int z = 0; z < 40; ++z) {
+            const std::string zone = F + ":cfg:zone" + std::to_string(z) + ":1";
+            block += "[ZoneSetToZone]\n\"" + F + ":cfg:1\",\"" + zone + "\"\n[/ZoneSetToZone]\n[Zone]\n\"" + zone +
+                     "\",\"zone" + std::to_string(z) + "\",\"None\"\n[/Zone]\n";
+            for (int m = 0; m < 8; ++m) {
+                char member[17];
+                std::snprintf(member, sizeof member, "2000000000%06X", z * 8 + m);
+                const std::string id = F + ":" + member + ":PortWWN";
+                block += "[ZoneMember]\n\"" + id + "\",\"" + member + "\",\"PortWWN\"\n[/ZoneMember]\n[ZoneToMember]\n\"" +
+                         id + "\",\"" + zone + "\"\n[/ZoneToMember]\n";
+            }
+        }
+        block += "[/Fabric]\n";
+        if (!put(block)) return;
+    }
+}
+
+TEST(ViewEndToEnd, ALargeStreamIsReadInBoundedMemory) {
+    // About 150 MB through a pipe: nothing of it may stay in memory but one fabric's identifiers.
+    const std::size_t fabrics = 1500;
+    const ViewRun run = runView({"--check", "--summary", "--max-problems", "5", "-"}, {},
+                                [&](int fd) { writeLargeStream(fd, fabrics); });
+    EXPECT_EQ(0, run.exitCode) << run.out.substr(0, 2000) << run.err;
+    EXPECT_NE(std::string::npos, run.out.find("valid ZoningOnly output")) << run.out.substr(0, 2000);
+    EXPECT_NE(std::string::npos, run.out.find(std::to_string(fabrics) + " fabrics"));
+    EXPECT_NE(std::string::npos, run.out.find("not shown: the table holds the first 64"));
+#ifndef VIEW_SANITIZED
+    EXPECT_LT(run.maxRssKb, 40 * 1024) << "peak resident set in KiB";
+#endif
+}
+
+TEST(ViewEndToEnd, WrongUseAndAMissingGraphvizAreClearFailures) {
+    const std::string output = runExample("misuse", "Topology");
+    ViewRun run = runView({});
+    EXPECT_EQ(2, run.exitCode);
+    EXPECT_NE(std::string::npos, run.err.find("no FILE given"));
+    run = runView({"--frobnicate", output});
+    EXPECT_EQ(2, run.exitCode);
+    EXPECT_NE(std::string::npos, run.err.find("unknown option --frobnicate"));
+    run = runView({"--check", output + ".absent"});
+    EXPECT_EQ(2, run.exitCode);
+    EXPECT_NE(std::string::npos, run.err.find("cannot open"));
+    run = runView({"/dev/zero"});
+    EXPECT_EQ(2, run.exitCode);
+    EXPECT_NE(std::string::npos, run.err.find("is a device"));
+    run = runView({"--dot", "--summary", output});
+    EXPECT_EQ(2, run.exitCode);
+
+    // Without dot on PATH: a clear message, and no picture, whole or half.
+    const std::string svg = output + ".svg";
+    run = runView({"--svg", svg, output}, {"PATH=/nonexistent"});
+    EXPECT_EQ(2, run.exitCode);
+    EXPECT_NE(std::string::npos, run.err.find("dot was not found on PATH")) << run.err;
+    EXPECT_FALSE(fileExists(svg));
+    // Into a directory that is not there: dot's failure is passed on.
+    run = runView({"--svg", output + ".missing/x.svg", output});
+    EXPECT_EQ(2, run.exitCode);
+    EXPECT_NE(std::string::npos, run.err.find("dot failed")) << run.err;
+
+    // --dot alone writes a graph that names the fabric.
+    run = runView({"--dot", output});
+    EXPECT_EQ(0, run.exitCode);
+    EXPECT_EQ(0u, run.out.find("graph fabrics {"));
+    EXPECT_NE(std::string::npos, run.out.find("Fabric 100000051E0A0001"));
+}
+
+}  // namespace
