@@ -76,6 +76,7 @@ TEST(LoggingE2E, EveryRunAppendsTimeStampedMessagesToTheNumberedLog) {
     EXPECT_TRUE(std::regex_search(log, std::regex(std::string(kStamp) + "STA0250I ")));
     EXPECT_TRUE(filesIn(install.path("log/srv"), ".trace").empty()) << "no -debug, no trace";
     EXPECT_FALSE(fileExists(install.path("log/fabricprobe.log")));
+    EXPECT_TRUE(outputFileIsValid(install.path("output/srv/fabricprobe_Topology_20240102030405_11_22.dat")));
 }
 
 TEST(LoggingE2E, DebugMaxWritesTheRingTraceBesideTheLog) {
@@ -94,6 +95,8 @@ TEST(LoggingE2E, DebugMaxWritesTheRingTraceBesideTheLog) {
     EXPECT_NE(std::string::npos, trace.find("Exit: main(), rc = 0\n"));
     EXPECT_NE(std::string::npos, trace.find("\nEND OF DATA - close\n\n"));
     EXPECT_NE(std::string::npos, readFile(install.path("log/srv/fabricprobe_000001.log")).find(" AGT0430I "));
+    // Tracing everything leaves the output file as it is without tracing.
+    EXPECT_TRUE(outputFileIsValid(install.path("output/srv/fabricprobe_Topology_20240102030405_11_22.dat")));
 }
 
 TEST(LoggingE2E, DebugMinTracesOnlyErrorsAndMilestones) {

@@ -225,6 +225,7 @@ TEST(SkeletonE2E, ProbeWritesTheHeaderedOutputFile) {
     const std::string output = readFile(install.path("output/srv/fabricprobe_Topology_20240102030405_11_22.dat"));
     EXPECT_EQ(output.rfind("[Header]", 0), 0u) << output;
     EXPECT_TRUE(contains(output, "[Fabric]"));
+    EXPECT_TRUE(outputFileIsValid(install.path("output/srv/fabricprobe_Topology_20240102030405_11_22.dat")));
     const std::vector<std::string> agent = install.agentArgs();
     EXPECT_EQ(valueAfter(agent, "-exitCode"), "0");
     EXPECT_EQ(valueAfter(agent, "-serverPort"), "9549");

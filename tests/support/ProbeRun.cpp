@@ -183,3 +183,21 @@ OutputCheck checkOutputFile(const std::string& path) {
     if (status != -1 && WIFEXITED(status)) check.exitCode = WEXITSTATUS(status);
     return check;
 }
+
+::testing::AssertionResult outputFileIsValid(const std::string& path) {
+    const OutputCheck check = checkOutputFile(path);
+    if (check.valid()) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "fabricprobe-view --check " << path << " exited with "
+                                         << check.exitCode << ":\n" << check.report;
+}
+
+::testing::AssertionResult outputFileEndsInsideAFabric(const std::string& path) {
+    const OutputCheck check = checkOutputFile(path);
+    const std::string verdict = ": not valid: 1 error";
+    const std::size_t at = check.report.find(verdict);
+    const char next = at == std::string::npos ? 's' : check.report[at + verdict.size()];
+    if (check.exitCode == 1 && check.report.find("[/Fabric] is missing") != std::string::npos && next != 's')
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "fabricprobe-view --check " << path << " exited with "
+                                         << check.exitCode << ":\n" << check.report;
+}

@@ -1,6 +1,8 @@
 // Runs the installed probe under the simulator, as the agent would, for end-to-end tests.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -61,3 +63,8 @@ struct OutputCheck {
     bool valid() const { return exitCode == 0; }
 };
 OutputCheck checkOutputFile(const std::string& path);
+// For EXPECT_TRUE(outputFileIsValid(path)): a failure shows the checker's report.
+::testing::AssertionResult outputFileIsValid(const std::string& path);
+// For a run that ends before its fabric block does: the checker reports exactly
+// that the last block has no [/Fabric], and nothing else.
+::testing::AssertionResult outputFileEndsInsideAFabric(const std::string& path);

@@ -99,6 +99,7 @@ TEST(TopologyProbe, DenseSwitchWithEveryKindOfPort) {
     EXPECT_EQ(0, r.exitCode) << r.err;
     EXPECT_EQ("1", r.agentStatus);
     EXPECT_EQ(expected("dense.dat"), install.output());
+    EXPECT_TRUE(outputFileIsValid(install.path(kOutput)));
 
     const auto log = install.activityLog();
     EXPECT_EQ(1u, countLines(log, {"AGT0433E", "GAPNL"}));
@@ -136,6 +137,7 @@ TEST(TopologyProbe, AllFiveSwitchQueriesRejected) {
     ProbeRunResult r = install.run("rejected.json");
     EXPECT_EQ(0, r.exitCode) << r.err;
     EXPECT_EQ(expected("rejected.dat"), install.output());
+    EXPECT_TRUE(outputFileIsValid(install.path(kOutput)));
     const auto sim = install.simLog();
     for (const char* command : {"GDID", "GIELN", "GMID", "GIEIL", "GMAL", "GPL"})
         EXPECT_EQ(1u, countLines(sim, {std::string("cmd=") + command + " ", "key=100000000000A001", "RJT"}))
@@ -148,6 +150,7 @@ TEST(TopologyProbe, ElementTypesLongTextsAndUnterminatedAttributes) {
     ProbeRunResult r = install.run("types.json");
     EXPECT_EQ(0, r.exitCode) << r.err;
     EXPECT_EQ(expected("types.dat"), install.output());
+    EXPECT_TRUE(outputFileIsValid(install.path(kOutput)));
     EXPECT_EQ(1u, countLines(install.activityLog(), {"AGT0433E", "GIEL"}));
     // Nothing is asked about an element that cannot be interpreted.
     EXPECT_EQ(0u, countLines(install.simLog(), {"cmd=GDID", "key=100000000000A007"}));
@@ -160,6 +163,7 @@ TEST(TopologyProbe, PlatformsTheirNodesAndTimedOutTypes) {
     ProbeRunResult r = install.run("platforms.json", "allfabrics", true);
     EXPECT_EQ(0, r.exitCode) << r.err;
     EXPECT_EQ(expected("platforms.dat"), install.output());
+    EXPECT_TRUE(outputFileIsValid(install.path(kOutput)));
     EXPECT_EQ("GPLT:1:host\n\nGPLT:1:slow\n", readFile(install.path("FABRIC_PROBE_TIMEOUT_ENTRIES")));
     auto log = install.activityLog();
     EXPECT_EQ(1u, countLines(log, {"AGT0433E", "GPLT"}));
@@ -174,6 +178,7 @@ TEST(TopologyProbe, PlatformsTheirNodesAndTimedOutTypes) {
     ProbeRunResult again = install.run("platforms.json", "allfabrics", true);
     EXPECT_EQ(0, again.exitCode) << again.err;
     EXPECT_EQ(expected("platforms.dat"), install.output());
+    EXPECT_TRUE(outputFileIsValid(install.path(kOutput)));
     EXPECT_EQ("GPLT:1:host\n\nGPLT:1:slow\n", readFile(install.path("FABRIC_PROBE_TIMEOUT_ENTRIES")));
     sim = install.simLog();
     EXPECT_EQ(0u, countLines(sim, {"cmd=GPLT", "key=slow "}));
@@ -186,6 +191,7 @@ TEST(TopologyProbe, TwoAdaptersOnOneFabricWriteOneBlock) {
     ProbeRunResult r = install.run("twoadapters.json");
     EXPECT_EQ(0, r.exitCode) << r.err;
     EXPECT_EQ(expected("twoadapters.dat"), install.output());
+    EXPECT_TRUE(outputFileIsValid(install.path(kOutput)));
     const auto log = install.activityLog();
     EXPECT_EQ(1u, countLines(log, {"AGT0416I", "found: 2."}));
     EXPECT_EQ(1u, countLines(log, {"AGT0417I", "adapter 0."}));
@@ -201,6 +207,7 @@ TEST(TopologyProbe, SpecificFabricsProbeOnlyTheListedOnes) {
     ProbeRunResult r = install.run("twofabrics.json", "specificfabrics");
     EXPECT_EQ(0, r.exitCode) << r.err;
     EXPECT_EQ(expected("fabricB.dat"), install.output());
+    EXPECT_TRUE(outputFileIsValid(install.path(kOutput)));
     EXPECT_EQ(0u, countLines(install.simLog(), {"key=100000000000A001", "cmd=GDID"}));
     EXPECT_EQ(0u, countLines(install.activityLog(), {"AGT0420I"}));
     EXPECT_FALSE(fileExists(install.path(kInput)));  // the agent's input is removed after the run
@@ -212,6 +219,7 @@ TEST(TopologyProbe, LowerCaseFabricNamesSelectNothing) {
     ProbeRunResult r = install.run("twofabrics.json", "specificfabrics");
     EXPECT_EQ(0, r.exitCode) << r.err;
     EXPECT_EQ(expected("headeronly.dat"), install.output());
+    EXPECT_TRUE(outputFileIsValid(install.path(kOutput)));
     EXPECT_EQ(1u, countLines(install.activityLog(), {"AGT0420I"}));
 }
 
@@ -220,6 +228,7 @@ TEST(TopologyProbe, AMissingInputFileEndsBeforeTheHbaApiIsLoaded) {
     ProbeRunResult r = install.run("twofabrics.json", "specificfabrics");
     EXPECT_EQ(exitStatusOf(-2002), r.exitCode) << r.err;
     EXPECT_EQ(expected("headeronly.dat"), install.output());
+    EXPECT_TRUE(outputFileIsValid(install.path(kOutput)));
     const auto log = install.activityLog();
     EXPECT_EQ(1u, countLines(log, {"AGT0421E", kInput}));
     EXPECT_EQ(0u, countLines(log, {"AGT0416I"}));
@@ -231,6 +240,7 @@ TEST(TopologyProbe, AHostWithoutAdaptersProbesNothing) {
     ProbeRunResult r = install.run("noadapters.json");
     EXPECT_EQ(0, r.exitCode) << r.err;
     EXPECT_EQ(expected("headeronly.dat"), install.output());
+    EXPECT_TRUE(outputFileIsValid(install.path(kOutput)));
     const auto log = install.activityLog();
     EXPECT_EQ(1u, countLines(log, {"AGT0416I", "found: 0."}));
     EXPECT_EQ(0u, countLines(log, {"AGT0420I"}));
@@ -258,6 +268,7 @@ TEST(TopologyProbe, AStopRequestEndsTheProbeBeforeTheNextAdapter) {
     ProbeRunResult r = runProbe(install, options);
     EXPECT_EQ(exitStatusOf(-2016), r.exitCode) << r.err;
     EXPECT_EQ(expected("fabricA.dat"), install.output());
+    EXPECT_TRUE(outputFileIsValid(install.path(kOutput)));
     const auto log = install.activityLog();
     EXPECT_EQ(1u, countLines(log, {"AGT0445I"}));
     EXPECT_EQ(1u, countLines(log, {"AGT0417I", "adapter 0."}));
@@ -374,6 +385,7 @@ TEST(TopologyProbe, CountsBeyondTheirBuffersKeepTheEntriesInside) {
     ProbeRunResult r = runProbe(install, options);
     EXPECT_EQ(0, r.exitCode) << r.err;
     const std::string file = install.output();
+    EXPECT_TRUE(outputFileIsValid(install.path(kOutput)));
     const std::string out = file.substr(file.find("[/Header]\n"));
     EXPECT_EQ(682u, countOf(out, "[SwitchPort]\n"));
     EXPECT_EQ(85u, countOf(out, "[PortToPort]\n"));

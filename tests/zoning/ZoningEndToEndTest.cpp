@@ -23,6 +23,7 @@ constexpr int kBadResponse = -1002;
 struct ZoningRun {
     ProbeRunResult result;
     std::string output;                // the output file
+    std::string outputPath;
     std::string activityLog;
     std::vector<std::string> simCalls;  // the simulator's call log
 };
@@ -60,8 +61,9 @@ ZoningRun runZoning(const std::string& testName, const std::string& model) {
                     "-discoverrequestid", "17",         "-devicejobid", "42"};
     ZoningRun run;
     run.result = runProbe(install, options);
-    run.output = readFile(install.path(std::string("output/") + kServer +
-                                       "/fabricprobe_ZoningOnly_20240601120000_17_42.dat"));
+    run.outputPath = install.path(std::string("output/") + kServer +
+                                  "/fabricprobe_ZoningOnly_20240601120000_17_42.dat");
+    run.output = readFile(run.outputPath);
     run.activityLog = readActivityLogs(install.path(std::string("log/") + kServer));
     run.simCalls = readLines(simLog);
     return run;
@@ -99,6 +101,7 @@ TEST(ZoningEndToEnd, FullDatabaseThenActiveCopy) {
     const ZoningRun run = runZoning("full_db", modelPath("full_db.json"));
     EXPECT_EQ(run.result.exitCode, 0) << run.result.err;
     EXPECT_EQ(run.output, expectedFile("full_db.dat"));
+    EXPECT_TRUE(outputFileIsValid(run.outputPath));
     // The rejected zone set was asked three times and then left out.
     const auto gone = callsOf(run.simCalls, "GZS");
     EXPECT_EQ(std::count_if(gone.begin(), gone.end(),
@@ -111,6 +114,7 @@ TEST(ZoningEndToEnd, WithoutDatabaseTheActiveSetIsWrittenTwice) {
     const ZoningRun run = runZoning("active_only", modelPath("active_only.json"));
     EXPECT_EQ(run.result.exitCode, 0) << run.result.err;
     EXPECT_EQ(run.output, expectedFile("active_only.dat"));
+    EXPECT_TRUE(outputFileIsValid(run.outputPath));
     // The database the switch does not offer is never asked for by name.
     EXPECT_TRUE(callsOf(run.simCalls, "GZS").empty());
 }
@@ -119,6 +123,7 @@ TEST(ZoningEndToEnd, NoActiveSetAndNoDatabaseWritesNothing) {
     const ZoningRun run = runZoning("no_zoning", modelPath("no_zoning.json"));
     EXPECT_EQ(run.result.exitCode, 0) << run.result.err;
     EXPECT_EQ(run.output, expectedFile("no_zoning.dat"));
+    EXPECT_TRUE(outputFileIsValid(run.outputPath));
 }
 
 TEST(ZoningEndToEnd, ThreeFailedActiveSetQueriesPauseTwice) {
@@ -129,6 +134,7 @@ TEST(ZoningEndToEnd, ThreeFailedActiveSetQueriesPauseTwice) {
     EXPECT_GE(callTime(gazs[1]) - callTime(gazs[0]), 10.0);
     EXPECT_GE(callTime(gazs[2]) - callTime(gazs[1]), 10.0);
     // No pause after the last attempt: the zone set list follows at once.
+    EXPECT_TRUE(outputFileIsValid(run.outputPath));
     const auto gzsn = callsOf(run.simCalls, "GZSN");
     ASSERT_FALSE(gzsn.empty());
     EXPECT_LT(callTime(gzsn[0]) - callTime(gazs[2]), 10.0);
@@ -138,12 +144,14 @@ TEST(ZoningEndToEnd, EveryMemberTypeAndAwkwardZones) {
     const ZoningRun run = runZoning("member_types", modelPath("member_types.json"));
     EXPECT_EQ(run.result.exitCode, 0) << run.result.err;
     EXPECT_EQ(run.output, expectedFile("member_types.dat"));
+    EXPECT_TRUE(outputFileIsValid(run.outputPath));
 }
 
 TEST(ZoningEndToEnd, TruncatedZoneObjectEndsTheProbe) {
     const ZoningRun run = runZoning("truncated_zone", modelPath("truncated_zone.json"));
     EXPECT_EQ(run.result.exitCode, exitStatusOf(kBadResponse));
     EXPECT_EQ(run.output, expectedFile("truncated_zone.dat"));
+    EXPECT_TRUE(outputFileEndsInsideAFabric(run.outputPath));
     EXPECT_TRUE(loggedBadResponse(run.activityLog, "GAZS")) << run.activityLog;
 }
 
@@ -151,6 +159,7 @@ TEST(ZoningEndToEnd, MemberTypeOutsideTheTableEndsTheProbe) {
     const ZoningRun run = runZoning("unknown_member", modelPath("unknown_member.json"));
     EXPECT_EQ(run.result.exitCode, exitStatusOf(kBadResponse));
     EXPECT_EQ(run.output, expectedFile("unknown_member.dat"));
+    EXPECT_TRUE(outputFileEndsInsideAFabric(run.outputPath));
     EXPECT_TRUE(loggedBadResponse(run.activityLog, "GZS")) << run.activityLog;
     // Nothing after the bad zone set is asked for.
     for (const std::string& line : callsOf(run.simCalls, "GZS"))
@@ -191,6 +200,7 @@ TEST(ZoningEndToEnd, ZoneSetListCutToItsBufferEndsBeforeAnyZoneSet) {
     EXPECT_EQ(run.result.exitCode, exitStatusOf(kBadResponse));
     EXPECT_TRUE(loggedBadResponse(run.activityLog, "GZSN")) << run.activityLog;
     EXPECT_EQ(run.output, fabricBlockOpening());
+    EXPECT_TRUE(outputFileEndsInsideAFabric(run.outputPath));
     EXPECT_TRUE(callsOf(run.simCalls, "GZS").empty());
 }
 
@@ -218,6 +228,7 @@ TEST(ZoningEndToEnd, ActiveSetCutToItsBufferIsReadUpToItsEnd) {
     EXPECT_NE(run.output.find(last), std::string::npos);
     EXPECT_EQ(run.output.compare(run.output.size() - 16, 16, "[/ZoneToMember]\n"), 0);
     EXPECT_EQ(run.output.find("[/Fabric]"), std::string::npos);
+    EXPECT_TRUE(outputFileEndsInsideAFabric(run.outputPath));
 }
 
 }  // namespace
