@@ -6,10 +6,11 @@
 
 struct PictureLimits {
     std::size_t fabrics = 16;
-    std::size_t switches = 64;             // per fabric
-    std::size_t endPortsPerSwitch = 24;
-    std::size_t endPorts = 400;            // per fabric
+    std::size_t switches = 32;             // per fabric
+    std::size_t endPortsPerSwitch = 8;
+    std::size_t endPorts = 200;            // per fabric
     std::size_t platforms = 48;            // per fabric
+    std::size_t platformsListed = 8;       // of those with no node attached in the fabric
     std::size_t nodesShownPerPlatform = 3; // nodes of a platform not attached in the fabric
     std::size_t zoneSets = 16;             // per fabric
     std::size_t zones = 160;               // per fabric

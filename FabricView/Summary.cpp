@@ -217,12 +217,12 @@ std::string formatSummary(const std::string& fileName, FileKind kind, const std:
             for (const auto& s : c.portStates) states.insert(s.first);
         }
         for (const std::string& type : namesInOrder(portTypeNames(), types))
-            table.row("  " + (type.empty() ? std::string("(no type)") : cell(type)), each([&](const FabricCounts& c) {
+            table.row("  type " + (type.empty() ? std::string("not known") : cell(type)), each([&](const FabricCounts& c) {
                 auto it = c.portTypes.find(type);
                 return number(it == c.portTypes.end() ? 0 : it->second);
             }));
         for (const std::string& state : namesInOrder(portStateNames(), states))
-            table.row("  " + (state.empty() ? std::string("(state not known)") : cell(state)), each([&](const FabricCounts& c) {
+            table.row("  state " + (state.empty() ? std::string("not known") : cell(state)), each([&](const FabricCounts& c) {
                 auto it = c.portStates.find(state);
                 return number(it == c.portStates.end() ? 0 : it->second);
             }));
@@ -247,7 +247,7 @@ std::string formatSummary(const std::string& fileName, FileKind kind, const std:
         std::vector<std::string_view> known;
         for (const MemberType& type : memberTypes()) known.push_back(type.name);
         for (const std::string& type : namesInOrder(known, types))
-            table.row("  " + cell(type), each([&](const FabricCounts& c) {
+            table.row("  type " + cell(type), each([&](const FabricCounts& c) {
                 auto it = c.memberTypes.find(type);
                 return it == c.memberTypes.end() ? std::string("0") : number(it->second);
             }));

@@ -98,6 +98,7 @@ void TopologyPicture::record(const Record& record) {
             break;
         case Section::NodeToPort:
             if (f[0] != pendingNode_ || f[1] != lastAttached_) pendingNode_.clear();
+            if (attachedNodes_.size() < limits_.switchPorts) attachedNodes_.insert(hash64(f[0]));
             break;
         case Section::EndPort: {
             const int sw = f[0] == lastAttached_ ? lastAttachedSwitch_ : -1;
@@ -131,7 +132,9 @@ void TopologyPicture::writeSwitch(std::ostream& out, int index) const {
     if (!s.described) {
         label = "switch " + s.wwn + "\n(no details in the file)";
     } else {
-        label = "domain " + (s.domain.empty() ? std::string("?") : s.domain) + " \xC2\xB7 " + labelText(s.type) + "\n" + s.wwn;
+        // The cluster has no label of its own: links between stacked switches would cross it.
+        label = (s.name.empty() ? std::string() : labelText(s.name) + "\n") + "domain " +
+                (s.domain.empty() ? std::string("?") : s.domain) + " \xC2\xB7 " + labelText(s.type) + "\n" + s.wwn;
         std::string product = s.vendor;
         for (const std::string* part : {&s.model, &s.release})
             if (!part->empty()) product += (product.empty() ? "" : " ") + *part;
@@ -152,11 +155,16 @@ void TopologyPicture::writeSwitch(std::ostream& out, int index) const {
         << dotQuote(label) << "];\n";
 }
 
-void TopologyPicture::writeEndPort(std::ostream& out, int index, const std::string& indent) const {
+void TopologyPicture::writeEndPort(std::ostream& out, int index, const std::string& indent,
+                                   const char* fill) const {
     const EndPort& e = endPorts_[index];
-    std::string label = e.wwn + "\n" + labelText(e.type, 16);
+    // A node with one port is drawn as that port, its node named on top.
+    std::string label = fill ? "node " + e.node + "\n" : std::string();
+    label += e.wwn + "\n" + labelText(e.type, 16);
     if (!e.fcid.empty()) label += " \xC2\xB7 " + e.fcid;
-    out << indent << id_ << "_e" << index << " [label=" << dotQuote(label) << "];\n";
+    out << indent << id_ << "_e" << index << " [";
+    if (fill) out << "fillcolor=\"" << fill << "\", ";
+    out << "label=" << dotQuote(label) << "];\n";
 }
 
 void TopologyPicture::writeDot(std::ostream& out) const {
@@ -194,6 +202,10 @@ void TopologyPicture::writeDot(std::ostream& out) const {
     auto writeNode = [&](const std::string& node, const std::string& indent) {
         const std::string type = nodeType(node);
         const char* fill = isHostType(type) ? "#e2f2df" : isStorageType(type) ? "#fbe3d3" : "#fdf6d8";
+        if (portsOf.at(node).size() == 1) {
+            writeEndPort(out, portsOf.at(node).front(), indent, fill);
+            return;
+        }
         out << indent << "subgraph cluster_" << id_ << "_n" << nodeNumber[node] << " {\n"
             << indent << "  label=" << dotQuote("node " + node) << "; style=\"rounded,filled\"; fillcolor=\"#f6f6f6\"; color=\"#9a9a9a\";\n"
             << indent << "  node [fillcolor=\"" << fill << "\"];\n";
@@ -203,9 +215,8 @@ void TopologyPicture::writeDot(std::ostream& out) const {
 
     for (std::size_t s = 0; s < switches_.size(); ++s) {
         const Switch& sw = switches_[s];
-        const std::string title = sw.described && !sw.name.empty() ? labelText(sw.name) : sw.wwn;
         out << "  subgraph cluster_" << id_ << "_s" << s << " {\n"
-            << "    label=" << dotQuote(title) << "; style=\"rounded,filled\"; fillcolor=\"#eef3fa\"; color=\"#4a6fa5\";\n";
+            << "    label=\"\"; style=\"rounded,filled\"; fillcolor=\"#eef3fa\"; color=\"#4a6fa5\";\n";
         writeSwitch(out, static_cast<int>(s));
         for (const std::string& node : nodes)
             if (!platformOf.count(node) && switchHome(node) == static_cast<int>(s)) writeNode(node, "    ");
@@ -218,33 +229,73 @@ void TopologyPicture::writeDot(std::ostream& out) const {
         out << "  }\n";
     }
 
+    // Platforms none of whose nodes is attached here share one note.
+    std::vector<std::size_t> elsewhere;
     for (std::size_t p = 0; p < platforms_.size(); ++p) {
         const Platform& platform = platforms_[p];
+        bool attached = false;
+        for (const std::string& node : platform.nodes) {
+            auto it = platformOf.find(node);
+            attached = attached || (portsOf.count(node) && it != platformOf.end() && it->second == static_cast<int>(p));
+        }
+        if (!attached) {
+            elsewhere.push_back(p);
+            continue;
+        }
         std::string title = labelText(platform.name.empty() ? "(unnamed platform)" : platform.name);
         if (!platform.type.empty()) title += "\n" + labelText(platform.type);
         out << "  subgraph cluster_" << id_ << "_p" << p << " {\n"
             << "    label=" << dotQuote(title) << "; style=\"rounded,dashed\"; color=\"#7a7a7a\";\n";
         std::vector<std::string> away;
+        std::uint64_t notDrawn = 0;
         for (const std::string& node : platform.nodes) {
             auto it = platformOf.find(node);
             if (portsOf.count(node) && it != platformOf.end() && it->second == static_cast<int>(p))
                 writeNode(node, "    ");
+            else if (attachedNodes_.count(hash64(node)))
+                ++notDrawn;
             else if (!portsOf.count(node))
                 away.push_back(node);
         }
-        if (!away.empty()) {
-            std::string text = "not attached in this fabric:";
+        if (!away.empty() || notDrawn) {
+            std::string text;
+            if (!away.empty()) text = "not attached in this fabric:";
             for (std::size_t i = 0; i < away.size() && i < limits_.nodesShownPerPlatform; ++i) text += "\nnode " + away[i];
             if (away.size() > limits_.nodesShownPerPlatform)
                 text += "\n\xE2\x80\xA6 " + plural(away.size() - limits_.nodesShownPerPlatform, "more node", "more nodes");
+            if (notDrawn)
+                text += std::string(text.empty() ? "" : "\n") + plural(notDrawn, "more attached node", "more attached nodes") +
+                        " in the counts";
             out << "    " << id_ << "_p" << p << "_away [shape=note, style=filled, fillcolor=\"#ffffff\", color=\"#9a9a9a\", label="
                 << dotQuote(text) << "];\n";
         }
         out << "  }\n";
     }
 
+    if (!elsewhere.empty()) {
+        std::string text = "platforms with no node drawn here:";
+        for (std::size_t i = 0; i < elsewhere.size() && i < limits_.platformsListed; ++i) {
+            const Platform& platform = platforms_[elsewhere[i]];
+            text += "\n" + labelText(platform.name.empty() ? "(unnamed)" : platform.name) +
+                    (platform.type.empty() ? "" : " (" + labelText(platform.type) + ")") + ", " +
+                    plural(platform.nodes.size(), "node", "nodes");
+        }
+        if (elsewhere.size() > limits_.platformsListed)
+            text += "\n\xE2\x80\xA6 " + plural(elsewhere.size() - limits_.platformsListed, "more platform", "more platforms");
+        out << "  " << id_ << "_elsewhere [shape=note, style=filled, fillcolor=\"#ffffff\", color=\"#9a9a9a\", label="
+            << dotQuote(text) << "];\n";
+    }
+
     for (const std::string& node : nodes)
         if (!platformOf.count(node) && switchHome(node) == kFabric) writeNode(node, "  ");
+
+    // Switches side by side in one rank: links between them run along it, end
+    // ports stand on either side (hosts left, the rest right).
+    if (switches_.size() > 1) {
+        out << "  { rank=same;";
+        for (std::size_t sw = 0; sw < switches_.size(); ++sw) out << " " << id_ << "_s" << sw << ";";
+        out << " }\n";
+    }
 
     // Inter-switch links: the halves seen from each side, counted once per direction.
     std::map<std::pair<int, int>, std::pair<std::uint64_t, std::uint64_t>> isls;
@@ -258,7 +309,9 @@ void TopologyPicture::writeDot(std::ostream& out) const {
     for (const auto& [pair, counts] : isls) {
         const std::uint64_t n = std::max(counts.first, counts.second);
         out << "  " << id_ << "_s" << pair.first << " -- " << id_ << "_s" << pair.second
-            << " [penwidth=3, color=\"#4a6fa5\", label=" << dotQuote(n == 1 ? "ISL" : std::to_string(n) + " ISLs") << "];\n";
+            << " [penwidth=3, color=\"#4a6fa5\"";
+        if (n > 1) out << ", label=" << dotQuote(std::to_string(n) + " ISLs");
+        out << "];\n";
     }
     for (std::size_t e = 0; e < endPorts_.size(); ++e) {
         const EndPort& port = endPorts_[e];

@@ -7,6 +7,7 @@
 #include <ostream>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "PictureLimits.h"
@@ -43,7 +44,8 @@ private:
 
     int switchFor(const std::string& wwn, bool create);
     void writeSwitch(std::ostream& out, int index) const;
-    void writeEndPort(std::ostream& out, int index, const std::string& indent) const;
+    // fill: the colour of a port drawn in place of its one-port node, else nullptr.
+    void writeEndPort(std::ostream& out, int index, const std::string& indent, const char* fill = nullptr) const;
 
     const PictureLimits& limits_;
     std::string id_;
@@ -56,6 +58,7 @@ private:
     std::uint64_t hiddenEndPorts_ = 0;
     std::vector<Platform> platforms_;
     std::unordered_map<std::string, int> platformIndex_;
+    std::unordered_set<std::uint64_t> attachedNodes_;  // nodes behind any end port of the fabric
     std::uint64_t hiddenPlatforms_ = 0;
 
     // Where the stream stands: the switch and port being listed, the last link.

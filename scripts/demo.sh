@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds, installs into ./demo and runs a real "Topology" and a "ZoningOnly"
-# probe of the example SAN (examples/san.json) through the simulator.
+# probe of the example SAN (examples/san.json) through the simulator, then
+# checks, sums up and draws both output files with fabricprobe-view.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh build
@@ -33,3 +34,14 @@ for command in Topology ZoningOnly; do
 done
 echo "   activity log: $(ls -1 "$prefix/log/$server"/fabricprobe_*.log | tail -n 1)"
 echo "   agent was run with: $(tail -n 1 "$prefix/agent-args.log")"
+
+# The agent's server reads these files: check them, show their counts, draw them.
+view="$prefix/bin/fabricprobe-view"
+for command in Topology ZoningOnly; do
+  echo
+  "$view" --check --summary "$prefix/output/$server/fabricprobe_${command}_${stamp}_1_1.dat"
+done
+"$view" --svg "$prefix/example-san.svg" "$prefix/output/$server/fabricprobe_Topology_${stamp}_1_1.dat"
+"$view" --svg "$prefix/example-san-zoning.svg" "$prefix/output/$server/fabricprobe_ZoningOnly_${stamp}_1_1.dat"
+echo
+echo "== pictures of the example SAN: $prefix/example-san.svg (topology), $prefix/example-san-zoning.svg (zoning)"

@@ -3,7 +3,8 @@
 # Usage: scripts/deps.sh [build|test]   (test adds the tools the suite runs)
 set -euo pipefail
 
-want=(cmake make g++ pkg-config libhbaapi-dev nlohmann-json3-dev libc-bin)
+# graphviz: fabricprobe-view draws its SVG pictures with the dot program.
+want=(cmake make g++ pkg-config libhbaapi-dev nlohmann-json3-dev libc-bin graphviz)
 if [ "${1:-build}" = "test" ]; then
   want+=(libgtest-dev libgmock-dev faketime tshark clang libclang-rt-14-dev)
 fi

@@ -108,6 +108,19 @@ TEST(Summary, ZoneCopiesAreCountedApart) {
     EXPECT_GE(full.memberTypes.size(), 10u);
 }
 
+TEST(Summary, CountsPastTheIdentifierLimitAreMarkedAsLowerBounds) {
+    SummaryCollector summary(10);
+    checkText(fabricFile(6, 1), {&summary});
+    const FabricCounts& c = summary.fabrics().front();
+    EXPECT_EQ(2u, c.switches);  // plain counts need no identifiers
+    EXPECT_EQ(15u, c.switchPorts);
+    EXPECT_TRUE(c.endPorts.atLeast);
+    EXPECT_TRUE(c.nodes.atLeast);
+    const std::string table = formatSummary("x.dat", FileKind::Topology, summary.fabrics());
+    EXPECT_NE(std::string::npos, table.find("the count is a lower bound"));
+    EXPECT_EQ(std::string::npos, table.find("15+"));
+}
+
 TEST(Summary, TableColumnsLineUp) {
     SummaryCollector summary(kDefaultMaxIds);
     checkText(fabricFile(2, 1) + "", {&summary});
@@ -135,9 +148,11 @@ TEST(Picture, LargeFabricsAreDrawnWithCollapsedCounts) {
     EXPECT_EQ(2u, occurrences(dot, "35 more end ports"));
     EXPECT_EQ(1u, occurrences(dot, "3 ISLs"));
     EXPECT_EQ(2u, occurrences(dot, "subgraph cluster_f1_s"));
-    // Platforms whose nodes were not drawn list them as not attached.
-    EXPECT_NE(std::string::npos, dot.find("not attached in this fabric"));
-    EXPECT_NE(std::string::npos, dot.find("label=\"sw-1\""));
+    // Platforms whose nodes are only counted share a note; none is said to be unattached.
+    EXPECT_NE(std::string::npos, dot.find("platforms with no node drawn here:"));
+    EXPECT_NE(std::string::npos, dot.find("\xE2\x80\xA6 28 more platforms"));
+    EXPECT_EQ(std::string::npos, dot.find("not attached in this fabric"));
+    EXPECT_NE(std::string::npos, dot.find("label=\"sw-1\\ndomain 1 \xC2\xB7 Switch"));
 }
 
 TEST(Picture, ZoningDrawsSharedMembersOnceAndRepeatedCopiesOnce) {
@@ -162,7 +177,7 @@ TEST(Picture, LabelsAreValidUtf8AndQuotedForDot) {
     b.rec("InterconnectElement", {"100000051E0A0001", "100000051E0A0001", "Switch", "1", "a\"b\\", "", "", "", "", "", "", ""});
     b.end();
     const std::string dot = dotOf(b.text());
-    EXPECT_NE(std::string::npos, dot.find("label=\"a\\\"b\\\\\";")) << dot;
+    EXPECT_NE(std::string::npos, dot.find("label=\"a\\\"b\\\\\\ndomain 1")) << dot;
 }
 
 }  // namespace

@@ -221,7 +221,7 @@ TEST(ViewEndToEnd, TheExampleSanIsValidAndCountedAsItsModel) {
         EXPECT_EQ(std::vector<std::string>({"100000051E0A0001", "100000051E0B0001"}), summaryRow(summary.out, "WWN"));
         const std::vector<std::string> rows =
             command == "Topology"
-                ? std::vector<std::string>{"Switches", "Inter-switch links", "Switch ports", "  Online", "  Offline",
+                ? std::vector<std::string>{"Switches", "Inter-switch links", "Switch ports", "  state Online", "  state Offline",
                                            "End ports", "Nodes", "Platforms"}
                 : std::vector<std::string>{"Zone sets", "Active zone set", "Zones in the database",
                                            "Zones in the active set", "Members of database zones",
@@ -231,6 +231,7 @@ TEST(ViewEndToEnd, TheExampleSanIsValidAndCountedAsItsModel) {
             for (const char* fabric : {"A", "B"}) {
                 auto counts = expectedCounts(model["fabrics"][fabric]);
                 std::string key = row.substr(row.find_first_not_of(' '));
+                if (key.compare(0, 6, "state ") == 0) key = key.substr(6);
                 expected.push_back(counts.count(key) ? counts[key] : "0");
             }
             EXPECT_EQ(expected, summaryRow(summary.out, row)) << row << "\n" << summary.out;
