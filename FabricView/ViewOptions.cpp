@@ -1,7 +1,7 @@
 #include "ViewOptions.h"
 
-#include <cerrno>
 #include <cstdlib>
+#include <limits>
 
 namespace {
 
@@ -9,7 +9,10 @@ bool parseCount(const std::string& text, std::size_t& out) {
     if (text.empty() || text.size() > 12) return false;
     for (char c : text)
         if (c < '0' || c > '9') return false;
-    out = static_cast<std::size_t>(std::strtoull(text.c_str(), nullptr, 10));
+    // Past what this platform can count is as good as no limit.
+    const unsigned long long value = std::strtoull(text.c_str(), nullptr, 10);
+    out = value > std::numeric_limits<std::size_t>::max() ? std::numeric_limits<std::size_t>::max()
+                                                          : static_cast<std::size_t>(value);
     return true;
 }
 

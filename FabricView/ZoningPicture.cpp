@@ -45,7 +45,7 @@ void ZoningPicture::record(const Record& record) {
             auto known = zoneIndex_.find(f[1]);
             currentZoneRepeated_ = known != zoneIndex_.end();
             if (currentZoneRepeated_) break;
-            if (zones_.size() >= limits_.zones) {
+            if (zones_.size() >= limits_.zones || set->zones.size() >= limits_.zonesPerSet) {
                 ++set->hiddenZones;
                 break;
             }
