@@ -63,6 +63,16 @@ const char* fileKindName(FileKind kind) {
     return "unknown kind";
 }
 
+std::string fileKindText(FileKind kind) {
+    switch (kind) {
+        case FileKind::Topology:
+        case FileKind::Zoning: return std::string(fileKindName(kind)) + " output";
+        case FileKind::NoColumns: return "output with an empty header";
+        case FileKind::Unknown: break;
+    }
+    return "output";
+}
+
 const std::vector<std::string_view>& ieTypeNames() {
     static const std::vector<std::string_view> names = {"Undefined", "Switch", "Hub", "Bridge",
                                                         "End_IE_Type"};

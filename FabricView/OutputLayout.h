@@ -3,6 +3,7 @@
 // that the reader is a second opinion on them.
 #pragma once
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -42,6 +43,8 @@ const SectionInfo* findSection(std::string_view name);
 // The lines between "[Header]" and "[/Header]" for a file of this kind.
 std::vector<std::string_view> headerColumnBlock(FileKind kind);
 const char* fileKindName(FileKind kind);
+// "Topology output", "ZoningOnly output", "output with an empty header", "output".
+std::string fileKindText(FileKind kind);
 
 // The fixed type names, in the order of the codes they stand for.
 const std::vector<std::string_view>& ieTypeNames();

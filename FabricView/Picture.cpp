@@ -33,7 +33,7 @@ void Picture::writeDot(std::ostream& out, const std::string& title) const {
     out << "graph fabrics {\n"
         << "  graph [rankdir=LR, compound=true, newrank=true, fontname=\"DejaVu Sans\", fontsize=12, labelloc=t, "
            "nodesep=0.25, ranksep=0.9, label="
-        << dotQuote(labelText(title, 120) + "\n" + fileKindName(kind_) + " output") << "];\n"
+        << dotQuote(labelText(title, 120) + "\n" + fileKindText(kind_)) << "];\n"
         << "  node [fontname=\"DejaVu Sans\", fontsize=10, shape=box, style=\"rounded,filled\", fillcolor=\"#ffffff\"];\n"
         << "  edge [fontname=\"DejaVu Sans\", fontsize=9, color=\"#555555\"];\n";
     // A left-to-right layout stacks top-level clusters bottom up: the first fabric

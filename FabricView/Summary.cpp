@@ -185,7 +185,7 @@ std::string formatSummary(const std::string& fileName, FileKind kind, const std:
                           std::uint64_t fabricsLeftOut) {
     std::ostringstream out;
     const std::uint64_t all = fabrics.size() + fabricsLeftOut;
-    out << fileName << ": " << fileKindName(kind) << " output, " << all << (all == 1 ? " fabric" : " fabrics") << "\n";
+    out << fileName << ": " << fileKindText(kind) << ", " << all << (all == 1 ? " fabric" : " fabrics") << "\n";
     if (fabrics.empty()) return out.str();
     out << "\n";
 

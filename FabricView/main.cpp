@@ -94,7 +94,7 @@ int main(int argc, char** argv) {
     if (options.check) {
         printProblems(name, problems, options.maxProblems);
         if (problems.errors() == 0) {
-            std::cout << name << ": valid " << fileKindName(read.kind) << " output: " << plural(read.lines, "line", "lines")
+            std::cout << name << ": valid " << fileKindText(read.kind) << ": " << plural(read.lines, "line", "lines")
                       << ", " << plural(read.fabrics, "fabric", "fabrics") << ", "
                       << plural(read.records, "record", "records");
             if (problems.warnings()) std::cout << ", " << plural(problems.warnings(), "warning", "warnings");
