@@ -47,7 +47,7 @@ std::string topologyFile() {
     return b.text();
 }
 
-TEST(Check, FilesThePrObeWritesAreValid) {
+TEST(Check, FilesTheProbeWritesAreValid) {
     for (const std::string& text : {zoningFile(), topologyFile()}) {
         const Checked c = checkText(text);
         EXPECT_TRUE(c.valid()) << c.listing();
@@ -176,7 +176,7 @@ TEST(Check, HandBrokenTopologyCopiesAreCaught) {
     EXPECT_TRUE(checkText("").has(0, "the file is empty"));
 }
 
-TEST(Check, SwitchesAndPortsThePrObeCouldNotInterpretAreWarnings) {
+TEST(Check, SwitchesAndPortsTheProbeCouldNotInterpretAreWarnings) {
     // An element of an unknown type gets its fabric link but no record; a port of
     // an unknown type its switch link but no record.
     const std::string f = kFabric;
