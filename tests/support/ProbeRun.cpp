@@ -107,9 +107,14 @@ ProbeRunResult runProbe(const ProbeInstall& install, const ProbeRunOptions& opti
         argv = {stagePath("bin/fabricsim-run"), options.model, "--"};
     }
     if (options.fastClock) {
-        argv.push_back("faketime");
-        argv.push_back("-f");
-        argv.push_back("+0 x100");
+        // libfaketime preloaded as the faketime program does, without that program's
+        // shared clock: its semaphore is laid out for the 64-bit program, and a 32-bit
+        // probe waits on it for ever. $LIB makes the loader pick the probe's own word size.
+        const char* preloaded = std::getenv("LD_PRELOAD");
+        const std::string library = "/usr/$LIB/faketime/libfaketime.so.1";
+        argv.push_back("env");
+        argv.push_back("LD_PRELOAD=" + (preloaded && *preloaded ? std::string(preloaded) + ":" : std::string()) + library);
+        argv.push_back("FAKETIME=+0 x100");
     }
     argv.push_back(options.program.empty() ? install.path("bin/fabricprobe") : options.program);
 
