@@ -58,28 +58,29 @@ int getPlatformManagementAddressList(HbaHandle handle, const Wwn& hbaPortWwn, co
     int status = issueRequest(handle, hbaPortWwn, request, response);
     NATRACE(TR_MAX, "status from IssueGS3Command for GPLML for platform %s through handle %d is %d\n",
             platformName, static_cast<int>(handle), status);
-    if (status == 0) {
-        const ByteSpan span{response, sizeof response};
-        const ListCount count = decodeListCount(span, kNameEntrySize);
-        NATRACE(TR_MID, "num addresses is %d\n", static_cast<int>(count.declared));
-        traceDroppedEntries("GPLML", count);
-        for (std::uint32_t i = 0; i < count.usable; ++i) {
-            char text[kPlatformTextField];
-            decodeCountedText(listEntry(span, kNameEntrySize, i), text, sizeof text);
-            char* field = addresses.unknown;
-            const char* name = "managementUnknownAddress";
-            switch (classifyAddress(text)) {
-                case AddressKind::Snmp: field = addresses.snmp; name = "managementSnmpAddress"; break;
-                case AddressKind::Url: field = addresses.url; name = "managementUrlAddress"; break;
-                case AddressKind::Telnet: field = addresses.telnet; name = "managementTelnetAddress"; break;
-                case AddressKind::Xml: field = addresses.xml; name = "managementXmlAddress"; break;
-                case AddressKind::Other: break;
-            }
-            copyCut(field, kPlatformTextField, text);
-            NATRACE(TR_MID, "%s is %s\n", name, field);
-        }
-    }
+    if (status == 0) decodePlatformAddresses(ByteSpan{response, sizeof response}, addresses);
     NATRACE(TR_EXIT, "Exit: %s for platform %s through handle %d with status %d\n", fn, platformName,
             static_cast<int>(handle), status);
     return status;
+}
+
+void decodePlatformAddresses(ByteSpan response, PlatformAddresses& addresses) {
+    const ListCount count = decodeListCount(response, kNameEntrySize);
+    NATRACE(TR_MID, "num addresses is %d\n", static_cast<int>(count.declared));
+    traceDroppedEntries("GPLML", count);
+    for (std::uint32_t i = 0; i < count.usable; ++i) {
+        char text[kPlatformTextField];
+        decodeCountedText(listEntry(response, kNameEntrySize, i), text, sizeof text);
+        char* field = addresses.unknown;
+        const char* name = "managementUnknownAddress";
+        switch (classifyAddress(text)) {
+            case AddressKind::Snmp: field = addresses.snmp; name = "managementSnmpAddress"; break;
+            case AddressKind::Url: field = addresses.url; name = "managementUrlAddress"; break;
+            case AddressKind::Telnet: field = addresses.telnet; name = "managementTelnetAddress"; break;
+            case AddressKind::Xml: field = addresses.xml; name = "managementXmlAddress"; break;
+            case AddressKind::Other: break;
+        }
+        copyCut(field, kPlatformTextField, text);
+        NATRACE(TR_MID, "%s is %s\n", name, field);
+    }
 }

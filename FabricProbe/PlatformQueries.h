@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "ByteSpan.h"
 #include "GsTypes.h"
 
 // Platform texts are kept whole (a length byte allows 255 characters).
@@ -28,3 +29,7 @@ int getPlatformType(HbaHandle handle, const Wwn& hbaPortWwn, const char* platfor
 // "http", "teln", "xml:", anything else unknown), a later one replacing an earlier one.
 int getPlatformManagementAddressList(HbaHandle handle, const Wwn& hbaPortWwn, const char* platformName,
                                      const std::uint8_t* nameEntry, PlatformAddresses& addresses);
+
+// The GPLML answer itself: each listed address into the field of its kind, a
+// later one replacing an earlier one. Reads only inside the response.
+void decodePlatformAddresses(ByteSpan response, PlatformAddresses& addresses);

@@ -70,37 +70,38 @@ int getIEManagementAddressList(HbaHandle handle, const Wwn& hbaPortWwn, const Ww
     int status = issueRequest(handle, hbaPortWwn, request, response);
     NATRACE(TR_MAX, "status from IssueGS3Command for GMAL for switch %s through handle %d is %d\n",
             elementWwnText, static_cast<int>(handle), status);
-    if (status == 0) {
-        const ByteSpan span = spanOf(response, sizeof response);
-        ListCount count = decodeListCount(span, kNameEntrySize);
-        NATRACE(TR_MID, "number addresses is %d\n", static_cast<int>(count.declared));
-        std::uint32_t used = count.usable;
-        if (count.declared > kMaxSwitchAddresses) {
-            NATRACE(TR_MID, "Setting numAddresses to %d\n", static_cast<int>(kMaxSwitchAddresses));
-            if (used > kMaxSwitchAddresses) used = kMaxSwitchAddresses;
-        }
-        for (std::uint32_t i = 0; i < used; ++i) {
-            char text[kNameEntrySize];
-            decodeCountedText(listEntry(span, kNameEntrySize, i), text, sizeof text);
-            switch (classifyAddress(text)) {
-                case AddressKind::Snmp:
-                    copyCut(addresses.snmp, sizeof addresses.snmp, text);
-                    NATRACE(TR_MID, "managementSnmpAddress is %s\n", addresses.snmp);
-                    break;
-                case AddressKind::Url:
-                    copyCut(addresses.url, sizeof addresses.url, text);
-                    NATRACE(TR_MID, "managementUrlAddress is %s\n", addresses.url);
-                    break;
-                case AddressKind::Telnet:
-                    copyCut(addresses.telnet, sizeof addresses.telnet, text);
-                    NATRACE(TR_MID, "managementTelnetAddress is %s\n", addresses.telnet);
-                    break;
-                default:
-                    break;
-            }
-        }
-    }
+    if (status == 0) decodeSwitchAddresses(spanOf(response, sizeof response), addresses);
     NATRACE(TR_EXIT, "Exit: %s for switch %s through handle %d with status %d\n", fn, elementWwnText,
             static_cast<int>(handle), status);
     return status;
+}
+
+void decodeSwitchAddresses(ByteSpan response, SwitchManagementAddresses& addresses) {
+    const ListCount count = decodeListCount(response, kNameEntrySize);
+    NATRACE(TR_MID, "number addresses is %d\n", static_cast<int>(count.declared));
+    std::uint32_t used = count.usable;
+    if (count.declared > kMaxSwitchAddresses) {
+        NATRACE(TR_MID, "Setting numAddresses to %d\n", static_cast<int>(kMaxSwitchAddresses));
+        if (used > kMaxSwitchAddresses) used = kMaxSwitchAddresses;
+    }
+    for (std::uint32_t i = 0; i < used; ++i) {
+        char text[kNameEntrySize];
+        decodeCountedText(listEntry(response, kNameEntrySize, i), text, sizeof text);
+        switch (classifyAddress(text)) {
+            case AddressKind::Snmp:
+                copyCut(addresses.snmp, sizeof addresses.snmp, text);
+                NATRACE(TR_MID, "managementSnmpAddress is %s\n", addresses.snmp);
+                break;
+            case AddressKind::Url:
+                copyCut(addresses.url, sizeof addresses.url, text);
+                NATRACE(TR_MID, "managementUrlAddress is %s\n", addresses.url);
+                break;
+            case AddressKind::Telnet:
+                copyCut(addresses.telnet, sizeof addresses.telnet, text);
+                NATRACE(TR_MID, "managementTelnetAddress is %s\n", addresses.telnet);
+                break;
+            default:
+                break;
+        }
+    }
 }

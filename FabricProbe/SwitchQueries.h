@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "ByteSpan.h"
 #include "GsTypes.h"
 
 // Column limit of the attribute and address texts: 111 characters.
@@ -30,3 +31,7 @@ int getInbandManagementAddress(HbaHandle handle, const Wwn& hbaPortWwn, const Ww
 // a kind replaces an earlier one. The fields are left as they are otherwise.
 int getIEManagementAddressList(HbaHandle handle, const Wwn& hbaPortWwn, const Wwn& elementWwn,
                                const char* elementWwnText, SwitchManagementAddresses& addresses);
+
+// The GMAL answer itself: the first five listed addresses, each into the field
+// of its kind. Reads only inside the response, whatever its count says.
+void decodeSwitchAddresses(ByteSpan response, SwitchManagementAddresses& addresses);
