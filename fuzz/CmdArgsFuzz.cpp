@@ -1,0 +1,62 @@
+// The fabric probe's command line: the arguments are the input's NUL-separated
+// pieces. The parse names log files and prunes old ones in the installation, so
+// the program path names a scratch installation of its own; arguments holding
+// "/" (a server name could then lead outside it) and -agentcom (which closes
+// descriptors the fuzzer owns) are left out.
+#include <stdlib.h>
+#include <strings.h>
+#include <sys/stat.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "CmdArgs.h"
+#include "CmdTables.h"
+
+namespace {
+
+std::string scratchInstall() {
+    static std::string install = [] {
+        char dir[] = "/tmp/fuzz-cmdargs-XXXXXX";
+        if (!mkdtemp(dir)) __builtin_trap();
+        const std::string root = dir;
+        for (const std::string& d : {root + "/bin", root + "/log"})
+            if (mkdir(d.c_str(), 0755) != 0) __builtin_trap();
+        return root;
+    }();
+    return install;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string install = scratchInstall();
+    std::vector<std::string> pieces(1, install + "/bin/fabricprobe");
+    std::string current;
+    for (std::size_t i = 0; i <= size; ++i) {
+        if (i == size || data[i] == '\0') {
+            if (current.find('/') != std::string::npos || strcasecmp(current.c_str(), "-agentcom") == 0) return 0;
+            pieces.push_back(current);
+            current.clear();
+            if (pieces.size() > 64) return 0;
+        } else {
+            current += static_cast<char>(data[i]);
+        }
+    }
+    if (size == 0) pieces.pop_back();
+    std::vector<char*> argv;
+    for (std::string& piece : pieces) argv.push_back(piece.data());
+    argv.push_back(nullptr);
+
+    CmdArgs args(static_cast<int>(pieces.size()), argv.data(), TOOL_FABRIC_PROBE);
+    const int result = args.parse();
+    if (result == CMDARGS_OK) {
+        if (args.installLoc != install) __builtin_trap();
+        if (args.logFile.compare(0, install.size(), install) != 0 && args.logFile.compare(0, 5, "/tmp/") != 0)
+            __builtin_trap();
+    }
+    return 0;
+}
