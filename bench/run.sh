@@ -5,7 +5,8 @@
 # Prints a Markdown table (also written to <build>/results.md).
 #
 # Usage: bench/run.sh [-r RUNS] [-s "SCALES"] [-b BUILD_DIR]
-#   -r  runs per measurement, the median is reported (default 5)
+#   -r  runs per measurement; the least of them is reported, the figure least
+#       disturbed by other work on the machine (default 5)
 #   -s  scales (default "1 8")
 #   -b  build directory (default build/bench)
 set -euo pipefail
@@ -45,6 +46,7 @@ probe=$stage/bin/fabricprobe
 
 # perf and uprobes, when they work here, measure the copy inside the probe's own run.
 use_perf=0
+perf probe -q -d 'probe_fabricprobe:benchcopy_*' >/dev/null 2>&1 || true
 if command -v perf >/dev/null 2>&1 &&
    perf probe -q -x "$probe" --add 'benchcopy_in=copyOutputToLog' 2>/dev/null &&
    perf probe -q -x "$probe" --add 'benchcopy_out=copyOutputToLog%return' 2>/dev/null; then
@@ -57,46 +59,51 @@ probe_args() {  # command
     -jobtimestamp 20240101000000 -discoverrequestid 1 -devicejobid 1
 }
 
-# median FILE FIELD: the median of a field of bench-measure's lines ("cpu" is user + sys).
-median() {
+# best FILE FIELD: the least value of a field of bench-measure's lines ("cpu" is
+# user + system, "send" the floor's own sending loop in seconds).
+best() {
   awk -v f="$2" '{
       for (i = 1; i <= NF; i++) { split($i, kv, "="); v[kv[1]] = kv[2] }
-      x = f == "cpu" ? v["user_s"] + v["sys_s"] : v[f]; print x
-    }' "$1" | sort -g | awk '{ a[NR] = $1 } END { print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2 }'
+      x = f == "cpu" ? v["user_s"] + v["sys_s"] : f == "send" ? v["send_cpu_us"] / 1e6 : v[f]
+      if (NR == 1 || x < m) m = x
+    } END { print m }' "$1"
 }
 
 clean_run_files() {
   rm -f "$stage"/output/bench/* "$stage"/log/bench/*.trace
 }
 
-# measure_runs OUT MODEL CMD...: RUNS measured runs under the simulator.
+# measure_runs OUT MODEL CMD...: RUNS measured runs under the simulator; the
+# command's own "name=value" report, if any, joins each line.
 measure_runs() {
-  local out=$1 model=$2
+  local out=$1 model=$2 line
   shift 2
   : >"$out"
   for ((i = 0; i < runs; i++)); do
     clean_run_files
-    "$run" "$model" -- "$tools/bench-measure" -o "$out" "$@" >/dev/null
+    line=$("$run" "$model" -- "$tools/bench-measure" -o "$work/measure.txt" "$@" | grep '=' || true)
+    echo "$(cat "$work/measure.txt") $line" >>"$out"
+    rm -f "$work/measure.txt"
   done
 }
 
-# copy_share MODEL CMD...: the share of the probe's CPU samples taken inside the copy.
-copy_share() {
+# copy_wall MODEL CMD...: seconds from the copy's entry to its return inside a
+# real run, timed by two uprobes (no sampling: the run is not slowed down).
+copy_wall() {
   local model=$1 data=$work/perf.data
   shift
   clean_run_files
-  perf record -q -o "$data" -e cpu-clock -c 20000 -e probe_fabricprobe:benchcopy_in \
-    -e probe_fabricprobe:benchcopy_out -- "$run" "$model" -- "$@" >/dev/null 2>&1
+  perf record -q -o "$data" -e 'probe_fabricprobe:benchcopy_*' -- "$run" "$model" -- "$@" >/dev/null 2>&1
   perf script -i "$data" -F comm,time,event 2>/dev/null | awk '
     $1 != "fabricprobe" { next }
-    /benchcopy_in/ { inside = 1; next }
-    /benchcopy_out/ { inside = 0; next }
-    { total++; if (inside) copy++ }
-    END { printf "%.4f\n", total ? copy / total : 0 }'
+    /benchcopy_in/ && !start { start = $2 + 0 }
+    /benchcopy_out/ { end = $2 + 0 }
+    END { printf "%.6f\n", ((start > 0 && end > start) ? end - start : 0) }'
 }
 
-fmt() { awk -v x="$1" -v d="${2:-3}" 'BEGIN { printf "%.*f", d, x }'; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", b > 0 ? a / b : 0 }'; }
+# calc EXPR [DECIMALS]: arithmetic on the measured numbers.
+calc() { awk "BEGIN { printf \"%.${2:-3}f\", ($1) }"; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'; }
 
 results=$work/rows.txt
 : >"$results"
@@ -123,47 +130,44 @@ for scale in $scales; do
     rm -f "$work/copy-$tag.log"
     per_line=$(sed 's/.*cpu_us_per_line=\([0-9.]*\).*/\1/' <<<"$copy")
     floor_line=$(sed 's/.*floor_us_per_line=\([0-9.]*\).*/\1/' <<<"$copy")
-    probe_cpu=$(median "$work/probe-$tag.txt" cpu)
-    if [ "$use_perf" = 1 ]; then
-      share=$(copy_share "$model" "$probe" $(probe_args "$command"))
-      method=perf
-    else
-      share=$(awk -v c="$per_line" -v n="$lines" -v p="$probe_cpu" 'BEGIN { printf "%.4f", p > 0 ? c * n / 1e6 / p : 0 }')
-      method=timer
-    fi
-    echo "$scale $command $requests $lines $probe_cpu $(median "$work/probe-$tag.txt" wall_s)" \
-      "$(median "$work/probe-$tag.txt" maxrss_kb) $(median "$work/floor-$tag.txt" cpu)" \
-      "$(median "$work/floor-$tag.txt" wall_s) $(median "$work/floor-$tag.txt" maxrss_kb)" \
-      "$(median "$work/debug-$tag.txt" cpu) $share $per_line $floor_line $method" \
-      "$(median "$work/empty-$scale.txt" cpu)" >>"$results"
+    in_run=-
+    [ "$use_perf" = 1 ] && in_run=$(copy_wall "$model" "$probe" $(probe_args "$command"))
+    echo "$scale $command $requests $lines $(best "$work/probe-$tag.txt" cpu) $(best "$work/probe-$tag.txt" wall_s)" \
+      "$(best "$work/probe-$tag.txt" maxrss_kb) $(best "$work/floor-$tag.txt" cpu)" \
+      "$(best "$work/floor-$tag.txt" wall_s) $(best "$work/floor-$tag.txt" maxrss_kb)" \
+      "$(best "$work/debug-$tag.txt" cpu) $per_line $floor_line $in_run $(best "$work/floor-$tag.txt" send)" \
+      "$(best "$work/empty-$scale.txt" cpu)" >>"$results"
   done
 done
 
 {
   echo "Measured $(date -u '+%Y-%m-%d %H:%M UTC') on $(uname -n): $(nproc) CPUs," \
     "$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1), Linux $(uname -r);" \
-    "median of $runs runs; CPU = user + system."
+    "least of $runs runs; CPU = user + system."
   echo
-  echo "| scale | probe | GS requests | output lines | CPU s probe / floor | CPU outside the copy / floor (target ≤ 1.5) | copy share of the run | copy µs per line (target ≤ 5; system calls alone) | wall s probe / floor | peak RSS MiB probe / floor / difference | -debug MAX CPU / plain |"
+  echo "| scale | probe | GS requests | output lines | CPU s: probe / floor | copy into the activity log: CPU s (share of the probe) / wall s inside the run | CPU outside the copy: s, × floor (target ≤ 1.5) | copy µs per line (target ≤ 5) / its system calls alone | wall s: probe / floor | peak RSS MiB: probe / floor / difference | -debug MAX: CPU s, × plain |"
   echo "|---|---|---|---|---|---|---|---|---|---|---|"
-  while read -r scale command requests lines pcpu pwall prss fcpu fwall frss dcpu share line fline method empty; do
-    outside=$(awk -v p="$pcpu" -v s="$share" 'BEGIN { print p * (1 - s) }')
-    echo "| $scale | $command | $requests | $lines | $(fmt "$pcpu") / $(fmt "$fcpu") |" \
-      "$(fmt "$outside") s = **$(ratio "$outside" "$fcpu")** × floor | $(fmt "$share * 100" 1)% ($method) |" \
-      "**$(fmt "$line" 2)** ($(fmt "$fline" 2)) | $(fmt "$pwall") / $(fmt "$fwall") |" \
-      "$(fmt "$prss / 1024" 1) / $(fmt "$frss / 1024" 1) / $(fmt "($prss - $frss) / 1024" 2) | $(ratio "$dcpu" "$pcpu") |"
+  while read -r scale command requests lines pcpu pwall prss fcpu fwall frss dcpu line fline inrun send empty; do
+    copy=$(calc "$line * $lines / 1e6")
+    outside=$(calc "$pcpu - $copy")
+    echo "| $scale | $command | $requests | $lines | $(calc "$pcpu") / $(calc "$fcpu") |" \
+      "$copy ($(calc "100 * $copy / $pcpu" 0)%) / $inrun |" \
+      "$outside, **$(ratio "$outside" "$fcpu")** |" \
+      "**$(calc "$line" 2)** / $(calc "$fline" 2) | $(calc "$pwall") / $(calc "$fwall") |" \
+      "$(calc "$prss / 1024" 1) / $(calc "$frss / 1024" 1) / $(calc "($prss - $frss) / 1024" 2) |" \
+      "$(calc "$dcpu"), $(ratio "$dcpu" "$pcpu") |"
   done <"$results"
   echo
-  echo "Floor's own cost per request (CPU of the floor less that of a floor sending nothing):"
-  while read -r scale command requests lines pcpu pwall prss fcpu fwall frss dcpu share line fline method empty; do
-    echo "- scale $scale $command: $(awk -v f="$fcpu" -v e="$empty" -v n="$requests" \
-      'BEGIN { printf "%.1f", n > 0 ? (f - e) / n * 1e6 : 0 }') µs per request" \
-      "($requests requests; the empty floor costs $(fmt "$empty") s)"
+  echo "The floor's own cost per request (its sending loop: reading the script, the SNIA library, the simulator):"
+  while read -r scale command requests lines pcpu pwall prss fcpu fwall frss dcpu line fline inrun send empty; do
+    echo "- scale $scale $command: $(calc "$send / $requests * 1e6" 1) µs per request ($requests requests in" \
+      "$(calc "$send") s; the floor's start, the SNIA library's and the model's loading and its end cost" \
+      "$(calc "$empty") s with no request)"
   done <"$results"
   echo
-  echo "Peak memory growth from the smallest to the largest scale, probe less floor (target ≤ 2 MiB):"
+  echo "Peak RSS growth from the smallest to the largest scale, probe less floor (target ≤ 2 MiB):"
   for command in Topology ZoningOnly; do
-    awk -v c="$command" '$2 == c { d = ($7 - $10) / 1024; if (!n++) first = d; last = d; s1 = $1; s2 = $1 }
+    awk -v c="$command" '$2 == c { d = ($7 - $10) / 1024; if (!n++) first = d; last = d }
       END { if (n > 1) printf "- %s: %.2f MiB\n", c, last - first }' "$results"
   done
 } | tee "$build/results.md"
