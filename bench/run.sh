@@ -24,7 +24,7 @@ while getopts "r:s:b:" opt; do
   esac
 done
 
-scripts/deps.sh build
+scripts/deps.sh bench
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFABRICPROBE_BUILD_TESTS=OFF \
   -DFABRICPROBE_BUILD_BENCH=ON >/dev/null
 cmake --build "$build" -j"$(nproc)" --target fabricprobe fabricsim fabricsim-run orxna_catalog Agent \

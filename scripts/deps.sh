@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the demo and the tests need.
-# Usage: scripts/deps.sh [build|test]   (test adds the tools the suite runs)
+# Usage: scripts/deps.sh [build|test|bench]   (test adds the tools the suite runs,
+# bench the profiler bench/run.sh times the copy into the activity log with)
 set -euo pipefail
 
 # graphviz: fabricprobe-view draws its SVG pictures with the dot program.
 want=(cmake make g++ pkg-config libhbaapi-dev nlohmann-json3-dev libc-bin graphviz)
+if [ "${1:-build}" = "bench" ]; then
+  want+=(linux-perf)
+fi
 if [ "${1:-build}" = "test" ]; then
   want+=(libgtest-dev libgmock-dev faketime tshark clang libclang-rt-14-dev)
 fi
