@@ -1,26 +1,65 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the demo and the tests need.
-# Usage: scripts/deps.sh [build|test|bench]   (test adds the tools the suite runs,
-# bench the profiler bench/run.sh times the copy into the activity log with)
+# Usage: scripts/deps.sh [build|test|bench|i386 SYSROOT]   (test adds the tools the suite runs,
+# bench the profiler bench/run.sh times the copy into the activity log with, i386 what the
+# 32-bit build and its tests need, with the i386 SNIA HBA API unpacked into SYSROOT)
 set -euo pipefail
+
+mode=${1:-build}
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+export DEBIAN_FRONTEND=noninteractive
 
 # graphviz: fabricprobe-view draws its SVG pictures with the dot program.
 want=(cmake make g++ pkg-config libhbaapi-dev nlohmann-json3-dev libc-bin graphviz)
-if [ "${1:-build}" = "bench" ]; then
+if [ "$mode" = "bench" ]; then
   want+=(linux-perf)
 fi
-if [ "${1:-build}" = "test" ]; then
+if [ "$mode" = "test" ]; then
   want+=(libgtest-dev libgmock-dev faketime tshark clang libclang-rt-14-dev)
+fi
+if [ "$mode" = "i386" ]; then
+  [ $# -ge 2 ] || { echo "usage: scripts/deps.sh i386 SYSROOT" >&2; exit 2; }
+  dpkg --print-foreign-architectures | grep -qx i386 || $SUDO dpkg --add-architecture i386
+  # The multilib compiler; libstdc++ where the 32-bit loader finds it without ld.so.cache;
+  # what the tests link (GoogleTest) and preload (libfaketime) in its i386 build.
+  want+=(g++-multilib libstdc++6:i386 libgtest-dev:i386 libgmock-dev:i386 libfaketime:i386 file)
 fi
 
 missing=()
 for p in "${want[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -gt 0 ]; then
+  $SUDO apt-get update -q
+  $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+[ "$mode" = "i386" ] || exit 0
 
-SUDO=""
-[ "$(id -u)" -eq 0 ] || SUDO="sudo"
-export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -q
-$SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+# Debian's i386 SNIA HBA API cannot be installed beside the host's (both use /usr/lib), so
+# it is unpacked into SYSROOT, which cmake/i386-linux-gnu.cmake builds and runs against.
+sysroot=$2
+if [ ! -e "$sysroot/usr/lib/libHBAAPI.so.2" ] || [ ! -e "$sysroot/usr/include/hbaapi.h" ]; then
+  mkdir -p "$sysroot/debs"
+  download() {
+    (cd "$sysroot/debs" && apt-get download -q -o APT::Sandbox::User="$(id -un)" libhbaapi2:i386 libhbaapi-dev:i386)
+  }
+  download || { $SUDO apt-get update -q && download; }
+  for deb in "$sysroot"/debs/*.deb; do dpkg-deb -x "$deb" "$sysroot"; done
+fi
+
+# A kernel without 32-bit support (ia32_emulation off) runs i386 programs through qemu,
+# registered with binfmt_misc for the i386 ELF header: F opens qemu now, so that it also
+# serves the mount namespaces of fabricsim-run; P keeps each program's argv[0].
+runs_i386() { /usr/lib/i386-linux-gnu/ld-linux.so.2 --version >/dev/null 2>&1; }
+if ! runs_i386; then
+  dpkg-query -W -f='${Status}' qemu-user-static 2>/dev/null | grep -q "ok installed" ||
+    $SUDO apt-get install -y -q --no-install-recommends qemu-user-static
+  binfmt=/proc/sys/fs/binfmt_misc
+  [ -e "$binfmt/register" ] || $SUDO mount -t binfmt_misc binfmt_misc "$binfmt"
+  if [ ! -e "$binfmt/qemu-i386" ]; then
+    printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:PF' |
+      $SUDO tee "$binfmt/register" >/dev/null
+  fi
+  runs_i386 || { echo "scripts/deps.sh: this machine runs no i386 programs, natively or through qemu" >&2; exit 1; }
+fi
