@@ -8,8 +8,8 @@
 # so it is unpacked into a private tree (scripts/deps.sh i386 <dir>) and used from there;
 # the binaries find it again through their run path. Everything else comes from Debian's
 # i386 multiarch packages.
+set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_LIBRARY_ARCHITECTURE i386-linux-gnu)
 
 set(CMAKE_C_COMPILER gcc)
 set(CMAKE_CXX_COMPILER g++)
