@@ -1,5 +1,6 @@
 # Builds the probe, the simulator and the tests for 32-bit x86 Linux, the platform the
-# probe is deployed on, with the host's multilib compiler (Debian g++-multilib).
+# probe is deployed on, with the host's compiler and Debian's multilib runtime (g++-multilib);
+# gcc by default, clang with CC=clang CXX=clang++.
 #
 #   cmake -S . -B build/i386 -DCMAKE_TOOLCHAIN_FILE=cmake/i386-linux-gnu.cmake \
 #         -DFABRICPROBE_I386_SYSROOT=<dir>
@@ -11,8 +12,6 @@
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 
-set(CMAKE_C_COMPILER gcc)
-set(CMAKE_CXX_COMPILER g++)
 set(CMAKE_C_FLAGS_INIT "-m32")
 set(CMAKE_CXX_FLAGS_INIT "-m32")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-m32")

@@ -35,5 +35,12 @@ sanitized_suite() {
     ctest --test-dir "$build" --output-on-failure -j"$jobs" --timeout 600
 }
 
+# The 32-bit build, as the probe is deployed beside the agent: built and tested for i386,
+# its output files compared with those of the plain suite's installation.
+i386_suite() {
+  scripts/test-i386.sh build/test/stage
+}
+
 plain_suite
 sanitized_suite
+i386_suite
