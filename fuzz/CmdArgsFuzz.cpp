@@ -3,12 +3,15 @@
 // the program path names a scratch installation of its own; arguments holding
 // "/" (a server name could then lead outside it) and -agentcom (which closes
 // descriptors the fuzzer owns) are left out.
+#include <ftw.h>
 #include <stdlib.h>
 #include <strings.h>
 #include <sys/stat.h>
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -18,6 +21,8 @@
 
 namespace {
 
+int removeEntry(const char* path, const struct stat*, int, struct FTW*) { return ::remove(path); }
+
 std::string scratchInstall() {
     static std::string install = [] {
         char dir[] = "/tmp/fuzz-cmdargs-XXXXXX";
@@ -25,6 +30,8 @@ std::string scratchInstall() {
         const std::string root = dir;
         for (const std::string& d : {root + "/bin", root + "/log"})
             if (mkdir(d.c_str(), 0755) != 0) __builtin_trap();
+        static std::string removed = root;
+        std::atexit([] { ::nftw(removed.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS); });
         return root;
     }();
     return install;
