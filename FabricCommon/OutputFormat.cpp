@@ -1,6 +1,7 @@
 #include "OutputFormat.h"
 
 #include <cstring>
+#include <string>
 
 #include "naTrace.h"
 
@@ -10,44 +11,80 @@ int failed(const char* writerName, int result) {
     return result;
 }
 
-// "[name]\n" or "[/name]\n"; EOF when the stream fails.
-int printSectionLine(const char* opening, const char* section, FILE* stream) {
-    return fputs(opening, stream) == EOF || fputs(section, stream) == EOF || fputs("]\n", stream) == EOF ? EOF : 1;
-}
+// The text of a record block or field, put together before it is written with
+// one call: a small block stays on the stack.
+class BlockText {
+public:
+    void append(const char* text, std::size_t length) {
+        if (!onHeap_ && used_ + length < sizeof stack_) {
+            std::memcpy(stack_ + used_, text, length);
+            used_ += length;
+            return;
+        }
+        if (!onHeap_) {
+            heap_.assign(stack_, used_);
+            onHeap_ = true;
+        }
+        heap_.append(text, length);
+    }
+    void append(const char* text) { append(text, std::strlen(text)); }
+    void append(char c) { append(&c, 1); }
+
+    // '"', the value with each '"' written as '\"' and a line feed or carriage
+    // return as %0A / %0D (a line break would split the record for every
+    // reader), '"'. Runs of plain characters are copied at once.
+    void appendQuoted(const char* value) {
+        append('"');
+        for (const char* p = value ? value : ""; *p;) {
+            const std::size_t plain = std::strcspn(p, "\"\n\r");
+            append(p, plain);
+            p += plain;
+            if (*p == '\0') break;
+            append(*p == '"' ? "\\\"" : *p == '\n' ? "%0A" : "%0D");
+            ++p;
+        }
+        append('"');
+    }
+
+    // 1, or EOF when the stream took less than the whole text. fputs, not
+    // fwrite: glibc's fwrite reports a failed write to an unbuffered stream as
+    // complete. The texts are C strings, so the block holds no NUL.
+    int writeTo(FILE* stream) {
+        stack_[used_] = '\0';
+        return std::fputs(onHeap_ ? heap_.c_str() : stack_, stream) == EOF ? EOF : 1;
+    }
+
+private:
+    char stack_[2048];  // one byte stays free for the terminating NUL
+    std::size_t used_ = 0;
+    bool onHeap_ = false;
+    std::string heap_;
+};
 }  // namespace
 
 int printfQuotesEscape(const char* value, FILE* stream) {
     static const char fn[] = "printfQuotesEscape()";
-    if (fputc('"', stream) == EOF) return failed(fn, EOF);
-    // Runs of plain characters go out in one call each: a value rarely holds any
-    // character that needs escaping.
-    for (const char* p = value ? value : ""; *p;) {
-        const std::size_t plain = std::strcspn(p, "\"\n\r");
-        if (plain > 0 && std::fwrite(p, 1, plain, stream) != plain) return failed(fn, EOF);
-        p += plain;
-        if (*p == '\0') break;
-        // A line break inside a value would split its record for every reader.
-        const char* escaped = *p == '"' ? "\\\"" : *p == '\n' ? "%0A" : "%0D";
-        if (fputs(escaped, stream) == EOF) return failed(fn, EOF);
-        ++p;
-    }
-    if (fputc('"', stream) == EOF) return failed(fn, EOF);
-    return 1;
+    BlockText field;
+    field.appendQuoted(value);
+    const int result = field.writeTo(stream);
+    return result == 1 ? 1 : failed(fn, result);
 }
 
 int printRecordBlock(const char* section, const char* const* fields, int fieldCount,
                      FILE* stream, const char* writerName) {
-    int result = printSectionLine("[", section, stream);
-    if (result != 1) return failed(writerName, result);
+    BlockText block;
+    block.append('[');
+    block.append(section);
+    block.append("]\n");
     for (int i = 0; i < fieldCount; ++i) {
-        if (i > 0 && fputc(',', stream) == EOF) return failed(writerName, EOF);
-        result = printfQuotesEscape(fields[i], stream);
-        if (result != 1) return failed(writerName, result);
+        if (i > 0) block.append(',');
+        block.appendQuoted(fields[i]);
     }
-    if (fputc('\n', stream) == EOF) return failed(writerName, EOF);
-    result = printSectionLine("[/", section, stream);
-    if (result != 1) return failed(writerName, result);
-    return 1;
+    block.append("\n[/");
+    block.append(section);
+    block.append("]\n");
+    const int result = block.writeTo(stream);
+    return result == 1 ? 1 : failed(writerName, result);
 }
 
 int printLines(const char* const* lines, int lineCount, FILE* stream, const char* writerName) {

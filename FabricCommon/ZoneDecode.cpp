@@ -11,15 +11,12 @@ constexpr std::size_t kPrefixSize = 4;
 constexpr std::size_t kCountSize = 4;
 constexpr std::size_t kZoneSetObjectOffset = 16;  // after the CT header
 
-std::string hexText(const std::uint8_t* bytes, std::size_t count) {
+void appendHex(std::string& text, const std::uint8_t* bytes, std::size_t count) {
     static const char digits[] = "0123456789ABCDEF";
-    std::string text;
-    text.reserve(count * 2);
     for (std::size_t i = 0; i < count; ++i) {
         text += digits[bytes[i] >> 4];
         text += digits[bytes[i] & 0x0F];
     }
-    return text;
 }
 
 enum class NameForm { wwn8, domainPort, fcid, zeros, wwnLun, fcidLun };
@@ -51,22 +48,28 @@ const MemberType* findMemberType(std::uint8_t code) {
     return nullptr;
 }
 
-std::string memberName(const MemberType& type, const std::uint8_t* m) {
+// The member's name into `name`, whose buffer is reused.
+void assignMemberName(std::string& name, const MemberType& type, const std::uint8_t* m) {
+    name.clear();
     switch (type.form) {
-        case NameForm::wwn8: return hexText(m + 4, 8);
+        case NameForm::wwn8: appendHex(name, m + 4, 8); return;
         case NameForm::domainPort: {
             char text[16];
             int domain = m[4];
             int port = static_cast<std::int16_t>(static_cast<std::uint16_t>((m[5] << 8) | m[6]));
             std::snprintf(text, sizeof text, "%d,%d", domain, port);
-            return text;
+            name = text;
+            return;
         }
-        case NameForm::fcid: return hexText(m + 5, 3);
-        case NameForm::zeros: return std::string(16, '0');
-        case NameForm::wwnLun: return hexText(m + 4, 16);
-        case NameForm::fcidLun: return hexText(m + 5, 3) + hexText(m + 12, 8);
+        case NameForm::fcid: appendHex(name, m + 5, 3); return;
+        case NameForm::zeros: name.assign(16, '0'); return;
+        case NameForm::wwnLun: appendHex(name, m + 4, 16); return;
+        case NameForm::fcidLun:
+            appendHex(name, m + 5, 3);
+            appendHex(name, m + 12, 8);
+            return;
     }
-    return std::string(16, '0');
+    name.assign(16, '0');
 }
 
 }  // namespace
@@ -108,7 +111,7 @@ MemberDecode decodeZoneMember(ByteSpan span, std::size_t offset, ZoneMemberText&
     // would misread every member after it.
     if (type == nullptr) return MemberDecode::unknownType;
     if (!span.holds(offset, type->size)) return MemberDecode::pastBuffer;
-    member.name = memberName(*type, span.at(offset));
+    assignMemberName(member.name, *type, span.at(offset));
     member.typeName = type->name;
     member.size = type->size;
     return MemberDecode::ok;

@@ -49,11 +49,13 @@ int getZoneInfo(HbaHandle handle, const char* fabricWwn, const char* zoneSetName
     if (writeFailed(result)) return exitError(fn, writeError(result));
 
     std::size_t offset = memberCountOffset + kCountSize;
+    // One name and one identifier buffer serve all the zone's members.
     ZoneMemberText member;
+    std::string memberId;
     for (std::uint32_t i = 0; i < memberCount; ++i) {
         if (decodeZoneMember(buffer, offset, member) != MemberDecode::ok)
             return exitError(fn, FAILED_GS_RESPONSE_BUFFER_SIZE_INSUFFICIENT);
-        const std::string memberId = zoneMemberUniqueId(fabricWwn, member.name, member.typeName);
+        assignZoneMemberUniqueId(memberId, fabricWwn, member.name, member.typeName);
         result = printZoneMember(memberId.c_str(), member.name.c_str(), member.typeName, stream,
                                  invocationType);
         if (writeFailed(result)) return exitError(fn, writeError(result));
