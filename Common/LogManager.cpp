@@ -13,12 +13,19 @@ struct LogManager::Record {
 
 LogManager* naLog = nullptr;
 
-std::string stampMessageId(const std::string& text, const char* msgId) {
-    if (!msgId || !*msgId) return text;
+namespace {
+// The identifier over the head of the text, unless it ends in "T".
+void stampInPlace(std::string& text, const char* msgId) {
+    if (!msgId || !*msgId) return;
     const std::size_t idLen = std::strlen(msgId);
-    if (msgId[idLen - 1] == 'T') return text;
-    std::string stamped(msgId);
-    stamped.append(text, idLen < text.size() ? idLen : text.size(), std::string::npos);
+    if (msgId[idLen - 1] == 'T') return;
+    text.replace(0, idLen < text.size() ? idLen : text.size(), msgId, idLen);
+}
+}  // namespace
+
+std::string stampMessageId(const std::string& text, const char* msgId) {
+    std::string stamped = text;
+    stampInPlace(stamped, msgId);
     return stamped;
 }
 
@@ -55,9 +62,10 @@ unsigned LogManager::LogActivityLog(const char* text) {
     return 0;
 }
 
-unsigned LogManager::logBuilt(const std::string* text, const char* msgId) {
+unsigned LogManager::logBuilt(std::string* text, const char* msgId) {
     if (!text || text->empty() || !msgId || !*msgId) return 0;
-    return LogActivityLog(stampMessageId(*text, msgId).c_str());
+    stampInPlace(*text, msgId);  // the text is the caller's own copy
+    return LogActivityLog(text->c_str());
 }
 
 unsigned LogManager::LogMessageV(unsigned msgNum, const char* msgId, va_list inserts) {

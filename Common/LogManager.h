@@ -32,7 +32,7 @@ public:
 
 private:
     struct Record;
-    unsigned logBuilt(const std::string* text, const char* msgId);
+    unsigned logBuilt(std::string* text, const char* msgId);
     std::string m_LogName;
     std::unique_ptr<Record> record_;
     mutable std::mutex mutex_;

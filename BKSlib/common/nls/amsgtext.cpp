@@ -157,6 +157,11 @@ std::optional<std::string> formatPrintf(std::string_view t, const std::vector<Ms
         } else if (i + 1 < t.size() && t[i + 1] == '%') {
             out += '%';
             i += 2;
+        } else if (i + 1 < t.size() && t[i + 1] == 's' && *next < args.size() &&
+                   args[*next].kind == MsgArg::Kind::Str) {
+            // A bare %s, the usual insert: the text up to its first NUL.
+            out.append(args[(*next)++].s.c_str());
+            i += 2;
         } else {
             auto cv = parseConversion(t, i);
             if (!cv) return std::nullopt;
@@ -169,12 +174,7 @@ std::optional<std::string> formatPrintf(std::string_view t, const std::vector<Ms
                 else precision = v < 0 ? -1 : v;
             }
             if (*next >= args.size() || args[*next].kind != cv->kind()) return std::nullopt;
-            const MsgArg& a = args[(*next)++];
-            // A bare %s, the usual insert, needs no printf: the text up to its first NUL.
-            if (a.kind == MsgArg::Kind::Str && cv->flags.empty() && width == kNoWidth && precision < 0)
-                out.append(a.s.c_str());
-            else
-                out += formatOne(*cv, width, precision, a);
+            out += formatOne(*cv, width, precision, args[(*next)++]);
             i += cv->size;
         }
         if (out.size() >= limit) {

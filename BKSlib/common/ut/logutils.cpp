@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 #include "../nls/amsglog.h"
 #include "../nls/amsgtime.h"
@@ -127,10 +128,33 @@ void logWriteLine(LogFileRecord& record, const char* text) {
     if (!record.stream) return;
     if (!text) text = "";
     const NlDateTime& now = nlDateTimeNow(record.stamp);
-    const std::size_t len = std::strlen(text);
+    const std::size_t dateLen = std::strlen(now.date), timeLen = std::strlen(now.time), len = std::strlen(text);
     const bool needLineFeed = len == 0 || text[len - 1] != '\n';
-    if (std::fprintf(record.stream, "%s %s.%03lu %s%s", now.date, now.time, now.millis, text,
-                     needLineFeed ? "\n" : "") < 0 ||
-        std::fflush(record.stream) != 0)
-        record.lastError = errno;
+    // "<date> <time>.<ms> <text>", put together and written with one call (the
+    // stream is unbuffered: every call would be a write of its own).
+    const std::size_t size = dateLen + 1 + timeLen + 5 + len + (needLineFeed ? 1 : 0);
+    char small[1536];
+    std::string large;
+    char* line = small;
+    if (size + 1 > sizeof small) {
+        large.resize(size + 1);
+        line = &large[0];
+    }
+    char* p = line;
+    std::memcpy(p, now.date, dateLen);
+    p += dateLen;
+    *p++ = ' ';
+    std::memcpy(p, now.time, timeLen);
+    p += timeLen;
+    const unsigned long millis = now.millis % 1000UL;
+    *p++ = '.';
+    *p++ = static_cast<char>('0' + millis / 100);
+    *p++ = static_cast<char>('0' + millis / 10 % 10);
+    *p++ = static_cast<char>('0' + millis % 10);
+    *p++ = ' ';
+    std::memcpy(p, text, len);
+    p += len;
+    if (needLineFeed) *p++ = '\n';
+    *p = '\0';
+    if (std::fputs(line, record.stream) == EOF || std::fflush(record.stream) != 0) record.lastError = errno;
 }
