@@ -1,0 +1,68 @@
+// Preloaded into a probe run by bench/run.sh: times the copy of the output file
+// into the activity log inside the run itself. The copy opens the output file
+// for reading and closes it at its end; the CPU time (user + system, of the
+// process) and the wall time between that open and that close are the copy's.
+//
+// BENCH_COPY_FILE names the output file, BENCH_COPY_REPORT the file that gets
+// "copy_cpu_us=C copy_wall_us=W" appended when the copy ends.
+#include <dlfcn.h>
+#include <sys/resource.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+namespace {
+
+FILE* copyStream = nullptr;
+double cpuAtOpen = 0;
+double wallAtOpen = 0;
+
+double cpuMicros() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e6 + u.ru_utime.tv_usec + u.ru_stime.tv_usec;
+}
+
+double wallMicros() {
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return t.tv_sec * 1e6 + t.tv_nsec / 1e3;
+}
+
+template <typename F>
+F real(const char* name) {
+    return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
+}
+
+}  // namespace
+
+extern "C" FILE* fopen(const char* path, const char* mode) {
+    static auto next = real<FILE* (*)(const char*, const char*)>("fopen");
+    const char* watched = std::getenv("BENCH_COPY_FILE");
+    const bool copy = watched && path && mode && std::strcmp(mode, "r") == 0 && std::strcmp(path, watched) == 0;
+    if (copy) {
+        cpuAtOpen = cpuMicros();
+        wallAtOpen = wallMicros();
+    }
+    FILE* stream = next(path, mode);
+    if (copy) copyStream = stream;
+    return stream;
+}
+
+extern "C" int fclose(FILE* stream) {
+    static auto next = real<int (*)(FILE*)>("fclose");
+    const int result = next(stream);
+    if (stream && stream == copyStream) {
+        const double cpu = cpuMicros() - cpuAtOpen, wall = wallMicros() - wallAtOpen;
+        copyStream = nullptr;
+        if (const char* report = std::getenv("BENCH_COPY_REPORT")) {
+            if (FILE* out = std::fopen(report, "a")) {
+                std::fprintf(out, "copy_cpu_us=%.0f copy_wall_us=%.0f\n", cpu, wall);
+                next(out);
+            }
+        }
+    }
+    return result;
+}
