@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the demo and the tests need.
-# Usage: scripts/deps.sh [build|test|bench|i386 SYSROOT]   (test adds the tools the suite runs,
-# bench the profiler bench/run.sh times the copy into the activity log with, i386 what the
-# 32-bit build and its tests need, with the i386 SNIA HBA API unpacked into SYSROOT)
+# Usage: scripts/deps.sh [build|test|i386 SYSROOT]   (test adds the tools the suite runs,
+# i386 what the 32-bit build and its tests need, with the i386 SNIA HBA API unpacked into SYSROOT)
 set -euo pipefail
 
 mode=${1:-build}
@@ -12,9 +11,6 @@ export DEBIAN_FRONTEND=noninteractive
 
 # graphviz: fabricprobe-view draws its SVG pictures with the dot program.
 want=(cmake make g++ pkg-config libhbaapi-dev nlohmann-json3-dev libc-bin graphviz)
-if [ "$mode" = "bench" ]; then
-  want+=(linux-perf)
-fi
 if [ "$mode" = "test" ]; then
   want+=(libgtest-dev libgmock-dev faketime tshark clang libclang-rt-14-dev)
 fi
