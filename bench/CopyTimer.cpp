@@ -5,6 +5,8 @@
 //
 // BENCH_COPY_FILE names the output file, BENCH_COPY_REPORT the file that gets
 // "copy_cpu_us=C copy_wall_us=W" appended when the copy ends.
+// fopen and fopen64 are defined here by their own names, whatever the build's file offset size.
+#undef _FILE_OFFSET_BITS
 #include <dlfcn.h>
 #include <sys/resource.h>
 
@@ -38,8 +40,8 @@ F real(const char* name) {
 
 }  // namespace
 
-extern "C" FILE* fopen(const char* path, const char* mode) {
-    static auto next = real<FILE* (*)(const char*, const char*)>("fopen");
+namespace {
+FILE* openWatched(FILE* (*next)(const char*, const char*), const char* path, const char* mode) {
     const char* watched = std::getenv("BENCH_COPY_FILE");
     const bool copy = watched && path && mode && std::strcmp(mode, "r") == 0 && std::strcmp(path, watched) == 0;
     if (copy) {
@@ -49,6 +51,18 @@ extern "C" FILE* fopen(const char* path, const char* mode) {
     FILE* stream = next(path, mode);
     if (copy) copyStream = stream;
     return stream;
+}
+}  // namespace
+
+// A program built with a 64-bit file offset calls fopen64, any other fopen.
+extern "C" FILE* fopen(const char* path, const char* mode) {
+    static auto next = real<FILE* (*)(const char*, const char*)>("fopen");
+    return openWatched(next, path, mode);
+}
+
+extern "C" FILE* fopen64(const char* path, const char* mode) {
+    static auto next = real<FILE* (*)(const char*, const char*)>("fopen64");
+    return openWatched(next, path, mode);
 }
 
 extern "C" int fclose(FILE* stream) {
