@@ -110,6 +110,20 @@ TEST(SkeletonE2E, InvalidOptionFailsTheStartAndSaysWhich) {
     EXPECT_TRUE(fileExists(install.path("output/fabricprobe____.jobinfo")));
 }
 
+TEST(SkeletonE2E, AnAgentThatClosedItsChannelCostsOnlyTheStatusByte) {
+    ProbeInstall install("skeleton_closed_channel");
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    close(fds[0]);  // nobody reads: the status write meets a broken pipe
+    ProbeRunOptions options;
+    options.agentPipe = false;
+    options.args = {"-agentcom", "0," + std::to_string(fds[1]), "-bogus"};
+    ProbeRunResult result = runProbe(install, options);
+    close(fds[1]);
+    EXPECT_EQ(result.exitCode, 48) << "the probe's own return code, not death by SIGPIPE";
+    EXPECT_TRUE(contains(result.out, "AGT0412E")) << result.out;
+}
+
 TEST(SkeletonE2E, OtherStartFailuresAreSilent) {
     const std::vector<std::string> cases[] = {{"-bogus"}, {"-servername", "srv", "-debug"}};
     int n = 0;
