@@ -26,8 +26,10 @@ constexpr int kZoningInvocation = 1;
 bool same(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
 
 bool endsProbe(int result) {
+    // Out of memory is no write failure: it ends the probe under its own code.
     return result == FAILED_GS_RESPONSE_BUFFER_SIZE_INSUFFICIENT ||
-           result == FABRIC_PROBE_UNABLE_TO_WRITE_TO_OUTPUT_FILE;
+           result == FABRIC_PROBE_UNABLE_TO_WRITE_TO_OUTPUT_FILE ||
+           result == FABRIC_PROBE_MEMORY_ALLOCATION_FAILURE;
 }
 
 // GIEL, tried again while it fails or lists an all-zero WWN.
@@ -94,8 +96,8 @@ int writeFailed(const char* outputPath) {
     return FABRIC_PROBE_UNABLE_TO_WRITE_TO_OUTPUT_FILE;
 }
 
-// What a discovery call's result means for the fabric block: -1002 and -2013
-// end the probe. A zoning writer hands back its stream's failure unchanged;
+// What a discovery call's result means for the fabric block: -1002, -2013
+// and -2015 end the probe. A zoning writer hands back its stream's failure unchanged;
 // that too is an output file that cannot be written.
 int afterDiscovery(int result, bool zoning, const char* outputPath) {
     if (endsProbe(result)) return result;
@@ -103,7 +105,7 @@ int afterDiscovery(int result, bool zoning, const char* outputPath) {
     return 0;
 }
 
-// The switches, zoning or platforms of one fabric block; 0, -1002 or -2013.
+// The switches, zoning or platforms of one fabric block; 0, -1002, -2013 or -2015.
 int writeFabricContents(HbaHandle handle, const Wwn& hbaPortWwn, const char* probeCommand,
                         const WwnText& fabricName, ByteSpan elementList, const ListCount& count,
                         FILE* stream, const char* outputPath) {

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -21,7 +22,20 @@
 #include "ReturnCodes.h"
 #include "TempDir.h"
 #include "TimeoutEntries.h"
+#include "ZoneQueries.h"
 #include "psclock.h"
+
+// Array allocations of a zone set response's size fail while this is set: the
+// zoning walk's buffers cannot be had, all else of the process goes on.
+static bool failZoneSetBuffers = false;
+
+void* operator new[](std::size_t size) {
+    if (failZoneSetBuffers && size == kZoneSetResponseSize) throw std::bad_alloc();
+    if (void* p = std::malloc(size ? size : 1)) return p;
+    throw std::bad_alloc();
+}
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -231,6 +245,25 @@ TEST_F(PortProbe, AWriteFailureAtAnyByteEndsTheProbeWithMinus2013) {
             ASSERT_EQ(full.substr(0, capacity), sink.taken);
         }
     }
+}
+
+// Memory that cannot be had is no failed write: the probe ends with -2015.
+TEST_F(PortProbe, ZoningWithoutMemoryForItsBuffersEndsTheProbeWithMinus2015) {
+    char* data = nullptr;
+    std::size_t size = 0;
+    FILE* stream = open_memstream(&data, &size);
+    std::vector<WwnText> probed;
+    int found = 0;
+    failZoneSetBuffers = true;
+    const int result = getFabricProbeInfo(handle, kPortA, "ZoningOnly", "allfabrics", stream, FabricList(), found,
+                                          probed, "/out/fabricprobe.dat");
+    failZoneSetBuffers = false;
+    std::fclose(stream);
+    const std::string output(data, size);
+    std::free(data);
+    EXPECT_EQ(FABRIC_PROBE_MEMORY_ALLOCATION_FAILURE, result);
+    EXPECT_EQ(0u, output.find("[Fabric]\n"));
+    EXPECT_EQ(std::string::npos, output.find("[Zone"));
 }
 
 // The platform's 256-byte name entry as GPNL lists it.
