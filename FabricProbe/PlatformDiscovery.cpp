@@ -30,7 +30,7 @@ int getPlatformInformation(HbaHandle handle, const Wwn& hbaPortWwn, FILE* stream
 
     const ByteSpan span{response, sizeof response};
     const ListCount count = decodeListCount(span, kNameEntrySize);
-    NATRACE(TR_MID, "platform count is %d\n", static_cast<int>(count.declared));
+    NATRACE(TR_MIN, "platform count is %d\n", static_cast<int>(count.declared));
     traceDroppedEntries("GPNL", count);
 
     for (std::uint32_t i = 0; i < count.usable; ++i) {
@@ -95,7 +95,7 @@ int getPlatformNodes(HbaHandle handle, const Wwn& hbaPortWwn, const char* platfo
     if (status == 0) {
         const ByteSpan span{response, sizeof response};
         const ListCount count = decodeListCount(span, kNodeEntrySize);
-        NATRACE(TR_MID, "Number of nodes is %d\n", static_cast<int>(count.declared));
+        NATRACE(TR_MIN, "Number of nodes is %d\n", static_cast<int>(count.declared));
         traceDroppedEntries("GPLNL", count);
         for (std::uint32_t i = 0; i < count.usable; ++i) {
             const WwnText node = formatWwn(listEntry(span, kNodeEntrySize, i).data);

@@ -47,7 +47,7 @@ int getInterconnectElementPorts(HbaHandle handle, const Wwn& hbaPortWwn, const W
 
     const ByteSpan span{response, sizeof response};
     const ListCount count = decodeListCount(span, kWwnTypeEntrySize);
-    NATRACE(TR_MID, "Number of switch ports is %d\n", static_cast<int>(count.declared));
+    NATRACE(TR_MIN, "Number of switch ports is %d\n", static_cast<int>(count.declared));
     traceDroppedEntries("GPL", count);
 
     for (std::uint32_t i = 0; i < count.usable; ++i) {
@@ -122,7 +122,7 @@ int getAttachedPorts(HbaHandle handle, const Wwn& hbaPortWwn, const Wwn& switchP
 
     const ByteSpan span{response, sizeof response};
     const ListCount count = decodeListCount(span, kWwnTypeEntrySize);
-    NATRACE(TR_MID, "Number of attached ports is %d\n", static_cast<int>(count.declared));
+    NATRACE(TR_MIN, "Number of attached ports is %d\n", static_cast<int>(count.declared));
     traceDroppedEntries("GAPNL", count);
 
     for (std::uint32_t i = 0; i < count.usable; ++i) {

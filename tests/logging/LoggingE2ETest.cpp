@@ -105,6 +105,11 @@ TEST(LoggingE2E, DebugMinTracesOnlyErrorsAndMilestones) {
     ASSERT_EQ(0, result.exitCode) << result.out << result.err;
     const std::string trace = readFile(install.path("log/srv/fabricprobe_000001.trace"));
     EXPECT_NE(std::string::npos, trace.find("): command is Topology\n"));
+    // Counts are milestones; decoded per-entry values are middle detail.
+    for (const char* line : {"): Number of switch ports is ", "): Number of attached ports is ",
+                             "): platform count is ", "): Number of nodes is "})
+        EXPECT_NE(std::string::npos, trace.find(line)) << line;
+    EXPECT_EQ(std::string::npos, trace.find("): attached port is "));
     EXPECT_EQ(std::string::npos, trace.find("): Enter"));
     EXPECT_EQ(std::string::npos, trace.find("): Exit"));
 }
