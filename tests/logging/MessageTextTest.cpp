@@ -19,7 +19,8 @@ std::optional<std::string> build(const std::string& raw, const std::vector<MsgAr
     return nlOrderInsert(t.stored, t.severity, args);
 }
 
-std::optional<std::string> buildVa(const std::string& raw, ...) {
+// The text comes as a pointer: va_start after a reference parameter is undefined.
+std::optional<std::string> buildVa(const char* raw, ...) {
     CatalogText t = nlParseCatalogText(raw);
     if (t.status != MsgTextStatus::Ok) return std::nullopt;
     va_list ap;
