@@ -11,7 +11,7 @@ void psSleep(unsigned seconds) {
         activeSeam->sleep(seconds);
         return;
     }
-    // sleep() may return early on a signal; the design's pauses are best effort.
+    // sleep() may return early on a signal; the probe's pauses are best effort.
     ::sleep(seconds);
 }
 
