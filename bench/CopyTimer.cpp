@@ -8,12 +8,12 @@
 // fopen and fopen64 are defined here by their own names, whatever the build's file offset size.
 #undef _FILE_OFFSET_BITS
 #include <dlfcn.h>
-#include <sys/resource.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
+
+#include "BenchClock.h"
 
 namespace {
 
@@ -21,26 +21,11 @@ FILE* copyStream = nullptr;
 double cpuAtOpen = 0;
 double wallAtOpen = 0;
 
-double cpuMicros() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e6 + u.ru_utime.tv_usec + u.ru_stime.tv_usec;
-}
-
-double wallMicros() {
-    timespec t{};
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return t.tv_sec * 1e6 + t.tv_nsec / 1e3;
-}
-
 template <typename F>
 F real(const char* name) {
     return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
 }
 
-}  // namespace
-
-namespace {
 FILE* openWatched(FILE* (*next)(const char*, const char*), const char* path, const char* mode) {
     const char* watched = std::getenv("BENCH_COPY_FILE");
     const bool copy = watched && path && mode && std::strcmp(mode, "r") == 0 && std::strcmp(path, watched) == 0;

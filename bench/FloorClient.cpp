@@ -6,7 +6,6 @@
 // Prints "requests=N failed=M send_cpu_us=C" on standard output, C being the CPU
 // time of the sending loop alone (the simulator answering, the SNIA library
 // passing the call through, and the reading of the script).
-#include <sys/resource.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -20,6 +19,7 @@
 
 #include <hbaapi.h>
 
+#include "BenchClock.h"
 #include "GsPreambles.h"
 
 namespace {
@@ -47,12 +47,6 @@ const Command kCommands[] = {
     {"GZS", GZS_PREAMBLE, Key::ZoneSetName, 256000},
 };
 constexpr std::uint32_t kLargestResponse = 256000;
-
-double cpuMicros() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e6 + u.ru_utime.tv_usec + u.ru_stime.tv_usec;
-}
 
 const Command* findCommand(const std::string& name) {
     for (const Command& c : kCommands)

@@ -7,7 +7,6 @@
 // (open, fstat, write, close of LOG_FILE.floor), the least any copy that opens the
 // log for every line can spend.
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,21 +16,12 @@
 #include <string>
 #include <vector>
 
+#include "BenchClock.h"
 #include "LogManager.h"
 #include "OutputFile.h"
 #include "naNls.h"
 
 namespace {
-double cpuMicros() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e6 + u.ru_utime.tv_usec + u.ru_stime.tv_usec;
-}
-double wallMicros() {
-    timespec t{};
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return t.tv_sec * 1e6 + t.tv_nsec / 1e3;
-}
 // The system calls of one log line and nothing else, for every piece of the output file.
 double syscallFloorMicros(const std::string& output, const std::string& scratch) {
     std::vector<std::string> lines;
