@@ -38,8 +38,3 @@ inline void assignZoneMemberUniqueId(std::string& id, std::string_view fabricWwn
                                      std::string_view typeName) {
     joinIdParts(id, {fabricWwn, member, typeName});
 }
-inline std::string zoneMemberUniqueId(std::string_view fabricWwn, std::string_view member, std::string_view typeName) {
-    std::string id;
-    assignZoneMemberUniqueId(id, fabricWwn, member, typeName);
-    return id;
-}
