@@ -104,12 +104,12 @@ struct Probe {
 };
 
 Probe probe(const Wwn& port, std::vector<WwnText>& probed, const char* fabrics = "allfabrics",
-            const FabricList& wanted = FabricList()) {
+            const FabricList& wanted = FabricList(), const char* command = "Topology") {
     char* data = nullptr;
     std::size_t size = 0;
     FILE* stream = open_memstream(&data, &size);
     Probe p;
-    p.result = getFabricProbeInfo(handle, port, "Topology", fabrics, stream, wanted, p.fabricFound, probed,
+    p.result = getFabricProbeInfo(handle, port, command, fabrics, stream, wanted, p.fabricFound, probed,
                                   "/out/fabricprobe.dat");
     std::fclose(stream);
     p.output.assign(data, size);
@@ -249,21 +249,12 @@ TEST_F(PortProbe, AWriteFailureAtAnyByteEndsTheProbeWithMinus2013) {
 
 // Memory that cannot be had is no failed write: the probe ends with -2015.
 TEST_F(PortProbe, ZoningWithoutMemoryForItsBuffersEndsTheProbeWithMinus2015) {
-    char* data = nullptr;
-    std::size_t size = 0;
-    FILE* stream = open_memstream(&data, &size);
-    std::vector<WwnText> probed;
-    int found = 0;
     failZoneSetBuffers = true;
-    const int result = getFabricProbeInfo(handle, kPortA, "ZoningOnly", "allfabrics", stream, FabricList(), found,
-                                          probed, "/out/fabricprobe.dat");
+    const Probe p = probe(kPortA, probed_, "allfabrics", FabricList(), "ZoningOnly");
     failZoneSetBuffers = false;
-    std::fclose(stream);
-    const std::string output(data, size);
-    std::free(data);
-    EXPECT_EQ(FABRIC_PROBE_MEMORY_ALLOCATION_FAILURE, result);
-    EXPECT_EQ(0u, output.find("[Fabric]\n"));
-    EXPECT_EQ(std::string::npos, output.find("[Zone"));
+    EXPECT_EQ(FABRIC_PROBE_MEMORY_ALLOCATION_FAILURE, p.result);
+    EXPECT_EQ(0u, p.output.find("[Fabric]\n"));
+    EXPECT_EQ(std::string::npos, p.output.find("[Zone"));
 }
 
 // The platform's 256-byte name entry as GPNL lists it.
