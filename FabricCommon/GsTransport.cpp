@@ -87,7 +87,7 @@ int IssueGS3Command(HbaHandle handle, const Wwn& hbaPortWwn, std::uint8_t* reque
     if (TR_MAX) {
         NATRACE(TR_MAX, "content of command buffer is \n");
         traceDump(TR_MAX, request, requestSize);
-        if (version == 2) NATRACE(TR_MAX, "HBA_SendCTPassThruV2 command on port %s\n", wwnText(hbaPortWwn).c_str());
+        if (version == 2) NATRACE(TR_MAX, "HBA_SendCTPassThruV2 command on port %s\n", formatWwn(hbaPortWwn).text);
     }
 
     // The version probe must learn whether V2 works, so it never falls back.

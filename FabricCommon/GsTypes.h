@@ -3,7 +3,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
+
+#include "HexText.h"
 
 using HbaHandle = std::uint32_t;  // 0: no adapter open
 
@@ -13,7 +14,9 @@ struct Wwn {
 };
 
 // 16 upper-case hexadecimal digits ("%02X" per byte).
-std::string wwnText(const std::uint8_t* eightBytes);
-inline std::string wwnText(const Wwn& wwn) { return wwnText(wwn.bytes); }
+using WwnText = HexText<8>;
+inline WwnText formatWwn(const std::uint8_t* eightBytes) { return hexText<8>(eightBytes); }
+inline WwnText formatWwn(const Wwn& wwn) { return formatWwn(wwn.bytes); }
 // 6 upper-case hexadecimal digits of a 3-byte port identifier.
-std::string fcIdText(const std::uint8_t* threeBytes);
+using FcIdText = HexText<3>;
+inline FcIdText formatFcId(const std::uint8_t* threeBytes) { return hexText<3>(threeBytes); }

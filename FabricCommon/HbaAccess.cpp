@@ -122,7 +122,7 @@ HbaHandle openOrFilterAdapter(int adapterIndex, std::vector<Wwn>& fabricPorts, i
                 NATRACE(TR_MIN, "Unable to get adapter attributes for %s, rc: %d\n", name, status);
             } else {
                 if (TR_MIN)
-                    NATRACE(TR_MIN, "HBA Node WWN for adapter: 0x%s\n", wwnText(adapter.NodeWWN.wwn).c_str());
+                    NATRACE(TR_MIN, "HBA Node WWN for adapter: 0x%s\n", formatWwn(adapter.NodeWWN.wwn).text);
                 NATRACE(TR_MIN, "Number of ports in adapter %d is %d\n", adapterIndex,
                         static_cast<int>(adapter.NumberOfPorts));
 
@@ -146,7 +146,7 @@ HbaHandle openOrFilterAdapter(int adapterIndex, std::vector<Wwn>& fabricPorts, i
                     fabricPorts.push_back(toWwn(attributes.PortWWN));
                     if (TR_MIN)
                         NATRACE(TR_MIN, "adapter: %d, port: %d, port wwn: %s connected to fabric\n", adapterIndex, port,
-                                wwnText(attributes.PortWWN.wwn).c_str());
+                                formatWwn(attributes.PortWWN.wwn).text);
                 }
             }
         }

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "ByteSpan.h"
+#include "HexText.h"
 
 inline constexpr std::size_t kHexDumpBytesPerLine = 128;
 
@@ -12,13 +13,12 @@ inline constexpr std::size_t kHexDumpBytesPerLine = 128;
 // any buffer size the transport sees.
 template <class EmitLine>
 void hexDumpLines(ByteSpan bytes, EmitLine emit) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
     char line[kHexDumpBytesPerLine * 3 + 1];
     std::size_t length = 0;
     for (std::size_t i = 0; i < bytes.size; ++i) {
-        line[length++] = kHex[bytes.data[i] >> 4];
-        line[length++] = kHex[bytes.data[i] & 0x0F];
-        line[length++] = ' ';
+        putHexByte(line + length, bytes.data[i]);
+        line[length + 2] = ' ';
+        length += 3;
         if (length == kHexDumpBytesPerLine * 3) {
             line[length] = '\0';
             emit(static_cast<const char*>(line));

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "GsTransport.h"
+#include "HexText.h"
 #include "naTrace.h"
 
 namespace {
@@ -32,7 +33,6 @@ void traceCharacterCodes(const char* input, std::size_t length) {
 
 void hexToHexString(const char* input, char* output, std::size_t outputSize) {
     static const char fn[] = "hexToHexString()";
-    static constexpr char kHex[] = "0123456789ABCDEF";
     NATRACE(TR_ENTER, "Enter: %s \n", fn);
     if (input == nullptr) input = "";
     const std::size_t length = std::strlen(input);
@@ -54,9 +54,9 @@ void hexToHexString(const char* input, char* output, std::size_t outputSize) {
         } else {
             if (j + 3 >= outputSize) break;
             NATRACE(TR_MAX, "character is not printable i is %d j is %d\n", static_cast<int>(i), static_cast<int>(j));
-            output[j++] = '%';
-            output[j++] = kHex[c >> 4];
-            output[j++] = kHex[c & 0x0F];
+            output[j] = '%';
+            putHexByte(output + j + 1, c);
+            j += 3;
         }
     }
     output[j] = '\0';

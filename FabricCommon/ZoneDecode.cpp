@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <utility>
 
+#include "HexText.h"
+
 namespace {
 
 // Zone set names, zone names and member identifiers all start after a
@@ -12,10 +14,10 @@ constexpr std::size_t kCountSize = 4;
 constexpr std::size_t kZoneSetObjectOffset = 16;  // after the CT header
 
 void appendHex(std::string& text, const std::uint8_t* bytes, std::size_t count) {
-    static const char digits[] = "0123456789ABCDEF";
     for (std::size_t i = 0; i < count; ++i) {
-        text += digits[bytes[i] >> 4];
-        text += digits[bytes[i] & 0x0F];
+        char digits[2];
+        putHexByte(digits, bytes[i]);
+        text.append(digits, 2);
     }
 }
 

@@ -3,30 +3,10 @@
 #include <cstring>
 
 namespace {
-constexpr char kHex[] = "0123456789ABCDEF";
 constexpr std::size_t kCountOffset = 16;
 constexpr std::size_t kEntriesOffset = 20;
 
-void hex(const std::uint8_t* bytes, std::size_t count, char* out) {
-    for (std::size_t i = 0; i < count; ++i) {
-        out[2 * i] = kHex[bytes[i] >> 4];
-        out[2 * i + 1] = kHex[bytes[i] & 0x0F];
-    }
-    out[2 * count] = '\0';
-}
 }  // namespace
-
-WwnText formatWwn(const std::uint8_t* eightBytes) {
-    WwnText t;
-    hex(eightBytes, 8, t.text);
-    return t;
-}
-
-FcIdText formatFcId(const std::uint8_t* threeBytes) {
-    FcIdText t;
-    hex(threeBytes, 3, t.text);
-    return t;
-}
 
 bool isZeroWwn(const Wwn& wwn) {
     for (std::uint8_t b : wwn.bytes)

@@ -8,15 +8,6 @@
 #include "ByteSpan.h"
 #include "GsTypes.h"
 
-// Text forms, in fixed buffers so that formatting allocates nothing.
-struct WwnText {
-    char text[17];  // 16 upper-case hexadecimal digits
-};
-struct FcIdText {
-    char text[7];  // 6 upper-case hexadecimal digits
-};
-WwnText formatWwn(const std::uint8_t* eightBytes);
-FcIdText formatFcId(const std::uint8_t* threeBytes);
 bool isZeroWwn(const Wwn& wwn);
 
 // The part of span from offset on, at most length bytes; empty when offset lies outside.

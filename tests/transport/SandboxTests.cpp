@@ -102,7 +102,7 @@ std::string walkBody(const std::string& traceName) {
             OpenAdapter adapter(openOrFilterAdapter(index, ports, status));
             out << " " << index << ":" << (adapter.get() != 0 ? "open" : "filtered") << "/" << status << "/"
                 << ports.size();
-            if (!ports.empty()) out << "/" << wwnText(ports.front()) << "/" << wwnText(ports.back());
+            if (!ports.empty()) out << "/" << formatWwn(ports.front()).text << "/" << formatWwn(ports.back()).text;
             if (adapter.get() != 0 && !ports.empty()) {
                 // The last listed port still carries requests.
                 setSendCTPassThruVersion(adapter.get(), ports.front());

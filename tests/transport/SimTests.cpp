@@ -106,7 +106,7 @@ Opened open(int index) {
 
 std::vector<std::string> texts(const std::vector<Wwn>& wwns) {
     std::vector<std::string> out;
-    for (const Wwn& wwn : wwns) out.push_back(wwnText(wwn));
+    for (const Wwn& wwn : wwns) out.push_back(formatWwn(wwn).text);
     return out;
 }
 
@@ -247,7 +247,7 @@ TEST_F(Sim, AdapterWithoutV2SelectsV1AndItsRequestsSucceed) {
     Exchange gfn = issue(opened.handle, opened.ports[0], GFN_PREAMBLE, &kSwitch, 24);
     const std::string text = trace.finish();
     EXPECT_EQ(gfn.status, 0);
-    EXPECT_EQ(wwnText(gfn.response.data() + 16), "100000000000A001");
+    EXPECT_STREQ(formatWwn(gfn.response.data() + 16).text, "100000000000A001");
     EXPECT_EQ(linesWith(newLogLines(), {"v=1", "cmd=GFN", "result=ACC"}), 1u);
     EXPECT_NE(text.find("using HBA_SendCTPassThru()\n"), std::string::npos) << text;
     EXPECT_EQ(text.find("returned response size"), std::string::npos) << "the older call reports no size";
@@ -317,7 +317,7 @@ TEST_F(Sim, LogicalBusyTwiceThenAcceptIsThreeSendsAndTwoPauses) {
     const Exchange gfn = issue(opened.handle, opened.ports[1], GFN_PREAMBLE, &kSwitch, 24);
     const std::string text = trace.finish();
     EXPECT_EQ(gfn.status, 0);
-    EXPECT_EQ(wwnText(gfn.response.data() + 16), "100000000000A001");
+    EXPECT_STREQ(formatWwn(gfn.response.data() + 16).text, "100000000000A001");
     EXPECT_EQ(gfn.reason, 0xAA) << "left alone on success";
     EXPECT_EQ(sleeps, 2);
     EXPECT_EQ(sleptSeconds, 2u);
