@@ -82,12 +82,12 @@ int CmdArgs::parse() {
 
 int CmdArgs::parseFabricProbe() {
     const unsigned char* valid = &validFprobeOptions[0][0];
-    commandId = 1;
+    commandId = FPROBE_COMMAND_PROBE;
     if (argc > 1) {
         int result = matchCommand(fprobeCmdTable);
         // Without a command word the run is a probe, when its first option fits one.
-        if (result == CMDARGS_NO_COMMAND && isOption(fprobeOptionTable, valid, FPROBE_OPTION_COUNT, 1)) {
-            commandId = 1;
+        if (result == CMDARGS_NO_COMMAND && isOption(fprobeOptionTable, valid, FPROBE_OPTION_COUNT, FPROBE_COMMAND_PROBE)) {
+            commandId = FPROBE_COMMAND_PROBE;
             jobType = "FABRICPROBE";
             result = CMDARGS_OK;
         }

@@ -24,6 +24,10 @@ enum : int {
 };
 
 // The fabric probe: one command ("version", 2), fourteen options.
+// Rows of validFprobeOptions: what CmdArgs::commandId holds after parsing.
+constexpr int FPROBE_COMMAND_NONE = 0;
+constexpr int FPROBE_COMMAND_PROBE = 1;
+constexpr int FPROBE_COMMAND_VERSION = 2;
 constexpr int FPROBE_COMMAND_COUNT = 3;
 constexpr int FPROBE_OPTION_COUNT = 14;
 extern const KeywordRow fprobeCmdTable[];

@@ -60,7 +60,7 @@ int textOption(const char* value, CmdArgs& args, std::string& field, const char*
 
 int handleVersion(const char*, CmdArgs& args) {
     args.jobType = "VERSION";
-    args.commandId = 2;
+    args.commandId = FPROBE_COMMAND_VERSION;
     return CMDARGS_OK;
 }
 

@@ -32,21 +32,49 @@ int finish(HbaHandle handle, int status) {
     return status;
 }
 
-int writeZoneSet(const std::string& uniqueId, const std::string& name, bool active,
-                 const char* fabricWwn, FILE* stream, int invocationType) {
-    int result = printFabricToZoneSet(uniqueId.c_str(), fabricWwn, stream);
-    if (result == 1)
-        result = printZoneSet(uniqueId.c_str(), name.c_str(), active ? "TRUE" : "FALSE", stream,
-                              invocationType);
-    if (result == 1) return 0;
-    // A 0 from a writer is still a failed write, never a success.
-    return result < 0 ? result : FABRIC_PROBE_UNABLE_TO_WRITE_TO_OUTPUT_FILE;
+// One zone set: its fabric-to-zone-set and zone-set records, then its zones as
+// the buffer holds them. 0, -1002 or a failed write's result.
+int writeZoneSet(const ZoneWalkSource& source, const std::string& name, bool active, ByteSpan buffer,
+                 RecordSink& out, int invocationType) {
+    const std::string id = zoneSetUniqueId(source.fabricWwn, name, active);
+    if (!out.put(printFabricToZoneSet(id.c_str(), source.fabricWwn, out.stream())) ||
+        !out.put(printZoneSet(id.c_str(), name.c_str(), active ? "TRUE" : "FALSE", out.stream(), invocationType)))
+        return out.failure();
+    return walkZoneSet(source, buffer, out, invocationType);
+}
+
+// Where the zone set named `name` comes from: the GZS answer (a database copy) or the GAZS one.
+ZoneWalkSource sourceOf(HbaHandle handle, const char* fabricWwn, const std::string& name, bool activeCopy) {
+    ZoneWalkSource source;
+    source.handle = handle;
+    source.fabricWwn = fabricWwn;
+    source.zoneSetName = name.c_str();
+    source.isActiveCopy = activeCopy ? 1 : 0;
+    source.command = activeCopy ? "GAZS" : "GZS";
+    return source;
+}
+
+// The active zone set; a failed query means the fabric has none. -1002 for an
+// answer too short for its header, else 0.
+int readActiveZoneSet(HbaHandle handle, const Wwn& hbaPortWwn, std::uint8_t* response, bool& exists,
+                      std::string& name) {
+    exists = false;
+    if (getActiveZoneSet(handle, hbaPortWwn, response, kZoneSetResponseSize) != 0) return 0;
+    const ByteSpan active{response, kZoneSetResponseSize};
+    ZoneSetHeader header;
+    if (!decodeZoneSetHeader(active, header)) {
+        naLogMessage(AGT0432E, "GAZS");
+        return FAILED_GS_RESPONSE_BUFFER_SIZE_INSUFFICIENT;
+    }
+    name = header.name;
+    exists = true;
+    return 0;
 }
 
 }  // namespace
 
 int getCurrentZoningInfo(HbaHandle handle, const Wwn& hbaPortWwn, const char* fabricName,
-                         FILE* stream, int invocationType) {
+                         RecordSink& out, int invocationType) {
     const char* fabricWwn = fabricName ? fabricName : "";
     NATRACE(TR_ENTER, "Enter: %s handle %d fabric %s invocationType %d\n", fn,
             static_cast<int>(handle), fabricWwn, invocationType);
@@ -61,26 +89,18 @@ int getCurrentZoningInfo(HbaHandle handle, const Wwn& hbaPortWwn, const char* fa
     const ByteSpan list{buffers->list.get(), kZoneSetNameListResponseSize};
     const ByteSpan zoneSet{buffers->zoneSet.get(), kZoneSetResponseSize};
 
-    // 1. The active zone set; a failed query means the fabric has none.
+    // 1. The active zone set.
     bool activeExists = false;
     std::string activeName;
-    if (getActiveZoneSet(handle, hbaPortWwn, buffers->active.get(), kZoneSetResponseSize) == 0) {
-        ZoneSetHeader header;
-        if (!decodeZoneSetHeader(active, header)) {
-            naLogMessage(AGT0432E, "GAZS");
-            return finish(handle, FAILED_GS_RESPONSE_BUFFER_SIZE_INSUFFICIENT);
-        }
-        activeName = header.name;
-        activeExists = true;
-    }
+    int status = readActiveZoneSet(handle, hbaPortWwn, buffers->active.get(), activeExists, activeName);
+    if (status != 0) return finish(handle, status);
     // Without an active zone set no name can match it, not even an empty one.
     auto isActiveName = [&](const std::string& name) { return activeExists && name == activeName; };
 
     // 2. The zone database's names.
     std::uint32_t databaseCount = 0;
-    const bool listAccepted = getZoneSetList(handle, hbaPortWwn, buffers->list.get(),
-                                             kZoneSetNameListResponseSize) == 0;
-    if (listAccepted) list.be32(16, databaseCount);
+    if (getZoneSetList(handle, hbaPortWwn, buffers->list.get(), kZoneSetNameListResponseSize) == 0)
+        list.be32(16, databaseCount);
 
     // 3. What to walk.
     std::uint8_t reason = 0;
@@ -98,48 +118,22 @@ int getCurrentZoningInfo(HbaHandle handle, const Wwn& hbaPortWwn, const char* fa
 
     // 4. Each zone set: the database's in list order, or the active one.
     for (std::uint32_t i = 0; i < toWalk; ++i) {
-        ZoneWalkSource source;
-        source.handle = handle;
-        source.fabricWwn = fabricWwn;
-        std::string name;
-        ByteSpan buffer;
-        if (fullDatabase) {
-            name = names[i];
-            if (getZoneSet(handle, hbaPortWwn, name, buffers->zoneSet.get(),
-                           kZoneSetResponseSize) != 0)
-                continue;
-            buffer = zoneSet;
-            source.isActiveCopy = 0;
-            source.command = "GZS";
-        } else {
-            name = activeName;
-            buffer = active;
-            source.isActiveCopy = 1;
-            source.command = "GAZS";
-        }
-        source.zoneSetName = name.c_str();
-        const std::string id = zoneSetUniqueId(fabricWwn, name, isActiveName(name));
-        int status = writeZoneSet(id, name, isActiveName(name), fabricWwn, stream, invocationType);
-        if (status == 0) status = walkZoneSet(source, buffer, stream, invocationType);
+        const std::string& name = fullDatabase ? names[i] : activeName;
+        if (fullDatabase && getZoneSet(handle, hbaPortWwn, name, buffers->zoneSet.get(), kZoneSetResponseSize) != 0)
+            continue;
+        status = writeZoneSet(sourceOf(handle, fabricWwn, name, !fullDatabase), name, isActiveName(name),
+                              fullDatabase ? zoneSet : active, out, invocationType);
         if (status != 0) return finish(handle, status);
     }
 
     // 5. The active copy.
-    if (activeExists) {
-        NATRACE(TR_MIN, "printing active copy of zoneset\n");
-        ZoneWalkSource source;
-        source.handle = handle;
-        source.fabricWwn = fabricWwn;
-        source.zoneSetName = activeName.c_str();
-        source.isActiveCopy = 1;
-        source.command = "GAZS";
-        int status = writeZoneSet(zoneSetUniqueId(fabricWwn, activeName, true), activeName, true,
-                                  fabricWwn, stream, invocationType);
-        if (status == 0) status = walkZoneSet(source, active, stream, invocationType);
-        if (status != 0) return finish(handle, status);
-    } else {
+    if (!activeExists) {
         NATRACE(TR_MIN, "function %s for handle %d no active zoneset copy exists\n", fn,
                 static_cast<int>(handle));
+        return finish(handle, 0);
     }
-    return finish(handle, 0);
+    NATRACE(TR_MIN, "printing active copy of zoneset\n");
+    status = writeZoneSet(sourceOf(handle, fabricWwn, activeName, true), activeName, true, active, out,
+                          invocationType);
+    return finish(handle, status);
 }

@@ -7,26 +7,20 @@
 #include <cstring>
 
 #include "GsPreambles.h"
-#include "GsTransport.h"
-#include "GsTypes.h"
 
 template <std::size_t PayloadSize>
 struct GsRequest {
     static constexpr std::uint32_t size = 16 + PayloadSize;
     std::uint8_t bytes[size];
 
+    // payload may be null: the payload is then all zero, for the caller to fill.
     GsRequest(const GsPreamble& preamble, const std::uint8_t* payload) {
         std::memcpy(bytes, preamble, 16);
-        if constexpr (PayloadSize > 0) std::memcpy(bytes + 16, payload, PayloadSize);
+        if constexpr (PayloadSize > 0) {
+            if (payload)
+                std::memcpy(bytes + 16, payload, PayloadSize);
+            else
+                std::memset(bytes + 16, 0, PayloadSize);
+        }
     }
 };
-
-// The requesters here act on the status only; a reject's codes are traced by the transport.
-template <std::size_t PayloadSize, std::size_t ResponseSize>
-int issueRequest(HbaHandle handle, const Wwn& hbaPortWwn, GsRequest<PayloadSize>& request,
-                 std::uint8_t (&response)[ResponseSize]) {
-    std::uint8_t reason = 0;
-    std::uint8_t explanation = 0;
-    return IssueGS3Command(handle, hbaPortWwn, request.bytes, request.size, response,
-                           static_cast<std::uint32_t>(ResponseSize), reason, explanation);
-}

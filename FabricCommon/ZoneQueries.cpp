@@ -7,7 +7,7 @@
 #include "GsTransport.h"
 #include "ZoneDecode.h"
 #include "naTrace.h"
-#include "psclock.h"
+#include "Retry.h"
 
 namespace {
 
@@ -18,42 +18,38 @@ constexpr std::size_t kFlagsOffset = 16;
 int issueWithRetries(const char* command, HbaHandle handle, const Wwn& hbaPortWwn,
                      std::uint8_t* request, std::uint32_t requestSize, std::uint8_t* response,
                      std::uint32_t responseSize) {
-    std::uint8_t reason = 0;
-    std::uint8_t explanation = 0;
+    const int h = static_cast<int>(handle);
     int status = 0;
-    for (int attempt = 1; attempt <= kAttempts; ++attempt) {
-        status = IssueGS3Command(handle, hbaPortWwn, request, requestSize, response, responseSize,
-                                 reason, explanation);
-        NATRACE(TR_MAX, "status from IssueGS3Command for %s using handle %d is %d\n", command,
-                static_cast<int>(handle), status);
-        if (status == 0 || attempt == kAttempts) break;
-        NATRACE(TR_MIN, "reattempting IssueGS3Command for %s using handle %d\n", command,
-                static_cast<int>(handle));
-        psSleep(kRetryPauseSeconds);
-    }
+    retryAttempts(
+        kAttempts, kRetryPauseSeconds,
+        [&] {
+            std::uint8_t reason = 0;
+            std::uint8_t explanation = 0;
+            status = IssueGS3Command(handle, hbaPortWwn, request, requestSize, response, responseSize, reason,
+                                     explanation);
+            NATRACE(TR_MAX, "status from IssueGS3Command for %s using handle %d is %d\n", command, h, status);
+            return status == 0;
+        },
+        [&] { NATRACE(TR_MIN, "reattempting IssueGS3Command for %s using handle %d\n", command, h); });
     return status;
 }
 
 // A query with nothing after its preamble.
-int issuePreambleOnly(const char* command, const std::uint8_t (&preamble)[16], HbaHandle handle,
+int issuePreambleOnly(const char* command, const GsPreamble& preamble, HbaHandle handle,
                       const Wwn& hbaPortWwn, std::uint8_t* response, std::uint32_t responseSize) {
-    std::uint8_t request[16];
-    std::memcpy(request, preamble, sizeof request);
-    return issueWithRetries(command, handle, hbaPortWwn, request, sizeof request, response,
-                            responseSize);
+    GsRequest<0> request(preamble, nullptr);
+    return issueWithRetries(command, handle, hbaPortWwn, request.bytes, request.size, response, responseSize);
 }
 
 }  // namespace
 
-std::size_t buildZoneSetRequest(const std::string& zoneSetName,
-                                std::uint8_t (&request)[kZoneSetRequestMaxSize]) {
-    std::memset(request, 0, sizeof request);
-    std::memcpy(request, GZS_PREAMBLE, 16);
+std::size_t buildZoneSetRequest(const std::string& zoneSetName, ZoneSetRequest& request) {
+    request = ZoneSetRequest(GZS_PREAMBLE, nullptr);
     // A name longer than its length byte allows cannot come from the zone
     // server; cut rather than overrun the request.
     const std::size_t length = zoneSetName.size() > 255 ? 255 : zoneSetName.size();
-    request[16] = static_cast<std::uint8_t>(length);
-    std::memcpy(request + 20, zoneSetName.data(), length);
+    request.bytes[16] = static_cast<std::uint8_t>(length);
+    std::memcpy(request.bytes + 20, zoneSetName.data(), length);
     return 20 + length + namePadding(length);
 }
 
@@ -62,10 +58,9 @@ int getZoneCapabilities(HbaHandle handle, const Wwn& hbaPortWwn, int& zsDbAvaila
     static const char fn[] = "getZoneCapabilities()";
     NATRACE(TR_ENTER, "Enter: %s\n", fn);
     zsDbAvailable = 0;
-    std::uint8_t request[16];
-    std::memcpy(request, GZC_PREAMBLE, sizeof request);
+    GsRequest<0> request(GZC_PREAMBLE, nullptr);
     std::uint8_t response[kZoneCapabilitiesResponseSize];
-    const int status = IssueGS3Command(handle, hbaPortWwn, request, sizeof request, response,
+    const int status = IssueGS3Command(handle, hbaPortWwn, request.bytes, request.size, response,
                                        sizeof response, reason, explanation);
     if (status == 0) {
         const unsigned flags = response[kFlagsOffset];
@@ -119,9 +114,9 @@ int getZoneSet(HbaHandle handle, const Wwn& hbaPortWwn, const std::string& zoneS
                std::uint8_t* response, std::uint32_t responseSize) {
     static const char fn[] = "getZoneSet()";
     NATRACE(TR_ENTER, "Enter: %s\n", fn);
-    std::uint8_t request[kZoneSetRequestMaxSize];
+    ZoneSetRequest request(GZS_PREAMBLE, nullptr);
     const std::size_t requestSize = buildZoneSetRequest(zoneSetName, request);
-    const int status = issueWithRetries("GZS", handle, hbaPortWwn, request,
+    const int status = issueWithRetries("GZS", handle, hbaPortWwn, request.bytes,
                                         static_cast<std::uint32_t>(requestSize), response,
                                         responseSize);
     NATRACE(TR_EXIT, "Exit: %s for handle %d with status %d\n", fn, static_cast<int>(handle),

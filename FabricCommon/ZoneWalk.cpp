@@ -13,12 +13,6 @@ namespace {
 
 constexpr std::size_t kCountSize = 4;
 
-// Writers answer 1; anything else is a failed write. A 0 must not pass for success.
-inline bool writeFailed(int result) { return result != 1; }
-inline int writeError(int result) {
-    return result < 0 ? result : FABRIC_PROBE_UNABLE_TO_WRITE_TO_OUTPUT_FILE;
-}
-
 int exitError(const char* fn, int status) {
     NATRACE(TR_MIN, "function %s exiting error status %d\n", fn, status);
     return status;
@@ -28,7 +22,7 @@ int exitError(const char* fn, int status) {
 
 int getZoneInfo(HbaHandle handle, const char* fabricWwn, const char* zoneSetName,
                 const char* zoneName, ByteSpan buffer, std::size_t memberCountOffset,
-                FILE* stream, int invocationType, int isActiveCopy, std::size_t& nextOffset) {
+                RecordSink& out, int invocationType, int isActiveCopy, std::size_t& nextOffset) {
     static const char fn[] = "getZoneInfo()";
     NATRACE(TR_ENTER, "Enter: %s\n", fn);
     NATRACE(TR_MAX, "zone %s of zoneset %s for handle %d\n", zoneName, zoneSetName,
@@ -43,10 +37,9 @@ int getZoneInfo(HbaHandle handle, const char* fabricWwn, const char* zoneSetName
     const std::string zoneId = zoneUniqueId(fabricWwn, zoneSetName, zoneName, activeCopy);
     NATRACE(TR_MIN, "zonesetUniqueId is %s zoneUniqueId is %s\n", zoneSetId.c_str(), zoneId.c_str());
 
-    int result = printZoneSetToZone(zoneSetId.c_str(), zoneId.c_str(), stream);
-    if (writeFailed(result)) return exitError(fn, writeError(result));
-    result = printZone(zoneId.c_str(), zoneName, "None", stream, invocationType);
-    if (writeFailed(result)) return exitError(fn, writeError(result));
+    if (!out.put(printZoneSetToZone(zoneSetId.c_str(), zoneId.c_str(), out.stream())) ||
+        !out.put(printZone(zoneId.c_str(), zoneName, "None", out.stream(), invocationType)))
+        return exitError(fn, out.failure());
 
     std::size_t offset = memberCountOffset + kCountSize;
     // One name and one identifier buffer serve all the zone's members.
@@ -56,11 +49,10 @@ int getZoneInfo(HbaHandle handle, const char* fabricWwn, const char* zoneSetName
         if (decodeZoneMember(buffer, offset, member) != MemberDecode::ok)
             return exitError(fn, FAILED_GS_RESPONSE_BUFFER_SIZE_INSUFFICIENT);
         assignZoneMemberUniqueId(memberId, fabricWwn, member.name, member.typeName);
-        result = printZoneMember(memberId.c_str(), member.name.c_str(), member.typeName, stream,
-                                 invocationType);
-        if (writeFailed(result)) return exitError(fn, writeError(result));
-        result = printZoneToMember(memberId.c_str(), zoneId.c_str(), stream);
-        if (writeFailed(result)) return exitError(fn, writeError(result));
+        if (!out.put(printZoneMember(memberId.c_str(), member.name.c_str(), member.typeName, out.stream(),
+                                     invocationType)) ||
+            !out.put(printZoneToMember(memberId.c_str(), zoneId.c_str(), out.stream())))
+            return exitError(fn, out.failure());
         offset += member.size;
     }
     nextOffset = offset;
@@ -68,7 +60,7 @@ int getZoneInfo(HbaHandle handle, const char* fabricWwn, const char* zoneSetName
     return 0;
 }
 
-int walkZoneSet(const ZoneWalkSource& source, ByteSpan buffer, FILE* stream, int invocationType) {
+int walkZoneSet(const ZoneWalkSource& source, ByteSpan buffer, RecordSink& out, int invocationType) {
     static const char fn[] = "walkZoneSet()";
     // Its lines belong to the zoning probe's own story in the trace.
     static const char probeFn[] = "getCurrentZoningInfo()";
@@ -93,7 +85,7 @@ int walkZoneSet(const ZoneWalkSource& source, ByteSpan buffer, FILE* stream, int
                 static_cast<int>(zone.memberCount));
         std::size_t next = 0;
         int result = getZoneInfo(source.handle, source.fabricWwn, source.zoneSetName,
-                                 zone.name.c_str(), buffer, zone.memberCountOffset, stream,
+                                 zone.name.c_str(), buffer, zone.memberCountOffset, out,
                                  invocationType, source.isActiveCopy, next);
         if (result == FAILED_GS_RESPONSE_BUFFER_SIZE_INSUFFICIENT) {
             bad = true;

@@ -3,16 +3,16 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 
 #include "GsTypes.h"
+#include "RecordSink.h"
 
 // 0 when the list was handled; the GPNL status when it failed; -2013 when a
 // record could not be written; -2014 for a platform type that cannot be
 // interpreted (the remaining platforms are not handled).
-int getPlatformInformation(HbaHandle handle, const Wwn& hbaPortWwn, FILE* stream, const char* outputPath);
+int getPlatformInformation(HbaHandle handle, const Wwn& hbaPortWwn, RecordSink& out);
 
 // One [Node] record per node of the platform; the GPLNL status or -2013.
 int getPlatformNodes(HbaHandle handle, const Wwn& hbaPortWwn, const char* platformName,
                      const std::uint8_t* nameEntry, const char* typeName, const char* url,
-                     const char* telnet, const char* snmp, FILE* stream, const char* outputPath);
+                     const char* telnet, const char* snmp, RecordSink& out);

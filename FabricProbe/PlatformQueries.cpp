@@ -1,7 +1,7 @@
 #include "PlatformQueries.h"
 
 #include "DiscoveryTrace.h"
-#include "GsRequest.h"
+#include "GsQuery.h"
 #include "TimeoutEntries.h"
 #include "TopologyDecode.h"
 #include "naTrace.h"
@@ -10,28 +10,24 @@
 namespace {
 constexpr std::size_t kListResponse = 8212;  // 32 entries of 256 bytes
 constexpr long long kTimeoutSeconds = 60;
+constexpr char kPlatformExit[] = "Exit: %s for platform %s through handle %d with status %d\n";
 }  // namespace
 
 int getPlatformType(HbaHandle handle, const Wwn& hbaPortWwn, const char* platformName,
                     const std::uint8_t* nameEntry, std::uint32_t& typeCode) {
     static const char fn[] = "getPlatformType()";
-    NATRACE(TR_ENTER, "Enter: %s\n", fn);
     const int h = static_cast<int>(handle);
+    TraceScope scope(fn, KeyedExit{kPlatformExit, fn, platformName, h});
     char key[kTimeoutKeySize];
     formatTimeoutKey(key, handle, platformName);
-    if (findTimeoutEntry(kTimeoutEntriesFile, key)) {
-        NATRACE(TR_EXIT, "Exit: %s for platform %s through handle %d with status %d\n", fn, platformName, h,
-                kPlatformTypeSkipped);
-        return kPlatformTypeSkipped;
-    }
+    if (findTimeoutEntry(kTimeoutEntriesFile, key)) return scope.exit(kPlatformTypeSkipped);
 
-    GsRequest<kNameEntrySize> request(GPLT_PREAMBLE, nameEntry);
     std::uint8_t response[20];
     const std::time_t started = psTimeNow();
-    int status = issueRequest(handle, hbaPortWwn, request, response);
+    const int status = sendQuery<kNameEntrySize>(
+        handle, hbaPortWwn, GPLT_PREAMBLE, nameEntry, response,
+        "status from IssueGS3Command for GPLT for platform %s through handle %d is %d\n", platformName);
     const std::time_t ended = psTimeNow();
-    NATRACE(TR_MAX, "status from IssueGS3Command for GPLT for platform %s through handle %d is %d\n",
-            platformName, h, status);
     if (status == 0 && decodeWordAt16(ByteSpan{response, sizeof response}, typeCode))
         NATRACE(TR_MID, "platform type is %d\n", static_cast<int>(typeCode));
 
@@ -44,24 +40,17 @@ int getPlatformType(HbaHandle handle, const Wwn& hbaPortWwn, const char* platfor
                 h, platformName, static_cast<int>(kTimeoutSeconds));
         appendTimeoutEntry(kTimeoutEntriesFile, handle, platformName);
     }
-    NATRACE(TR_EXIT, "Exit: %s for platform %s through handle %d with status %d\n", fn, platformName, h,
-            status);
-    return status;
+    return scope.exit(status);
 }
 
 int getPlatformManagementAddressList(HbaHandle handle, const Wwn& hbaPortWwn, const char* platformName,
                                      const std::uint8_t* nameEntry, PlatformAddresses& addresses) {
-    static const char fn[] = "getPlatformManagementAddressList()";
-    NATRACE(TR_ENTER, "Enter: %s\n", fn);
-    GsRequest<kNameEntrySize> request(GPLML_PREAMBLE, nameEntry);
-    std::uint8_t response[kListResponse];
-    int status = issueRequest(handle, hbaPortWwn, request, response);
-    NATRACE(TR_MAX, "status from IssueGS3Command for GPLML for platform %s through handle %d is %d\n",
-            platformName, static_cast<int>(handle), status);
-    if (status == 0) decodePlatformAddresses(ByteSpan{response, sizeof response}, addresses);
-    NATRACE(TR_EXIT, "Exit: %s for platform %s through handle %d with status %d\n", fn, platformName,
-            static_cast<int>(handle), status);
-    return status;
+    static constexpr QueryTexts texts{
+        "getPlatformManagementAddressList()",
+        "status from IssueGS3Command for GPLML for platform %s through handle %d is %d\n", kPlatformExit};
+    return gsQuery<kNameEntrySize, kListResponse>(
+        texts, handle, hbaPortWwn, GPLML_PREAMBLE, nameEntry, platformName,
+        [&](ByteSpan response) { decodePlatformAddresses(response, addresses); });
 }
 
 void decodePlatformAddresses(ByteSpan response, PlatformAddresses& addresses) {

@@ -1,15 +1,15 @@
 // Port discovery: the ports of one switch and the ports attached to them.
 #pragma once
 
-#include <cstdio>
-
 #include "GsTypes.h"
+#include "RecordSink.h"
 
 // Both return -2014 for a port type that cannot be interpreted (the rest of the
 // list is dropped), -2013 when a record could not be written, the status of
 // GPL/GAPNL when it failed, 0 for an empty list, else the last step's result.
-// Callers act only on -2013.
+// A write failure is logged (AGT0422E) where it happens and kept in the sink;
+// callers act only on that.
 int getInterconnectElementPorts(HbaHandle handle, const Wwn& hbaPortWwn, const Wwn& switchWwn,
-                                const char* switchWwnText, FILE* stream, const char* outputPath);
+                                const char* switchWwnText, RecordSink& out);
 int getAttachedPorts(HbaHandle handle, const Wwn& hbaPortWwn, const Wwn& switchPortWwn,
-                     const char* switchPortWwnText, FILE* stream, const char* outputPath);
+                     const char* switchPortWwnText, RecordSink& out);

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "CmdArgs.h"
+#include "FabricProbe.h"
 #include "ReturnCodes.h"
 
 int checkProbeOptions(const CmdArgs& args) {
@@ -16,10 +17,8 @@ int checkProbeOptions(const CmdArgs& args) {
     if (args.fabricProbeJobTimestamp.empty()) rc = FABRIC_PROBE_PROBETIMESTAMP_NOT_SPECIFIED;
     if (args.fabricProbeDiscoverRequestId.empty()) rc = FABRIC_PROBE_DISCOVERREQUESTID_NOT_SPECIFIED;
     if (args.fabricProbeJobId.empty()) rc = FABRIC_PROBE_JOBID_NOT_SPECIFIED;
-    if (args.fabricProbeCmd != "Topology" && args.fabricProbeCmd != "ZoningOnly")
-        rc = FABRIC_PROBE_COMMAND_INVALID;
-    if (args.fabricProbeFabrics != "allfabrics" && args.fabricProbeFabrics != "specificfabrics")
-        rc = FABRIC_PROBE_FABRICS_INVALID;
+    if (probeCommandOf(args.fabricProbeCmd) == ProbeCommand::Unknown) rc = FABRIC_PROBE_COMMAND_INVALID;
+    if (fabricSelectionOf(args.fabricProbeFabrics) == FabricSelection::Unknown) rc = FABRIC_PROBE_FABRICS_INVALID;
     return rc;
 }
 

@@ -8,6 +8,7 @@
 #include "SwitchAttributes.h"
 #include "SwitchQueries.h"
 #include "TopologyWriters.h"
+#include "TraceScope.h"
 #include "naMessages.h"
 #include "naTrace.h"
 
@@ -24,37 +25,16 @@ struct ElementRecord {
     char release[kSwitchTextField] = "";
     SwitchManagementAddresses addresses{};
 };
-}  // namespace
 
-int getInterconnectElementInfo(HbaHandle handle, const Wwn& hbaPortWwn, WwnTypeEntry element,
-                               FILE* stream, const char* outputPath) {
-    static const char fn[] = "getInterconnectElementInfo()";
-    NATRACE(TR_ENTER, "Enter: %s\n", fn);
-    const WwnText wwn = formatWwn(element.wwn.bytes);
-    const int h = static_cast<int>(handle);
-    NATRACE(TR_MAX, "getting interconnectelement info for switch %s type %d\n", wwn.text,
-            static_cast<int>(element.type));
-
-    if (element.type >= kIeTypeCount) {
-        NATRACE(TR_MIN, "GIEL for %s returned ie type %d which we are unable to interpret\n", wwn.text,
-                static_cast<int>(element.type));
-        naLogMessage(AGT0433E, "GIEL");
-        NATRACE(TR_MIN, "function %s exiting error status %d\n", fn, FABRIC_PROBE_INVALID_DATA_IN_RESPONSE);
-        NATRACE(TR_EXIT, "Exit: %s for switch %s through handle %d with status %d\n", fn, wwn.text, h,
-                FABRIC_PROBE_INVALID_DATA_IN_RESPONSE);
-        return FABRIC_PROBE_INVALID_DATA_IN_RESPONSE;
-    }
-
-    ElementRecord r;
-    copyCut(r.type, sizeof r.type, ieTypeTable[element.type]);
-    NATRACE(TR_MID, "ie type is %s\n", r.type);
-
-    int status = getLogicalName(handle, hbaPortWwn, element.wwn, wwn.text, r.logicalName);
+// Everything the fabric tells about the element; a failed query leaves its columns empty.
+void readElementRecord(HbaHandle handle, const Wwn& hbaPortWwn, const Wwn& element, const char* wwnText,
+                       ElementRecord& r) {
+    int status = getLogicalName(handle, hbaPortWwn, element, wwnText, r.logicalName);
     NATRACE(TR_MAX, "status from call to getLogicalName is %d\n", status);
     if (status == 0) NATRACE(TR_MID, "Logical name is %s\n", r.logicalName);
 
     std::uint8_t domain = 0;
-    status = getDomainIdentifier(handle, hbaPortWwn, element.wwn, wwn.text, domain);
+    status = getDomainIdentifier(handle, hbaPortWwn, element, wwnText, domain);
     NATRACE(TR_MAX, "status from call to getDomainIdentifier is %d\n", status);
     if (status == 0) {
         std::snprintf(r.domain, sizeof r.domain, "%d", static_cast<int>(domain));
@@ -62,7 +42,7 @@ int getInterconnectElementInfo(HbaHandle handle, const Wwn& hbaPortWwn, WwnTypeE
     }
 
     std::uint8_t managementId[3] = {};
-    status = getInbandManagementAddress(handle, hbaPortWwn, element.wwn, wwn.text, managementId);
+    status = getInbandManagementAddress(handle, hbaPortWwn, element, wwnText, managementId);
     NATRACE(TR_MAX, "status from call to getInbandManagementAddress is %d\n", status);
     if (status == 0) {
         std::memcpy(r.managementId, formatFcId(managementId).text, sizeof r.managementId);
@@ -70,7 +50,7 @@ int getInterconnectElementInfo(HbaHandle handle, const Wwn& hbaPortWwn, WwnTypeE
     }
 
     std::uint8_t informationList[kInformationListSize];
-    status = getIEWWNAttributes(handle, hbaPortWwn, element.wwn, wwn.text, informationList);
+    status = getIEWWNAttributes(handle, hbaPortWwn, element, wwnText, informationList);
     NATRACE(TR_MAX, "status from call to getIEWWNAttributes is %d\n", status);
     if (status == 0) {
         ElementAttributeTexts texts;
@@ -83,23 +63,37 @@ int getInterconnectElementInfo(HbaHandle handle, const Wwn& hbaPortWwn, WwnTypeE
         NATRACE(TR_MID, "releaseCodeString is %s\n", r.release);
     }
 
-    status = getIEManagementAddressList(handle, hbaPortWwn, element.wwn, wwn.text, r.addresses);
+    status = getIEManagementAddressList(handle, hbaPortWwn, element, wwnText, r.addresses);
     NATRACE(TR_MAX, "status from call to getIEManagementAddressList is %d\n", status);
+}
+}  // namespace
 
-    if (printInterConnectElement(wwn.text, wwn.text, r.type, r.domain, r.logicalName, r.managementId,
-                                 r.vendor, r.model, r.release, r.addresses.snmp, r.addresses.url,
-                                 r.addresses.telnet, stream) != 1) {
-        naLogMessage(AGT0422E, "probe", outputPath);
-        NATRACE(TR_MIN, "function %s exiting error status %d\n", fn,
-                FABRIC_PROBE_UNABLE_TO_WRITE_TO_OUTPUT_FILE);
-        NATRACE(TR_EXIT, "Exit: %s for switch %s through handle %d with status %d\n", fn, wwn.text, h,
-                FABRIC_PROBE_UNABLE_TO_WRITE_TO_OUTPUT_FILE);
-        return FABRIC_PROBE_UNABLE_TO_WRITE_TO_OUTPUT_FILE;
+int getInterconnectElementInfo(HbaHandle handle, const Wwn& hbaPortWwn, WwnTypeEntry element, RecordSink& out) {
+    static const char fn[] = "getInterconnectElementInfo()";
+    const WwnText wwn = formatWwn(element.wwn);
+    TraceScope scope(fn, KeyedExit{"Exit: %s for switch %s through handle %d with status %d\n", fn, wwn.text,
+                                   static_cast<int>(handle)});
+    NATRACE(TR_MAX, "getting interconnectelement info for switch %s type %d\n", wwn.text,
+            static_cast<int>(element.type));
+
+    if (element.type >= kIeTypeCount) {
+        NATRACE(TR_MIN, "GIEL for %s returned ie type %d which we are unable to interpret\n", wwn.text,
+                static_cast<int>(element.type));
+        naLogMessage(AGT0433E, "GIEL");
+        return scope.error(FABRIC_PROBE_INVALID_DATA_IN_RESPONSE);
     }
 
-    status = getInterconnectElementPorts(handle, hbaPortWwn, element.wwn, wwn.text, stream, outputPath);
+    ElementRecord r;
+    copyCut(r.type, sizeof r.type, ieTypeTable[element.type]);
+    NATRACE(TR_MID, "ie type is %s\n", r.type);
+    readElementRecord(handle, hbaPortWwn, element.wwn, wwn.text, r);
+
+    if (!out.put(printInterConnectElement(wwn.text, wwn.text, r.type, r.domain, r.logicalName, r.managementId,
+                                          r.vendor, r.model, r.release, r.addresses.snmp, r.addresses.url,
+                                          r.addresses.telnet, out.stream())))
+        return scope.error(out.writeFailed());
+
+    const int status = getInterconnectElementPorts(handle, hbaPortWwn, element.wwn, wwn.text, out);
     NATRACE(TR_MAX, "status from call to getInterconnectElementPorts is %d\n", status);
-    NATRACE(TR_EXIT, "Exit: %s for switch %s through handle %d with status %d\n", fn, wwn.text, h,
-            status);
-    return status;
+    return scope.exit(status);
 }

@@ -105,14 +105,15 @@ int probe(const CmdArgs& args, std::string& outputName, std::string& inputName) 
         return FABRIC_PROBE_UNABLE_TO_CREATE_OUTPUT_FILE;
     }
 
+    const ProbeCommand command = probeCommandOf(args.fabricProbeCmd);
+    const FabricSelection fabrics = fabricSelectionOf(args.fabricProbeFabrics);
     printHeaderStart(output.stream());
-    if (args.fabricProbeCmd == "Topology") printFabricTopologyProbeHeader(output.stream());
-    else if (args.fabricProbeCmd == "ZoningOnly") printFabricZoneProbeHeader(output.stream());
+    if (command == ProbeCommand::Topology) printFabricTopologyProbeHeader(output.stream());
+    else if (command == ProbeCommand::ZoningOnly) printFabricZoneProbeHeader(output.stream());
     printHeaderEnd(output.stream());
 
-    if (args.fabricProbeFabrics == "specificfabrics") inputName = probeInputFileName(args);
-    int rc = getFabrics(output.stream(), args.fabricProbeCmd.c_str(), args.fabricProbeFabrics.c_str(),
-                        inputName.c_str(), outputName.c_str());
+    if (fabrics == FabricSelection::Specific) inputName = probeInputFileName(args);
+    int rc = getFabrics(output.stream(), command, fabrics, inputName.c_str(), outputName.c_str());
     NATRACE(TR_MIN, "status from getFabrics is %d\n", rc);
 
     if (!output.close()) {
@@ -152,7 +153,7 @@ int runJob(const CmdArgs& args, const std::string& jobFile) {
 
     int rc = FABRIC_PROBE_SUCCESS;
     std::string inputName;
-    if (args.commandId == 2) {
+    if (args.commandId == FPROBE_COMMAND_VERSION) {
         displayFabricProbeVersion();
     } else {
         std::string outputName;

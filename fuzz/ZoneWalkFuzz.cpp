@@ -27,7 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     source.zoneSetName = headerRead ? header.name.c_str() : "";
     source.isActiveCopy = static_cast<int>(size % 2);
     source.command = source.isActiveCopy ? "GAZS" : "GZS";
-    const int result = walkZoneSet(source, buffer, sink(), 1);
+    RecordSink out(sink(), "");
+    const int result = walkZoneSet(source, buffer, out, 1);
     if (result != 0 && result != -1002) __builtin_trap();
 
     // Members at every offset a walk could meet.

@@ -109,8 +109,9 @@ Probe probe(const Wwn& port, std::vector<WwnText>& probed, const char* fabrics =
     std::size_t size = 0;
     FILE* stream = open_memstream(&data, &size);
     Probe p;
-    p.result = getFabricProbeInfo(handle, port, command, fabrics, stream, wanted, p.fabricFound, probed,
-                                  "/out/fabricprobe.dat");
+    RecordSink out(stream, "/out/fabricprobe.dat");
+    p.result = getFabricProbeInfo(handle, port, probeCommandOf(command), fabricSelectionOf(fabrics), out, wanted,
+                                  p.fabricFound, probed);
     std::fclose(stream);
     p.output.assign(data, size);
     std::free(data);
@@ -225,8 +226,9 @@ TEST_F(PortProbe, AWriteFailureAtAnyByteEndsTheProbeWithMinus2013) {
         FILE* unlimited = failingStream(all);
         std::vector<WwnText> probed;
         int found = 0;
-        ASSERT_EQ(0, getFabricProbeInfo(handle, kPortA, command, "allfabrics", unlimited, FabricList(), found,
-                                        probed, "/out/fabricprobe.dat"));
+        RecordSink unlimitedOut(unlimited, "/out/fabricprobe.dat");
+        ASSERT_EQ(0, getFabricProbeInfo(handle, kPortA, probeCommandOf(command), FabricSelection::All, unlimitedOut,
+                                        FabricList(), found, probed));
         std::fclose(unlimited);
         const std::string full = all.taken;
         ASSERT_GT(full.size(), 400u);
@@ -238,8 +240,9 @@ TEST_F(PortProbe, AWriteFailureAtAnyByteEndsTheProbeWithMinus2013) {
             FILE* stream = failingStream(sink);
             std::vector<WwnText> fresh;
             found = 0;
-            const int result = getFabricProbeInfo(handle, kPortA, command, "allfabrics", stream, FabricList(),
-                                                  found, fresh, "/out/fabricprobe.dat");
+            RecordSink out(stream, "/out/fabricprobe.dat");
+            const int result = getFabricProbeInfo(handle, kPortA, probeCommandOf(command), FabricSelection::All, out,
+                                                  FabricList(), found, fresh);
             std::fclose(stream);
             ASSERT_EQ(FABRIC_PROBE_UNABLE_TO_WRITE_TO_OUTPUT_FILE, result);
             ASSERT_EQ(full.substr(0, capacity), sink.taken);

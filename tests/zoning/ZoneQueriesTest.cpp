@@ -28,15 +28,16 @@ protected:
 };
 
 TEST(ZoneSetRequest, NameObjectIsPaddedToFourBytes) {
-    std::uint8_t request[kZoneSetRequestMaxSize];
+    ZoneSetRequest built(GZC_PREAMBLE, nullptr);
+    std::uint8_t* const request = built.bytes;
     const struct {
         std::size_t length;
         std::size_t size;
     } cases[] = {{0, 20}, {1, 24}, {3, 24}, {4, 24}, {5, 28}, {8, 28}, {254, 276}, {255, 276}};
     for (const auto& c : cases) {
-        std::memset(request, 0xAA, sizeof request);
+        std::memset(request, 0xAA, sizeof built.bytes);
         const std::string name(c.length, 'z');
-        ASSERT_EQ(buildZoneSetRequest(name, request), c.size) << c.length;
+        ASSERT_EQ(buildZoneSetRequest(name, built), c.size) << c.length;
         const std::uint8_t head[] = {0x01, 0, 0, 0, 0xFA, 0x03, 0, 0, 0x01, 0x16, 0, 0, 0, 0, 0, 0};
         EXPECT_EQ(std::memcmp(request, head, 16), 0);
         EXPECT_EQ(request[16], c.length);
@@ -45,7 +46,7 @@ TEST(ZoneSetRequest, NameObjectIsPaddedToFourBytes) {
         for (std::size_t i = 20 + c.length; i < c.size; ++i) EXPECT_EQ(request[i], 0) << i;
     }
     // Longer than a length byte can say: cut to 255, never past the request.
-    EXPECT_EQ(buildZoneSetRequest(std::string(300, 'z'), request), 276u);
+    EXPECT_EQ(buildZoneSetRequest(std::string(300, 'z'), built), 276u);
     EXPECT_EQ(request[16], 255);
 }
 
@@ -73,7 +74,8 @@ TEST_F(ZoneQueries, CapabilitiesAskedOnceAndUnsupportedOnFailure) {
 
 TEST_F(ZoneQueries, NoActiveSetAndNoDatabaseWritesNothing) {
     StreamCapture out;
-    EXPECT_EQ(getCurrentZoningInfo(1, port, "100000000000A001", out.get(), 1), 0);
+    RecordSink sink(out.get(), "");
+    EXPECT_EQ(getCurrentZoningInfo(1, port, "100000000000A001", sink, 1), 0);
     EXPECT_EQ(out.text(), "");
     // GAZS and GZSN each tried three times.
     EXPECT_EQ(sleeps, (std::vector<unsigned>{10, 10, 10, 10}));

@@ -57,7 +57,8 @@ Walk walk(const std::vector<std::uint8_t>& buffer, const char* zoneSetName, int 
     source.zoneSetName = zoneSetName;
     source.isActiveCopy = isActiveCopy;
     source.command = isActiveCopy ? "GAZS" : "GZS";
-    const int result = walkZoneSet(source, ByteSpan{buffer.data(), buffer.size()}, out.get(), 1);
+    RecordSink sink(out.get(), "");
+    const int result = walkZoneSet(source, ByteSpan{buffer.data(), buffer.size()}, sink, 1);
     return {result, out.text()};
 }
 
@@ -242,7 +243,8 @@ TEST(ZoneWalkBadInput, ArbitraryBytesNeverReadPastTheBuffer) {
         ZoneWalkSource source;
         source.fabricWwn = kFabric;
         source.zoneSetName = "fuzz";
-        const int result = walkZoneSet(source, ByteSpan{bytes.data(), bytes.size()}, devNull, 1);
+        RecordSink sink(devNull, "");
+        const int result = walkZoneSet(source, ByteSpan{bytes.data(), bytes.size()}, sink, 1);
         EXPECT_TRUE(result == 0 || result == FAILED_GS_RESPONSE_BUFFER_SIZE_INSUFFICIENT) << result;
     }
     std::fclose(devNull);
@@ -261,7 +263,8 @@ TEST(ZoneWalkWrites, FailedWriteIsReturnedUnchanged) {
         ZoneWalkSource source;
         source.fabricWwn = kFabric;
         source.zoneSetName = "cfg";
-        const int result = walkZoneSet(source, ByteSpan{buffer.data(), buffer.size()}, out.get(), 1);
+        RecordSink sink(out.get(), "");
+        const int result = walkZoneSet(source, ByteSpan{buffer.data(), buffer.size()}, sink, 1);
         EXPECT_EQ(result, EOF) << capacity;
         EXPECT_EQ(out.text(), whole.output.substr(0, capacity)) << capacity;
     }
@@ -273,10 +276,11 @@ TEST(ZoneInfo, HandsBackTheOffsetAfterTheLastMember) {
         .member(0x01, kWwn);
     const std::vector<std::uint8_t> buffer = bytes.inBuffer(kBuffer);
     StreamCapture out;
+    RecordSink sink(out.get(), "");
     std::size_t next = 0;
     const std::size_t countOffset = 28 + 4 + 4;  // zone "z" at 28: length, reserved, name, padding
     ASSERT_EQ(getZoneInfo(1, kFabric, "cfg", "z", ByteSpan{buffer.data(), buffer.size()},
-                          countOffset, out.get(), 1, 1, next),
+                          countOffset, sink, 1, 1, next),
               0);
     EXPECT_EQ(next, countOffset + 4 + 20 + 12);
     EXPECT_EQ(next, bytes.size());
@@ -285,7 +289,7 @@ TEST(ZoneInfo, HandsBackTheOffsetAfterTheLastMember) {
                               memberRecords("cfg", "z", true, "10000000C9A00001", "PortWWN"));
     // A count offset at the very end cannot hold the count.
     EXPECT_EQ(getZoneInfo(1, kFabric, "cfg", "z", ByteSpan{buffer.data(), buffer.size()},
-                          kBuffer - 3, out.get(), 1, 1, next),
+                          kBuffer - 3, sink, 1, 1, next),
               FAILED_GS_RESPONSE_BUFFER_SIZE_INSUFFICIENT);
 }
 

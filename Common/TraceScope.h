@@ -1,0 +1,68 @@
+// A function's Enter and Exit lines, so that no return path forgets its Exit line.
+#pragma once
+
+// The formats below are the callers' constant texts, each with the arguments it is given here.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+
+#include "naTrace.h"
+
+// The usual Exit line of a Generic Services step: the function, the key it
+// was about (a WWN, port identifier or platform name), the handle and the status.
+// A null key leaves it out: the format then takes the handle and status only.
+struct KeyedExit {
+    const char* format;
+    const char* fn;
+    const char* key;
+    int handle;
+    void operator()(int status) const {
+        if (key)
+            NATRACE(TR_EXIT, format, fn, key, handle, status);
+        else
+            NATRACE(TR_EXIT, format, fn, handle, status);
+    }
+};
+
+// "Enter: <fn>" when made; the Exit line, given the status passed to exit() or
+// error(), when it goes out of scope. A return that the design leaves without
+// an Exit line (a failed writer) calls quiet() first.
+template <class ExitLine>
+class TraceScope {
+public:
+    TraceScope(const char* fn, ExitLine exitLine) : fn_(fn), exitLine_(exitLine) {
+        NATRACE(TR_ENTER, "Enter: %s\n", fn);
+    }
+    TraceScope(const TraceScope&) = delete;
+    TraceScope& operator=(const TraceScope&) = delete;
+    ~TraceScope() {
+        if (armed_) exitLine_(status_);
+    }
+
+    int exit(int status) {
+        status_ = status;
+        return status;
+    }
+    // An error return: "function %s exiting error status %d" first.
+    int error(int status) {
+        NATRACE(TR_MIN, "function %s exiting error status %d\n", fn_, status);
+        return exit(status);
+    }
+    int quiet(int status) {
+        armed_ = false;
+        return status;
+    }
+
+private:
+    const char* fn_;
+    ExitLine exitLine_;
+    int status_ = 0;
+    bool armed_ = true;
+};
+
+// "Exit: %s" alone.
+struct PlainExit {
+    const char* fn;
+    void operator()(int) const { NATRACE(TR_EXIT, "Exit: %s\n", fn); }
+};
+
+#pragma GCC diagnostic pop
