@@ -257,11 +257,69 @@ TEST(SkeletonE2E, ProbeWritesTheHeaderedOutputFile) {
 TEST(SkeletonE2E, OutputThatCannotBeWrittenIsNoSuccess) {
     ProbeInstall install("skeleton_full_disk");
     makeDirs(install, "output/srv");
-    ASSERT_EQ(symlink("/dev/full", install.path("output/srv/fabricprobe_Topology_20240102030405_11_22.dat").c_str()), 0);
-    ProbeRunResult result = runProbe(install, probeOptions(probeArgs()));
+    // A device in the file's place, not a link: it is opened and every write fails.
+    ProbeRunOptions options = probeOptions(probeArgs());
+    options.fullDevices = {install.path("output/srv/fabricprobe_Topology_20240102030405_11_22.dat")};
+    ProbeRunResult result = runProbe(install, options);
     EXPECT_EQ(result.exitCode, exitStatusOf(-2013));
     EXPECT_EQ(valueAfter(install.agentArgs(), "-exitCode"), "-2013");
     EXPECT_TRUE(contains(readFile(install.path("log/srv/fabricprobe_000001.log")), "AGT0422E"));
+}
+
+TEST(SkeletonE2E, ALinkInTheOutputFilesPlaceIsAFailedCreate) {
+    ProbeInstall install("skeleton_output_link");
+    makeDirs(install, "output/srv");
+    const std::string output = install.path("output/srv/fabricprobe_Topology_20240102030405_11_22.dat");
+    const std::string victim = install.path("victim");
+    writeFile(victim, "not the probe's\n");
+    ASSERT_EQ(symlink(victim.c_str(), output.c_str()), 0);
+    ProbeRunResult result = runProbe(install, probeOptions(probeArgs({"-debug", "MAX"})));
+    EXPECT_EQ(result.exitCode, exitStatusOf(-2001));
+    EXPECT_EQ(valueAfter(install.agentArgs(), "-exitCode"), "-2001");
+    EXPECT_EQ(readFile(victim), "not the probe's\n");
+    const std::string log = readFile(install.path("log/srv/fabricprobe_000001.log"));
+    EXPECT_TRUE(contains(log, "AGT0421E")) << log;
+    EXPECT_TRUE(contains(log, output)) << log;
+    EXPECT_FALSE(contains(log, "not the probe's")) << log;  // nor copied into the log
+    const std::string trace = readFile(install.path("log/srv/fabricprobe_000001.trace"));
+    EXPECT_TRUE(contains(trace, "error opening output file " + output + " errno 40 ")) << trace;
+}
+
+TEST(SkeletonE2E, ALinkInTheJobFilesPlaceIsAJobFileThatCannotBeWritten) {
+    ProbeInstall install("skeleton_job_link");
+    makeDirs(install, "output/srv");
+    const std::string job = install.path("output/srv/fabricprobe_Topology_20240102030405_11_22.jobinfo");
+    const std::string victim = install.path("victim");
+    writeFile(victim, "kept\n");
+    ASSERT_EQ(symlink(victim.c_str(), job.c_str()), 0);
+    install.setAgentExit(4);  // a failed notification would append the job's end
+    ProbeRunResult result = runProbe(install, probeOptions(probeArgs({"-debug", "MAX"})));
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(readFile(victim), "kept\n");
+    std::string trace = readFile(install.path("log/srv/fabricprobe_000001.trace"));
+    EXPECT_TRUE(contains(trace, "Unable to create " + job + "\n")) << trace;
+
+    // A link to nowhere is not followed to create its target either.
+    ASSERT_EQ(unlink(job.c_str()), 0);
+    ASSERT_EQ(symlink(install.path("planted").c_str(), job.c_str()), 0);
+    result = runProbe(install, probeOptions(probeArgs()));
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_FALSE(fileExists(install.path("planted")));
+}
+
+TEST(SkeletonE2E, AFullDeviceInTheJobFilesPlaceIsNoLink) {
+    ProbeInstall install("skeleton_job_device");
+    makeDirs(install, "output/srv");
+    install.setAgentExit(4);
+    ProbeRunOptions options = probeOptions(probeArgs({"-debug", "MAX"}));
+    const std::string job = install.path("output/srv/fabricprobe_Topology_20240102030405_11_22.jobinfo");
+    options.fullDevices = {job};
+    ProbeRunResult result = runProbe(install, options);
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    // It exists, so it is kept as the job file; appending the end then fails.
+    const std::string trace = readFile(install.path("log/srv/fabricprobe_000001.trace"));
+    EXPECT_FALSE(contains(trace, "Unable to create")) << trace;
+    EXPECT_TRUE(contains(trace, "Unable to write " + job + "\n")) << trace;
 }
 
 TEST(SkeletonE2E, InputFileOfSpecificFabricsIsRemovedAtTheEnd) {

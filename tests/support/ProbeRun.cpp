@@ -127,6 +127,20 @@ ProbeRunResult runProbe(const ProbeInstall& install, const ProbeRunOptions& opti
         argv.push_back(std::to_string(pipeFds[0]) + "," + std::to_string(pipeFds[1]));
     }
 
+    if (!options.fullDevices.empty()) {
+        std::vector<std::string> mounted = {
+            "unshare", ::geteuid() == 0 ? "-m" : "-rm", "sh", "-c",
+            "while [ \"$1\" != -- ]; do mount --bind /dev/full \"$1\" || exit 125; shift; done; "
+            "shift; exec \"$@\"",
+            "sh"};
+        for (const std::string& path : options.fullDevices) {
+            if (!fileExists(path)) writeFile(path, "");  // a bind mount needs a file to cover
+            mounted.push_back(path);
+        }
+        mounted.push_back("--");
+        argv.insert(argv.begin(), mounted.begin(), mounted.end());
+    }
+
     const std::string outPath = install.path("run.stdout");
     const std::string errPath = install.path("run.stderr");
     const std::string cwd = options.cwd.empty() ? install.root() : options.cwd;

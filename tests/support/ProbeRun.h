@@ -32,6 +32,9 @@ struct ProbeRunOptions {
     std::string cwd;                      // working directory; default: the install root
     int timeoutSeconds = 120;             // the child is killed after this
     std::string program;                  // default: <root>/bin/fabricprobe
+    // Paths that /dev/full is bind-mounted on for the run, in a mount namespace
+    // of the run's own: a device in a file's place that is not a link.
+    std::vector<std::string> fullDevices;
 };
 
 struct ProbeRunResult {
