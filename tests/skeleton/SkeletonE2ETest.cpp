@@ -322,6 +322,69 @@ TEST(SkeletonE2E, AFullDeviceInTheJobFilesPlaceIsNoLink) {
     EXPECT_TRUE(contains(trace, "Unable to write " + job + "\n")) << trace;
 }
 
+TEST(SkeletonE2E, AStopRequestDuringTheNotificationIsNoTimeOut) {
+    ProbeInstall install("skeleton_stop_during_notify");
+    makeDirs(install, "output/srv");
+    // An agent that asks the probe (its process group's leader) to stop while
+    // the probe waits for it, and then finishes its work.
+    writeFile(install.path("bin/Agent"),
+              "#!/bin/sh\n"
+              "d=$(dirname \"$0\")/..\n"
+              "set -- $(cat /proc/$$/stat)\n"
+              "sleep 0.5\n"
+              "kill -TERM \"$5\"\n"
+              "sleep 0.5\n"
+              ": > \"$d/agent-done\"\n"
+              "exit 0\n");
+    ProbeRunResult result = runProbe(install, probeOptions(probeArgs({"-debug", "MAX"})));
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_TRUE(fileExists(install.path("agent-done")));
+    const std::string log = readFile(install.path("log/srv/fabricprobe_000001.log"));
+    EXPECT_TRUE(contains(log, "STA0250I")) << log;
+    EXPECT_FALSE(contains(log, "STA0251E")) << log;
+    const std::string trace = readFile(install.path("log/srv/fabricprobe_000001.trace"));
+    EXPECT_TRUE(contains(trace, "Caught signal 15\n")) << trace;
+    EXPECT_FALSE(contains(trace, "SIGKILL sent")) << trace;
+    const std::string job = readFile(install.path("output/srv/fabricprobe_Topology_20240102030405_11_22.jobinfo"));
+    EXPECT_FALSE(contains(job, " endTime=")) << job;
+}
+
+TEST(SkeletonE2E, AnAgentThatCannotBeStartedLeavesTheTraceWhole) {
+    ProbeInstall install("skeleton_exec_fails");
+    makeDirs(install, "output/srv");
+    // The value alone is within the kernel's limit for one argument; the
+    // shell command text that carries it and the rest is not (E2BIG).
+    std::vector<std::string> args = probeArgs({"-debug", "MAX"});
+    for (std::size_t i = 0; i + 1 < args.size(); ++i)
+        if (args[i] == "-serverip") args[i + 1] = std::string(131000, '1');
+    ProbeRunResult result = runProbe(install, probeOptions(args));
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_TRUE(install.agentArgs().empty());
+    EXPECT_TRUE(contains(readFile(install.path("log/srv/fabricprobe_000001.log")), "STA0251E"));
+
+    const std::string trace = readFile(install.path("log/srv/fabricprobe_000001.trace"));
+    ASSERT_GT(trace.size(), 24u);
+    const std::size_t nextWrite = std::stoul(trace.substr(12, 12));
+    ASSERT_LT(nextWrite, trace.size());
+    EXPECT_EQ(trace.compare(nextWrite, 21, "\nEND OF DATA - close\n"), 0) << trace.substr(nextWrite);
+    std::size_t marks = 0;
+    for (std::size_t at = trace.find("END OF DATA"); at != std::string::npos;
+         at = trace.find("END OF DATA", at + 1))
+        ++marks;
+    EXPECT_EQ(marks, 1u) << trace;
+    // The start's error is traced once, between the parent's own lines.
+    const std::size_t forked = trace.find("fork() success, pid: ");
+    const std::size_t failed = trace.find("Unexpected error invoking program, errno = 7.\n");
+    const std::size_t waited = trace.find("Enter: WaitForExternalProgram()");
+    ASSERT_NE(forked, std::string::npos) << trace;
+    ASSERT_NE(failed, std::string::npos) << trace;
+    EXPECT_EQ(trace.find("Unexpected error invoking program", failed + 1), std::string::npos);
+    EXPECT_LT(forked, failed);
+    EXPECT_LT(failed, waited);
+    EXPECT_TRUE(contains(trace, "exit code:71\n")) << trace;
+    EXPECT_TRUE(contains(trace, "Exit: main(), rc = 0\n")) << trace;
+}
+
 TEST(SkeletonE2E, InputFileOfSpecificFabricsIsRemovedAtTheEnd) {
     ProbeInstall install("skeleton_input_removed");
     makeDirs(install, "output/srv");
