@@ -266,13 +266,22 @@ TEST(SkeletonE2E, OutputThatCannotBeWrittenIsNoSuccess) {
     EXPECT_TRUE(contains(readFile(install.path("log/srv/fabricprobe_000001.log")), "AGT0422E"));
 }
 
+// The probe's files of kValidProbe, by their extension.
+const char kFileStem[] = "output/srv/fabricprobe_Topology_20240102030405_11_22";
+
+// Plants a link to <root>/victim, which holds text, at the file `relative`; returns the link's path.
+std::string plantLink(const ProbeInstall& install, const std::string& relative, const std::string& text) {
+    makeDirs(install, "output/srv");
+    writeFile(install.path("victim"), text);
+    const std::string link = install.path(relative);
+    EXPECT_EQ(symlink(install.path("victim").c_str(), link.c_str()), 0);
+    return link;
+}
+
 TEST(SkeletonE2E, ALinkInTheOutputFilesPlaceIsAFailedCreate) {
     ProbeInstall install("skeleton_output_link");
-    makeDirs(install, "output/srv");
-    const std::string output = install.path("output/srv/fabricprobe_Topology_20240102030405_11_22.dat");
+    const std::string output = plantLink(install, kFileStem + std::string(".dat"), "not the probe's\n");
     const std::string victim = install.path("victim");
-    writeFile(victim, "not the probe's\n");
-    ASSERT_EQ(symlink(victim.c_str(), output.c_str()), 0);
     ProbeRunResult result = runProbe(install, probeOptions(probeArgs({"-debug", "MAX"})));
     EXPECT_EQ(result.exitCode, exitStatusOf(-2001));
     EXPECT_EQ(valueAfter(install.agentArgs(), "-exitCode"), "-2001");
@@ -287,11 +296,8 @@ TEST(SkeletonE2E, ALinkInTheOutputFilesPlaceIsAFailedCreate) {
 
 TEST(SkeletonE2E, ALinkInTheJobFilesPlaceIsAJobFileThatCannotBeWritten) {
     ProbeInstall install("skeleton_job_link");
-    makeDirs(install, "output/srv");
-    const std::string job = install.path("output/srv/fabricprobe_Topology_20240102030405_11_22.jobinfo");
+    const std::string job = plantLink(install, kFileStem + std::string(".jobinfo"), "kept\n");
     const std::string victim = install.path("victim");
-    writeFile(victim, "kept\n");
-    ASSERT_EQ(symlink(victim.c_str(), job.c_str()), 0);
     install.setAgentExit(4);  // a failed notification would append the job's end
     ProbeRunResult result = runProbe(install, probeOptions(probeArgs({"-debug", "MAX"})));
     EXPECT_EQ(result.exitCode, 0) << result.err;
@@ -312,7 +318,7 @@ TEST(SkeletonE2E, AFullDeviceInTheJobFilesPlaceIsNoLink) {
     makeDirs(install, "output/srv");
     install.setAgentExit(4);
     ProbeRunOptions options = probeOptions(probeArgs({"-debug", "MAX"}));
-    const std::string job = install.path("output/srv/fabricprobe_Topology_20240102030405_11_22.jobinfo");
+    const std::string job = install.path(kFileStem + std::string(".jobinfo"));
     options.fullDevices = {job};
     ProbeRunResult result = runProbe(install, options);
     EXPECT_EQ(result.exitCode, 0) << result.err;
