@@ -153,6 +153,7 @@ std::uint32_t Simulator::passThrough(std::uint32_t handle, const Wwn* port, cons
         }
         if (via == nullptr) return finish(status::kIllegalWwn);
     } else {
+        if (!adapter->ctV1) return finish(status::kNotSupported);
         if (adapter->ports.empty()) return finish(status::kError);
         via = &adapter->ports.front();
         call.log.port = via->wwn;

@@ -80,3 +80,35 @@ TEST(TransportProbe, OlderCallBusySwitchAndRejectInOneRun) {
               std::string::npos);
     EXPECT_NE(trace.find("HBA_FreeLibrary call is successful\n"), std::string::npos);
 }
+
+// A library that refuses both pass-through calls and no bsg device for its ports:
+// the probe says once per adapter that it could not ask, and ends as any probe that found nothing.
+TEST(TransportProbe, NoPassThroughAndNoKernelTransportIsLoggedOncePerAdapter) {
+    ProbeInstall install("transport_no_ct");
+    ::mkdir(install.path("output/srv").c_str(), 0755);
+    const std::string simLog = install.path("sim.log");
+
+    ProbeRunOptions options;
+    options.model = sourcePath("tests/transport/models/no-ct.json");
+    options.args = {"-servername", "srv", "-serverip", "192.0.2.1", "-serverport", "9550", "-command", "Topology",
+                    "-fabrics", "allfabrics", "-jobtimestamp", "20261207", "-discoverrequestid", "41",
+                    "-devicejobid", "42", "-debug", "MIN"};
+    options.env = {"FABRICSIM_LOG=" + simLog};
+    options.fastClock = true;
+    const ProbeRunResult result = runProbe(install, options);
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+
+    const std::string log = readFile(install.path("log/srv/fabricprobe_000001.log"));
+    EXPECT_EQ(countOf(log, "AGT0431W The HBA API call HBA_SendCTPassThru failed with status 2."), 2u) << log;
+    EXPECT_EQ(countOf(log, "AGT0420I"), 1u) << log;
+    const std::string output = readFile(install.path("output/srv/fabricprobe_Topology_20261207_41_42.dat"));
+    EXPECT_EQ(output.find("100000000000F001"), std::string::npos) << output;
+
+    // As designed otherwise: the version probe, then three GIELs per port, each refused.
+    const auto sim = readLines(simLog);
+    EXPECT_EQ(countLines(sim, {"v=2", "cmd=GIEL ", "FAIL 2"}), 2u);
+    EXPECT_EQ(countLines(sim, {"v=1", "cmd=GIEL ", "FAIL 2"}), 9u);
+    EXPECT_EQ(countLines(sim, {"result=ACC"}), 0u);
+    const std::string trace = readFile(install.path("log/srv/fabricprobe_000001.trace"));
+    EXPECT_NE(trace.find("no kernel FC transport: /sys/class/fc_host"), std::string::npos);
+}
