@@ -12,7 +12,8 @@ export DEBIAN_FRONTEND=noninteractive
 # graphviz: fabricprobe-view draws its SVG pictures with the dot program.
 want=(cmake make g++ pkg-config libhbaapi-dev nlohmann-json3-dev libc-bin graphviz)
 if [ "$mode" = "test" ]; then
-  want+=(libgtest-dev libgmock-dev faketime tshark clang libclang-rt-14-dev)
+  # libhbalinux2: the stock Linux HBA library the kernel-mode tests run the probe through.
+  want+=(libgtest-dev libgmock-dev faketime tshark clang libclang-rt-14-dev libhbalinux2)
 fi
 if [ "$mode" = "i386" ]; then
   [ $# -ge 2 ] || { echo "usage: scripts/deps.sh i386 SYSROOT" >&2; exit 2; }
