@@ -44,6 +44,16 @@ if [ ! -e "$sysroot/usr/lib/libHBAAPI.so.2" ] || [ ! -e "$sysroot/usr/include/hb
   download || { $SUDO apt-get update -q && download; }
   for deb in "$sysroot"/debs/*.deb; do dpkg-deb -x "$deb" "$sysroot"; done
 fi
+# The same for the kernel-mode tests: i386 libhbalinux with the libraries it loads.
+if [ ! -e "$sysroot/usr/lib/libhbalinux.so.2" ]; then
+  mkdir -p "$sysroot/debs-kernel"
+  download_kernel() {
+    (cd "$sysroot/debs-kernel" &&
+      apt-get download -q -o APT::Sandbox::User="$(id -un)" libhbalinux2:i386 libpciaccess0:i386 zlib1g:i386)
+  }
+  download_kernel || { $SUDO apt-get update -q && download_kernel; }
+  for deb in "$sysroot"/debs-kernel/*.deb; do dpkg-deb -x "$deb" "$sysroot"; done
+fi
 
 # A kernel without 32-bit support (ia32_emulation off) runs i386 programs through qemu,
 # registered with binfmt_misc for the i386 ELF header: F opens qemu now, so that it also
