@@ -133,54 +133,33 @@ int answer(const KernelHost& host, sg_io_v4& io) {
     return 0;
 }
 
-int openImpl(const char* path, int flags, mode_t mode, int (*real)(const char*, int, ...)) {
+// open, open64, openat and openat64 alike: a bsg device path is ours, any other goes
+// to the C library's function of that name.
+int openAt(const char* realName, int dirfd, const char* path, int flags, va_list ap) {
+    const mode_t mode = (flags & (O_CREAT | O_TMPFILE)) ? va_arg(ap, mode_t) : 0;
     const long number = hostNumberOf(path);
     if (number >= 0) return openDevice(number);
-    return real(path, flags, mode);
+    void* real = ::dlsym(RTLD_NEXT, realName);
+    if (dirfd == AT_FDCWD && std::strncmp(realName, "openat", 6) != 0)
+        return reinterpret_cast<int (*)(const char*, int, ...)>(real)(path, flags, mode);
+    return reinterpret_cast<int (*)(int, const char*, int, ...)>(real)(dirfd, path, flags, mode);
 }
 }  // namespace
 
 extern "C" {
 
-__attribute__((visibility("default"))) int open(const char* path, int flags, ...) {
-    va_list ap;
-    va_start(ap, flags);
-    const mode_t mode = (flags & (O_CREAT | O_TMPFILE)) ? va_arg(ap, mode_t) : 0;
-    va_end(ap);
-    static auto real = realFunction<int (*)(const char*, int, ...)>("open");
-    return openImpl(path, flags, mode, real);
-}
-
-__attribute__((visibility("default"))) int open64(const char* path, int flags, ...) {
-    va_list ap;
-    va_start(ap, flags);
-    const mode_t mode = (flags & (O_CREAT | O_TMPFILE)) ? va_arg(ap, mode_t) : 0;
-    va_end(ap);
-    static auto real = realFunction<int (*)(const char*, int, ...)>("open64");
-    return openImpl(path, flags, mode, real);
-}
-
-__attribute__((visibility("default"))) int openat(int dirfd, const char* path, int flags, ...) {
-    va_list ap;
-    va_start(ap, flags);
-    const mode_t mode = (flags & (O_CREAT | O_TMPFILE)) ? va_arg(ap, mode_t) : 0;
-    va_end(ap);
-    const long number = hostNumberOf(path);
-    if (number >= 0) return openDevice(number);
-    static auto real = realFunction<int (*)(int, const char*, int, ...)>("openat");
-    return real(dirfd, path, flags, mode);
-}
-
-__attribute__((visibility("default"))) int openat64(int dirfd, const char* path, int flags, ...) {
-    va_list ap;
-    va_start(ap, flags);
-    const mode_t mode = (flags & (O_CREAT | O_TMPFILE)) ? va_arg(ap, mode_t) : 0;
-    va_end(ap);
-    const long number = hostNumberOf(path);
-    if (number >= 0) return openDevice(number);
-    static auto real = realFunction<int (*)(int, const char*, int, ...)>("openat64");
-    return real(dirfd, path, flags, mode);
-}
+#define FABRICSIM_OPEN_WRAPPER(name, dirfd, ...)         \
+    __attribute__((visibility("default"))) int name(__VA_ARGS__, int flags, ...) { \
+        va_list ap;                                          \
+        va_start(ap, flags);                                 \
+        const int fd = openAt(#name, dirfd, path, flags, ap); \
+        va_end(ap);                                          \
+        return fd;                                           \
+    }
+FABRICSIM_OPEN_WRAPPER(open, AT_FDCWD, const char* path)
+FABRICSIM_OPEN_WRAPPER(open64, AT_FDCWD, const char* path)
+FABRICSIM_OPEN_WRAPPER(openat, dirfd, int dirfd, const char* path)
+FABRICSIM_OPEN_WRAPPER(openat64, dirfd, int dirfd, const char* path)
 
 // The wrapped close runs after the lock is let go: whatever it calls may come back here.
 __attribute__((visibility("default"))) int close(int fd) {
