@@ -104,7 +104,9 @@ void ProbeInstall::setAgentExit(int status) const {
 ProbeRunResult runProbe(const ProbeInstall& install, const ProbeRunOptions& options) {
     std::vector<std::string> argv;
     if (!options.model.empty()) {
-        argv = {stagePath("bin/fabricsim-run"), options.model, "--"};
+        argv = {stagePath("bin/fabricsim-run")};
+        if (options.kernel) argv.push_back("--kernel");
+        argv.insert(argv.end(), {options.model, "--"});
     }
     if (options.fastClock) {
         // libfaketime preloaded as the faketime program does, without that program's
@@ -113,7 +115,10 @@ ProbeRunResult runProbe(const ProbeInstall& install, const ProbeRunOptions& opti
         const char* preloaded = std::getenv("LD_PRELOAD");
         const std::string library = "/usr/$LIB/faketime/libfaketime.so.1";
         argv.push_back("env");
-        argv.push_back("LD_PRELOAD=" + (preloaded && *preloaded ? std::string(preloaded) + ":" : std::string()) + library);
+        // env replaces LD_PRELOAD: the kernel mode's bsg stand-in, which fabricsim-run preloads, is kept in front.
+        std::string list = options.kernel ? stagePath("lib/libfabricsim-kernel.so") + ":" : std::string();
+        if (preloaded && *preloaded) list += std::string(preloaded) + ":";
+        argv.push_back("LD_PRELOAD=" + list + library);
         argv.push_back("FAKETIME=+0 x100");
     }
     argv.push_back(options.program.empty() ? install.path("bin/fabricprobe") : options.program);
