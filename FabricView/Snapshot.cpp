@@ -1,5 +1,7 @@
 #include "Snapshot.h"
 
+#include <algorithm>
+
 #include "FieldFormats.h"
 
 namespace {
@@ -39,7 +41,6 @@ std::string withoutFabric(const std::string& id, const std::string& fabric) {
 void SnapshotBuilder::fabricStart(const std::string& wwn, std::uint64_t) {
     wwn_ = wwn;
     open_ = true;
-    afterPortToPort_ = false;
     snapshot_.fabrics[wwn];
 }
 
@@ -55,7 +56,6 @@ void SnapshotBuilder::record(const Record& record) {
         topology(record);
     else
         zoning(record);
-    afterPortToPort_ = record.section == Section::PortToPort;
 }
 
 void SnapshotBuilder::topology(const Record& record) {
@@ -64,7 +64,7 @@ void SnapshotBuilder::topology(const Record& record) {
         case Section::FabricToInterconnectElement: switches_.insert(f[0]); break;
         case Section::InterconnectElement:
             put(Kind::Switches, f[1],
-                {f[4], {{"type", f[2]}, {"domain", f[3]}, {"logicalName", f[4]}, {"managementId", f[5]},
+                {f[1] + " (" + f[4] + ")", {{"type", f[2]}, {"domain", f[3]}, {"logicalName", f[4]}, {"managementId", f[5]},
                         {"vendorID", f[6]}, {"model", f[7]}, {"releaseCode", f[8]},
                         {"managementSnmpAddress", f[9]}, {"managementUrlAddress", f[10]},
                         {"managementTelnetAddress", f[11]}}});
@@ -90,20 +90,20 @@ void SnapshotBuilder::topology(const Record& record) {
             if (attached_[f[1]].node.empty()) attached_[f[1]].node = f[0];
             else if (attached_[f[1]].node != f[0]) ++snapshot_.conflicts;
             break;
-        case Section::Node:
-            // An end port's node follows its port-to-port link; a platform's nodes do not.
-            if (afterPortToPort_) {
+        case Section::Node: {
+            // An end port's node has its WWN alone; a platform's node the platform's name and type.
+            const bool endPortNode = std::all_of(f.begin() + 1, f.end(), [](const std::string& v) { return v.empty(); });
+            if (endPortNode) {
                 nodePorts_[f[0]];
                 break;
             }
-            {
-                Item platform{"", {{"type", f[2]}, {"mgtUrlAddress", f[3]}, {"mgmtTelnetAddress", f[4]},
-                                   {"mgmtSnmpAddress", f[5]}}};
-                auto [it, inserted] = platforms_.emplace(f[1], std::make_pair(platform, std::set<std::string>{}));
-                if (!inserted && it->second.first.fields != platform.fields) ++snapshot_.conflicts;
-                it->second.second.insert(f[0]);
-            }
+            Item platform{"", {{"type", f[2]}, {"mgtUrlAddress", f[3]}, {"mgmtTelnetAddress", f[4]},
+                               {"mgmtSnmpAddress", f[5]}}};
+            auto [it, inserted] = platforms_.emplace(f[1], std::make_pair(platform, std::set<std::string>{}));
+            if (!inserted && it->second.first.fields != platform.fields) ++snapshot_.conflicts;
+            it->second.second.insert(f[0]);
             break;
+        }
         default: break;
     }
 }
@@ -150,7 +150,8 @@ void SnapshotBuilder::finishTopology() {
         auto p = ports_.find(port);
         if (sw == switchOfPort_.end() || p == ports_.end()) return port;
         auto s = switches.find(sw->second);
-        const std::string name = s == switches.end() || s->second.label.empty() ? sw->second : s->second.label;
+        const std::string name =
+            s == switches.end() || fieldOf(s->second, "logicalName").empty() ? sw->second : fieldOf(s->second, "logicalName");
         return port + " (" + name + " port " + p->second[2] + ")";
     };
     for (const auto& [port, values] : ports_) {

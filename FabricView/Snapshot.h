@@ -80,7 +80,6 @@ private:
     Snapshot& snapshot_;
     std::string wwn_;
     bool open_ = false;
-    bool afterPortToPort_ = false;
     // Gathered for the fabric and turned into items at its end, when every link is known.
     std::set<std::string> switches_;
     std::map<std::string, std::string> switchOfPort_;

@@ -114,7 +114,7 @@ std::string shown(const json& value) {
 std::string countsText(const json& counts) {
     std::string out;
     for (const auto& [kind, n] : counts.items())
-        out += (out.empty() ? "" : ", ") + std::to_string(n.get<std::size_t>()) + " " + kind;
+        out += (out.empty() ? "" : ", ") + kind + " " + std::to_string(n.get<std::size_t>());
     return out.empty() ? "no records" : out;
 }
 

@@ -18,14 +18,31 @@ std::string plural(std::uint64_t n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
+// Notices a fabric block without its closing line: a file cut short.
+class OpenBlockWatch : public RecordSink {
+public:
+    void fabricStart(const std::string&, std::uint64_t line) override { start_ = line; }
+    void fabricEnd(std::uint64_t, bool closed) override {
+        if (!closed && !openAt) openAt = start_;
+    }
+    std::uint64_t openAt = 0;  // the first fabric block left open
+
+private:
+    std::uint64_t start_ = 0;
+};
+
 std::string whyNotValid(const std::string& path, std::FILE* in, RecordSink& sink, std::size_t maxIds, Problems& problems) {
     ValueChecker values(problems);
     LinkChecker links(problems, maxIds);
-    const ReadSummary read = readOutputFile(in, problems, {&values, &links, &sink});
+    OpenBlockWatch watch;
+    const ReadSummary read = readOutputFile(in, problems, {&values, &links, &watch, &sink});
     if (read.readFailed) return "cannot read " + inputName(path) + " to its end";
     if (!problems.errors()) return {};
     const std::vector<Problem> first = problems.kept();
-    std::string why = inputName(path) + " is not a valid output file (" + plural(problems.errors(), "error", "errors");
+    std::string why = inputName(path) + " is not a valid output file";
+    if (watch.openAt)
+        why += ": it is cut short (the fabric block at line " + std::to_string(watch.openAt) + " has no [/Fabric])";
+    why += " (" + plural(problems.errors(), "error", "errors");
     if (!first.empty())
         why += "; " + (first[0].line ? "line " + std::to_string(first[0].line) + ": " : std::string()) + first[0].text;
     return why + "); --check lists every problem";
