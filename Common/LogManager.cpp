@@ -1,5 +1,7 @@
 #include "LogManager.h"
 
+#include <unistd.h>
+
 #include <cstring>
 #include <optional>
 
@@ -33,7 +35,7 @@ LogManager::LogManager(const std::string& logName) : m_LogName(logName), record_
 
 LogManager::~LogManager() {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (record_ && record_->file.stream) CloseLogFile(record_->file.stream);
+    if (record_ && record_->file.fd >= 0) CloseLogFile(record_->file.fd);
 }
 
 unsigned LogManager::LogActivityLog(const char* text) {
@@ -55,8 +57,8 @@ unsigned LogManager::LogActivityLog(const char* text) {
         return 9;
     }
     logWriteLine(file, text);
-    CloseLogFile(file.stream);
-    file.stream = nullptr;
+    CloseLogFile(file.fd);
+    file.fd = -1;
     file.open = false;
     NATRACE(TR_EXIT, "Exit %s\n", fn);
     return 0;
@@ -100,14 +102,11 @@ unsigned LogManager::PrintMessage(unsigned msgNum, const char* msgId, ...) {
     return 0;
 }
 
-unsigned LogManager::CloseLogFile(FILE* stream) {
+unsigned LogManager::CloseLogFile(int fd) {
     static const char fn[] = "CloseLogFile";
     NATRACE(TR_ENTER, "Enter: %s\n", fn);
-    if (stream) {
-        const bool flushed = std::fflush(stream) == 0;
-        const bool closed = std::fclose(stream) == 0;
-        if (!flushed || !closed) return 10;
-    }
+    // Lines are written unbuffered: nothing is left to flush.
+    if (fd >= 0 && ::close(fd) != 0) return 10;
     NATRACE(TR_EXIT, "Exit: %s\n", fn);
     return 0;
 }

@@ -26,7 +26,8 @@ public:
     unsigned LogMessageArgs(unsigned msgNum, const char* msgId, const std::vector<MsgArg>& inserts);
     // The same message on standard output instead of the log; returns 0.
     unsigned PrintMessage(unsigned msgNum, const char* msgId, ...);
-    unsigned CloseLogFile(FILE* stream);
+    // Closes the log's descriptor: 0, or 10 when closing fails.
+    unsigned CloseLogFile(int fd);
     void SetLogName(const std::string& newName);
     std::string logName() const;
 

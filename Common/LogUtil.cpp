@@ -1,29 +1,56 @@
 #include "LogUtil.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <set>
 
 #include "naTrace.h"
 #include "psclock.h"
+#include "psnautil.h"
 
 namespace {
 
 constexpr int kNumberDigits = 6;
 // More digits than int32 holds would wrap the number.
 constexpr int kMaxNumberDigits = 9;
+// Traces of a large size limit are split into "<name>.1", "<name>.2", ...
+const char kSegmentedExt[] = ".trace";
+// Numbers tried past the chosen one before a trace gives up on its own file.
+constexpr int kMaxReserveAttempts = 1000;
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
+bool allDigits(const std::string& text, std::size_t from) {
+    if (from >= text.size()) return false;
+    for (std::size_t i = from; i < text.size(); ++i)
+        if (!isDigit(text[i])) return false;
+    return true;
+}
+
 // "<component>_<number><ext>" with at least six digits and exactly that
-// extension; the file number, or -1.
-std::int32_t fileNumberOf(const std::string& name, const std::string& component, const std::string& ext) {
+// extension, or one of its segments "<...><ext>.<n>" when the extension has
+// them; the file number, or -1. *baseLength: the length of the name without
+// the segment suffix.
+std::int32_t fileNumberOf(const std::string& name, const std::string& component, const std::string& ext,
+                          std::size_t* baseLength) {
     if (name.compare(0, component.size(), component) != 0) return -1;
-    const std::size_t lastDot = name.rfind('.');
-    if (lastDot == std::string::npos || name.compare(lastDot, std::string::npos, ext) != 0) return -1;
+    std::size_t lastDot = name.rfind('.');
+    if (lastDot == std::string::npos) return -1;
+    if (ext == kSegmentedExt && lastDot > 0 && allDigits(name, lastDot + 1)) {
+        *baseLength = lastDot;
+        lastDot = name.rfind('.', lastDot - 1);
+        if (lastDot == std::string::npos) return -1;
+    } else {
+        *baseLength = name.size();
+    }
+    if (name.compare(lastDot, *baseLength - lastDot, ext) != 0 || *baseLength - lastDot != ext.size()) return -1;
     std::size_t pos = component.size();
     if (pos >= name.size() || name[pos] != '_') return -1;
     ++pos;
@@ -49,6 +76,121 @@ std::string withoutTrailingSlash(std::string dir) {
     return dir;
 }
 
+// Something an operator left that is neither a file nor a link: a directory, a
+// FIFO, a device. It keeps its number from being used and is never deleted.
+bool isOddEntry(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode);
+}
+
+// The number getNextLogName chooses.
+std::int32_t nextLogNumber(LogConfig& config, const std::string& dir, const std::string& component,
+                           const std::string& ext, bool reuse) {
+    const LogFileMap files = getMatchingFilesMap(dir, component, ext);
+    if (files.empty()) return 1;
+    const auto& newest = *files.rbegin();
+    NATRACE(TR_MAX, "lastLogName = %s\n", newest.second.c_str());
+    config.newFile = true;
+    if (!reuse) return newest.first + 1;
+    struct stat st {};
+    if (::stat(newest.second.c_str(), &st) != 0) {
+        NATRACE(TR_MAX, "psFileSize failed on  = %s\n", newest.second.c_str());
+        return newest.first + 1;
+    }
+    if (!S_ISREG(st.st_mode)) return newest.first + 1;
+    const long long size = static_cast<long long>(st.st_size);
+    NATRACE(TR_MAX, "psFileSize got fileSize64  = %lli\n", size);
+    NATRACE(TR_MAX, "maxSize = %d\n", static_cast<int>(config.maxLogSize));
+    const long long roomLeft = static_cast<long long>(config.maxLogSize) * 1024 - size;
+    if (roomLeft < 1024) return newest.first + 1;
+    config.newFile = false;
+    return newest.first;
+}
+
+std::string dirEntry(const std::string& dir, const std::string& name) { return withoutTrailingSlash(dir) + "/" + name; }
+
+// The number to use: a directory or FIFO at the chosen one would lose every
+// line written to it, so it is passed over.
+std::int32_t chooseLogNumber(LogConfig& config, const std::string& dir, const std::string& component,
+                             const std::string& ext, bool reuse) {
+    std::int32_t number = nextLogNumber(config, dir, component, ext, reuse);
+    while (isOddEntry(dirEntry(dir, numberedName(component, number, ext)))) {
+        ++number;
+        config.newFile = true;
+    }
+    return number;
+}
+
+// Creates the first file of the trace exclusively, so that no two runs ever
+// write one trace: a number another run took meanwhile is passed over.
+std::int32_t reserveTraceNumber(const std::string& dir, const std::string& component, std::int32_t number,
+                                int maxLogSize) {
+    bool madeDirectory = false;
+    for (int attempt = 0; attempt < kMaxReserveAttempts; ++attempt) {
+        const std::string first = naTraceFirstFile(dirEntry(dir, numberedName(component, number, ".trace")), maxLogSize);
+        const int fd = ::open(first.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        if (fd >= 0) {
+            ::close(fd);
+            return number;
+        }
+        if (errno == ENOENT && !madeDirectory) {
+            madeDirectory = true;
+            if (logMakeDirectories(withoutTrailingSlash(dir)) == 0) continue;
+        }
+        // Anything but "taken" is left for the trace's own open to report.
+        if (errno != EEXIST) return number;
+        ++number;
+    }
+    return number;
+}
+
+// The segment files ("<base>.1", ...) of the numbered files of a map, by base path.
+std::multimap<std::string, std::string> segmentsOf(const LogFileMap& files) {
+    std::multimap<std::string, std::string> segments;
+    if (files.empty()) return segments;
+    const std::string& any = files.begin()->second;
+    const std::string dir = any.substr(0, any.rfind('/'));
+    std::set<std::string> bases;
+    for (const auto& entry : files) bases.insert(entry.second);
+    std::unique_ptr<DIR, int (*)(DIR*)> d(::opendir(dir.c_str()), ::closedir);
+    while (d) {
+        const dirent* entry = ::readdir(d.get());
+        if (!entry) break;
+        const std::string path = dir + "/" + entry->d_name;
+        const std::size_t dot = path.rfind('.');
+        if (dot != std::string::npos && allDigits(path, dot + 1) && bases.count(path.substr(0, dot)))
+            segments.emplace(path.substr(0, dot), path);
+    }
+    return segments;
+}
+
+// The newest modification time of a numbered file and its segments; false when none can be read.
+bool lastModified(const std::string& path, const std::multimap<std::string, std::string>& segments, long long* time) {
+    bool found = false;
+    auto consider = [&](const std::string& file) {
+        struct stat st {};
+        if (::stat(file.c_str(), &st) != 0) return;
+        const long long modified = static_cast<long long>(st.st_mtime);
+        if (!found || modified > *time) *time = modified;
+        found = true;
+    };
+    consider(path);
+    const auto range = segments.equal_range(path);
+    for (auto it = range.first; it != range.second; ++it) consider(it->second);
+    return found;
+}
+
+// Deletes a numbered file with its segments (unlink: a directory of that name
+// stays); an odd entry in their place is left alone.
+void removeNumbered(const std::string& path, const std::multimap<std::string, std::string>& segments) {
+    auto remove = [](std::string file) {
+        if (!isOddEntry(file)) psRemoveFile(file);
+    };
+    remove(path);
+    const auto range = segments.equal_range(path);
+    for (auto it = range.first; it != range.second; ++it) remove(it->second);
+}
+
 }  // namespace
 
 LogFileMap getMatchingFilesMap(const std::string& dir, const std::string& component, const std::string& ext) {
@@ -60,8 +202,11 @@ LogFileMap getMatchingFilesMap(const std::string& dir, const std::string& compon
         const std::string base = withoutTrailingSlash(dir);
         while (const dirent* entry = ::readdir(d.get())) {
             const std::string name = entry->d_name;
-            const std::int32_t number = fileNumberOf(name, component, ext);
-            if (number >= 0) files[number] = base + "/" + name;
+            std::size_t baseLength = 0;
+            const std::int32_t number = fileNumberOf(name, component, ext, &baseLength);
+            // A segment stands for its trace, under the trace's own name.
+            if (number >= 0 && (baseLength == name.size() || !files.count(number)))
+                files[number] = base + "/" + name.substr(0, baseLength);
         }
     }
     if (files.empty()) NATRACE(TR_MAX, "Found no matching file\n");
@@ -74,29 +219,7 @@ std::string getNextLogName(LogConfig& config, const std::string& dir, const std:
     static const char fn[] = "getNextLogName";
     NATRACE(TR_ENTER, "Enter: %s\n", fn);
     NATRACE(TR_MAX, "prefix = %s, ext = %s \n", component.c_str(), ext.c_str());
-    const LogFileMap files = getMatchingFilesMap(dir, component, ext);
-    std::int32_t number = 1;
-    if (!files.empty()) {
-        const auto& newest = *files.rbegin();
-        NATRACE(TR_MAX, "lastLogName = %s\n", newest.second.c_str());
-        number = newest.first + 1;
-        config.newFile = true;
-        struct stat st {};
-        if (reuse) {
-            if (::stat(newest.second.c_str(), &st) != 0) {
-                NATRACE(TR_MAX, "psFileSize failed on  = %s\n", newest.second.c_str());
-            } else {
-                const long long size = static_cast<long long>(st.st_size);
-                NATRACE(TR_MAX, "psFileSize got fileSize64  = %lli\n", size);
-                NATRACE(TR_MAX, "maxSize = %d\n", static_cast<int>(config.maxLogSize));
-                const long long roomLeft = static_cast<long long>(config.maxLogSize) * 1024 - size;
-                if (roomLeft >= 1024) {
-                    number = newest.first;
-                    config.newFile = false;
-                }
-            }
-        }
-    }
+    const std::int32_t number = chooseLogNumber(config, dir, component, ext, reuse);
     NATRACE(TR_EXIT, "Exit: %s\n", fn);
     return numberedName(component, number, ext);
 }
@@ -104,16 +227,16 @@ std::string getNextLogName(LogConfig& config, const std::string& dir, const std:
 void purgeLogFiles(const LogConfig& config, const LogFileMap& files, bool ageFlag) {
     static const char fn[] = "purgeLogFiles";
     NATRACE(TR_ENTER, "Enter: %s\n", fn);
+    const auto segments = segmentsOf(files);
     if (ageFlag && config.maxNumDays > 0) {
         const long long oldest = static_cast<long long>(psTimeNow()) - static_cast<long long>(config.maxNumDays) * 86400;
-        for (const auto& [number, path] : files) {
-            struct stat st {};
-            if (::stat(path.c_str(), &st) != 0) continue;
-            const long long modified = static_cast<long long>(st.st_mtime);
+        for (const auto& entry : files) {
+            long long modified = 0;
+            if (!lastModified(entry.second, segments, &modified)) continue;
             NATRACE(TR_MAX, ">> lastModTime = %llu\n", static_cast<unsigned long long>(modified));
             if (modified < oldest) {
-                std::remove(path.c_str());
-                NATRACE(TR_MAX, "File \"%s\" will be deleted\n", path.c_str());
+                removeNumbered(entry.second, segments);
+                NATRACE(TR_MAX, "File \"%s\" will be deleted\n", entry.second.c_str());
             }
         }
     }
@@ -125,7 +248,7 @@ void purgeLogFiles(const LogConfig& config, const LogFileMap& files, bool ageFla
         for (auto it = files.begin(); it != files.end() && toDelete > 0; ++it, --toDelete) {
             NATRACE(TR_MAX, "File \"%s\" with run number %d will be deleted\n", it->second.c_str(),
                     static_cast<int>(it->first));
-            std::remove(it->second.c_str());
+            removeNumbered(it->second, segments);
         }
     }
     NATRACE(TR_EXIT, "Exit: %s\n", fn);
@@ -151,8 +274,11 @@ std::string nameTraceFile(const std::string& logFile, const std::string& install
                                 : logFile.substr(0, slash);
     LogConfig settings = config;
     const LogFileMap files = getMatchingFilesMap(dir, component, ".trace");
-    const std::string name =
-        componentNumber == 0 ? std::string("agent.trace") : getNextLogName(settings, dir, component, ".trace", false);
+    std::string name = "agent.trace";
+    if (componentNumber != 0) {
+        const std::int32_t chosen = chooseLogNumber(settings, dir, component, ".trace", false);
+        name = numberedName(component, reserveTraceNumber(dir, component, chosen, config.maxLogSize), ".trace");
+    }
     purgeLogFiles(settings, files, true);
     return dir + "/" + name;
 }

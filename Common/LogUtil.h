@@ -5,11 +5,13 @@
 #include <map>
 #include <string>
 
+#include "ut/logutils.h"
+
 struct LogConfig {
     std::int32_t maxNumLogs = 8;
     std::int32_t maxNumRuns = 5;
     std::int32_t maxNumDays = 90;
-    std::int32_t maxLogSize = 1024;  // kilobytes
+    std::int32_t maxLogSize = kDefaultMaxLogKilobytes;
     bool newFile = false;
 };
 

@@ -1,6 +1,7 @@
 // The fabric probe's job file.
 #include "comutils.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -14,13 +15,16 @@
 
 namespace {
 
-// Appends text to path; false when the file cannot be opened or the text not written.
-bool appendToFile(const std::string& path, const std::string& text) {
-    FILE* file = std::fopen(path.c_str(), "a");
-    if (!file) return false;
+// Writes text to a file opened for appending and closes it; false when either fails.
+bool writeAndClose(FILE* file, const std::string& text) {
     const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
     const bool closed = std::fclose(file) == 0;
     return written && closed;
+}
+
+bool isLink(const std::string& path) {
+    struct stat info;
+    return lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
 }
 
 }  // namespace
@@ -39,8 +43,10 @@ std::string createFabricJobFile(CmdArgs& args) {
         return std::string();
     }
 
+    // A link in the job file's place is never written through: it is no job
+    // file, and the open below refuses it.
     std::string existing = name;
-    if (psFileExist(existing)) {
+    if (psFileExist(existing) && !isLink(name)) {
         NATRACE(TR_EXIT, "Exit: %s\n", fn);
         return name;
     }
@@ -55,11 +61,14 @@ std::string createFabricJobFile(CmdArgs& args) {
                              " fabricProbeJobTimestamp=" + args.fabricProbeJobTimestamp +
                              " fabricProbeDiscoverRequestId=" + args.fabricProbeDiscoverRequestId +
                              " fabricProbeJobId=" + args.fabricProbeJobId;
-    if (!appendToFile(name, text)) {
+    FILE* file = psOpenFileNoLink(name, "a");
+    if (!file) {
         NATRACE(TR_MIN, "Unable to create %s\n", naTraceText(name).c_str());
         NATRACE(TR_EXIT, "Exit: %s\n", fn);
         return std::string();
     }
+    // The file exists now, so its path is kept: the job's end is still appended to it.
+    if (!writeAndClose(file, text)) NATRACE(TR_MIN, "Unable to write %s\n", naTraceText(name).c_str());
     NATRACE(TR_EXIT, "Exit: %s\n", fn);
     return name;
 }
@@ -77,7 +86,9 @@ void updateJobFile(const std::string& path, std::int32_t exitCode, std::int32_t 
         std::string text;
         if (!hints.empty()) text += " hints=" + hints;
         text += " endTime=" + std::to_string(end) + " exitCode=" + std::to_string(exitCode);
-        if (!appendToFile(file, text)) NATRACE(TR_MIN, "Unable to open %s\n", naTraceText(path).c_str());
+        FILE* job = psOpenFileNoLink(file, "a");
+        if (!job) NATRACE(TR_MIN, "Unable to open %s\n", naTraceText(path).c_str());
+        else if (!writeAndClose(job, text)) NATRACE(TR_MIN, "Unable to write %s\n", naTraceText(path).c_str());
     }
     NATRACE(TR_EXIT, "Exit: %s\n", fn);
 }

@@ -7,8 +7,9 @@
 class CmdArgs;
 
 // Writes <output file stem>.jobinfo unless it exists already; returns its path,
-// or an empty string when no job file was written. Sets args.jobStartTime to
-// the time written when it was -1.
+// or an empty string when no job file could be opened (a symbolic link in its
+// place included); a failed write or close keeps the path. Sets
+// args.jobStartTime to the time written when it was -1.
 std::string createFabricJobFile(CmdArgs& args);
 
 // Appends the job's end to the job file: " hints=" (when hints is not empty),

@@ -29,6 +29,12 @@ const TraceAggregate naAgrClassTable[] = {
 
 namespace {
 
+// The trace's size limit in megabytes: -maxLogSize in kilobytes, at least 1.
+unsigned long traceMegabytes(int maxLogSize) {
+    const int megabytes = maxLogSize / 1024;
+    return megabytes > 0 ? static_cast<unsigned long>(megabytes) : 1UL;
+}
+
 void clearAgentClasses() {
     for (const TraceClass* c = naTrcClassTable; c->name; ++c) *c->flag = 0;
 }
@@ -48,10 +54,9 @@ void naTrace(TraceLocation where, unsigned char classFlag, const char* format, .
 }
 
 int naInitTrace(const std::string& traceFile, const std::string& debugWord, int maxLogSize) {
-    const int megabytes = maxLogSize / 1024;
     if (trInit(9, static_cast<unsigned>(::syscall(SYS_gettid)), trTIDProc) != 0) return 30;
     if (traceFile.empty()) return 0;
-    trSetMaxSize(megabytes > 0 ? static_cast<unsigned long>(megabytes) : 1UL);
+    trSetMaxSize(traceMegabytes(maxLogSize));
     const std::size_t slash = traceFile.rfind('/');
     if (slash != std::string::npos) {
         if (slash == 0) return 30;
@@ -65,6 +70,10 @@ int naInitTrace(const std::string& traceFile, const std::string& debugWord, int 
         return 1;
     }
     return 0;
+}
+
+std::string naTraceFirstFile(const std::string& traceFile, int maxLogSize) {
+    return trFirstFileName(traceFile, traceMegabytes(maxLogSize));
 }
 
 void naEndTrace() {

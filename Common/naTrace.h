@@ -32,6 +32,8 @@ void naTrace(TraceLocation where, unsigned char classFlag, const char* format, .
 // trace file cannot be opened. An empty traceFile means no tracing.
 int naInitTrace(const std::string& traceFile, const std::string& debugWord, int maxLogSize);
 void naEndTrace();
+// The first file naInitTrace writes for that name and -maxLogSize (kilobytes).
+std::string naTraceFirstFile(const std::string& traceFile, int maxLogSize);
 
 // Cuts an unbounded text for tracing: first 4,604 characters, "<NULL>" when empty.
 std::string naTraceText(const std::string& text);

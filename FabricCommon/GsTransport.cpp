@@ -11,8 +11,10 @@
 #include "CtIu.h"
 #include "GsPreambles.h"
 #include "HexDump.h"
+#include "KernelTransport.h"
 #include "RejectTexts.h"
 #include "ReturnCodes.h"
+#include "naMessages.h"
 #include "naTrace.h"
 #include "psclock.h"
 
@@ -22,6 +24,8 @@ static_assert(sizeof(Wwn) == sizeof(HBA_WWN), "Wwn must carry an HBA_WWN");
 namespace {
 // 0 not chosen, 1 HBA_SendCTPassThru, 2 HBA_SendCTPassThruV2; chosen per adapter.
 int passThruVersion = 0;
+// The adapter's kernel FC transport, once its HBA library has refused CT calls; chosen per adapter too.
+KernelRoute kernelRoute;
 
 constexpr int kMaxSends = 3;
 constexpr std::uint32_t kGielResponseSize = 3996;
@@ -48,7 +52,128 @@ HBA_WWN toHbaWwn(const Wwn& wwn) {
 }  // namespace
 
 int getSendCTPassThruVersion() { return passThruVersion; }
-void resetSendCTPassThruVersion() { passThruVersion = 0; }
+void resetSendCTPassThruVersion() {
+    passThruVersion = 0;
+    kernelRoute.reset();
+}
+
+namespace {
+// How one send went, whichever way it left.
+struct Sent {
+    HBA_STATUS status = HBA_STATUS_OK;
+    bool fellBack = false;       // V2 failed and the V1 call answered instead
+    bool kernel = false;         // sent through the kernel's FC transport
+    HBA_UINT32 returnedSize = 0; // V2: the size the library reported; kernel: the bytes used
+    int callErrno = 0;
+};
+
+struct Exchange {
+    HbaHandle handle;
+    HBA_WWN portWwn;
+    const Wwn& port;
+    std::uint8_t* request;
+    std::uint32_t requestSize;
+    std::uint8_t* response;
+    std::uint32_t responseSize;
+    bool versionProbe;
+};
+
+Sent sendThroughKernel(const Exchange& x) {
+    Sent sent;
+    sent.kernel = true;
+    const BsgVerdict verdict =
+        sendBsgCt(kernelRoute.device(), x.request, x.requestSize, x.response, x.responseSize);
+    if (verdict.clamped)
+        NATRACE(TR_MIN, "bsg reply_payload_rcv_len beyond the %u-byte response buffer; %u bytes used\n",
+                static_cast<unsigned>(x.responseSize), static_cast<unsigned>(verdict.used));
+    if (!verdict.ok) {
+        NATRACE(TR_MIN, "FC_BSG_HST_CT through %s failed: %s\n", kernelRoute.device().path().c_str(), verdict.problem);
+        sent.status = HBA_STATUS_ERROR;
+        sent.callErrno = verdict.error;
+        return sent;
+    }
+    sent.returnedSize = verdict.used;
+    return sent;
+}
+
+Sent sendThroughHba(const Exchange& x, int version) {
+    Sent sent;
+    if (version == 2) {
+        sent.returnedSize = x.responseSize;
+        sent.status =
+            HBA_SendCTPassThruV2(x.handle, x.portWwn, x.request, x.requestSize, x.response, &sent.returnedSize);
+        if (sent.status != HBA_STATUS_OK && !x.versionProbe) {
+            NATRACE(TR_MAX, "HBA_SendCTPassThruV2() failed, will attempt using HBA_SendCTPassThru()\n");
+            sent.fellBack = true;
+            sent.status = HBA_SendCTPassThru(x.handle, x.request, x.requestSize, x.response, x.responseSize);
+            if (sent.status == HBA_STATUS_OK)
+                NATRACE(TR_MAX, "Attempt using HBA_SendCTPassThru() completed successfully \n");
+            else
+                NATRACE(TR_MAX, "Attempt using HBA_SendCTPassThru() also failed \n");
+        }
+    } else {
+        sent.status = HBA_SendCTPassThru(x.handle, x.request, x.requestSize, x.response, x.responseSize);
+    }
+    sent.callErrno = errno;
+    return sent;
+}
+
+// The HBA library first, as long as it answers CT calls; once it has said it
+// cannot, the kernel's FC transport carries this and every later request of the adapter.
+Sent sendOnce(const Exchange& x, int version) {
+    if (kernelRoute.engaged() && kernelRoute.deviceFor(x.port)) return sendThroughKernel(x);
+    Sent sent = sendThroughHba(x, version);
+    const bool olderCallRefused = sent.status == HBA_STATUS_ERROR_NOT_SUPPORTED && (version == 1 || sent.fellBack);
+    if (!olderCallRefused || x.versionProbe) return sent;
+    if (kernelRoute.deviceFor(x.port)) {
+        NATRACE(TR_MIN, "HBA_SendCTPassThru() not supported: requests of this adapter go through %s\n",
+                kernelRoute.device().path().c_str());
+        return sendThroughKernel(x);
+    }
+    if (kernelRoute.firstWarning()) naLogMessage(AGT0431W, "HBA_SendCTPassThru", static_cast<int>(sent.status));
+    return sent;
+}
+
+// Step 4's lines: which call carries the request, and the request itself.
+void traceRequest(const Exchange& x, int version) {
+    if (kernelRoute.engaged())
+        NATRACE(TR_MAX, "using FC_BSG_HST_CT through %s\n", kernelRoute.device().path().c_str());
+    else if (version == 2)
+        NATRACE(TR_MAX, "using HBA_SendCTPassThruV2()\n");
+    else
+        NATRACE(TR_MAX, "using HBA_SendCTPassThru()\n");
+    if (!TR_MAX) return;
+    NATRACE(TR_MAX, "content of command buffer is \n");
+    traceDump(TR_MAX, x.request, x.requestSize);
+    if (version == 2 && !kernelRoute.engaged())
+        NATRACE(TR_MAX, "HBA_SendCTPassThruV2 command on port %s\n", formatWwn(x.port).text);
+}
+
+// At most three sends while the fabric answers logical busy; the last answer stays in the buffer.
+Sent sendWithBusyRetries(const Exchange& x, int version) {
+    for (int send = 1;; ++send) {
+        Sent sent = sendOnce(x, version);
+        // A busy fabric may answer with any status; byte 13 alone decides.
+        if (x.response[kCtReasonOffset] != Logical_Busy_Error || send >= kMaxSends) return sent;
+        NATRACE(TR_MIN, "Got logical busy error will retry commnd\n");
+        psSleep(1);
+    }
+}
+
+// Bytes of the response that hold the answer (step 6).
+std::uint32_t usedSize(const Sent& sent, int version, std::uint32_t responseSize) {
+    if (sent.kernel) {
+        NATRACE(TR_MAX, "bsg answer used size %d\n", static_cast<int>(sent.returnedSize));
+        return sent.returnedSize;
+    }
+    if (version != 2 || sent.fellBack) return responseSize;
+    // A library may claim more than the buffer holds; nothing past the buffer is ever read.
+    const std::uint32_t used = sent.returnedSize <= responseSize ? sent.returnedSize : responseSize;
+    NATRACE(TR_MAX, "returned response size: %d, used size %d\n", static_cast<int>(sent.returnedSize),
+            static_cast<int>(used));
+    return used;
+}
+}  // namespace
 
 int IssueGS3Command(HbaHandle handle, const Wwn& hbaPortWwn, std::uint8_t* request, std::uint32_t requestSize,
                     std::uint8_t* response, std::uint32_t responseSize, std::uint8_t& reason,
@@ -80,64 +205,21 @@ int IssueGS3Command(HbaHandle handle, const Wwn& hbaPortWwn, std::uint8_t* reque
     std::memset(response, 0, responseSize);
 
     const int version = passThruVersion;
-    if (version == 2)
-        NATRACE(TR_MAX, "using HBA_SendCTPassThruV2()\n");
-    else
-        NATRACE(TR_MAX, "using HBA_SendCTPassThru()\n");
-    if (TR_MAX) {
-        NATRACE(TR_MAX, "content of command buffer is \n");
-        traceDump(TR_MAX, request, requestSize);
-        if (version == 2) NATRACE(TR_MAX, "HBA_SendCTPassThruV2 command on port %s\n", formatWwn(hbaPortWwn).text);
-    }
-
     // The version probe must learn whether V2 works, so it never falls back.
-    const bool versionProbe = request[kCtVendorUniqueOffset] == 1;
-    const HBA_WWN portWwn = toHbaWwn(hbaPortWwn);
-    HBA_STATUS status = HBA_STATUS_OK;
-    bool fellBack = false;
-    HBA_UINT32 returnedSize = responseSize;
-    int callErrno = 0;
-    for (int send = 1;; ++send) {
-        if (version == 2) {
-            fellBack = false;
-            returnedSize = responseSize;
-            status = HBA_SendCTPassThruV2(handle, portWwn, request, requestSize, response, &returnedSize);
-            if (status != HBA_STATUS_OK && !versionProbe) {
-                NATRACE(TR_MAX, "HBA_SendCTPassThruV2() failed, will attempt using HBA_SendCTPassThru()\n");
-                fellBack = true;
-                status = HBA_SendCTPassThru(handle, request, requestSize, response, responseSize);
-                if (status == HBA_STATUS_OK)
-                    NATRACE(TR_MAX, "Attempt using HBA_SendCTPassThru() completed successfully \n");
-                else
-                    NATRACE(TR_MAX, "Attempt using HBA_SendCTPassThru() also failed \n");
-            }
-        } else {
-            status = HBA_SendCTPassThru(handle, request, requestSize, response, responseSize);
-        }
-        callErrno = errno;
-        // A busy fabric may answer with any status; byte 13 alone decides.
-        if (response[kCtReasonOffset] != Logical_Busy_Error || send >= kMaxSends) break;
-        NATRACE(TR_MIN, "Got logical busy error will retry commnd\n");
-        psSleep(1);
-    }
+    const Exchange exchange{handle,      toHbaWwn(hbaPortWwn), hbaPortWwn,   request,
+                            requestSize, response,             responseSize, request[kCtVendorUniqueOffset] == 1};
+    traceRequest(exchange, version);
+    const Sent sent = sendWithBusyRetries(exchange, version);
+    const std::size_t lastDumped = dumpEnd(response, usedSize(sent, version, responseSize));
 
-    std::uint32_t used = responseSize;
-    if (version == 2 && !fellBack) {
-        // A library may claim more than the buffer holds; nothing past the buffer is ever read.
-        used = returnedSize <= responseSize ? returnedSize : responseSize;
-        NATRACE(TR_MAX, "returned response size: %d, used size %d\n", static_cast<int>(returnedSize),
-                static_cast<int>(used));
-    }
-    const std::size_t lastDumped = dumpEnd(response, used);
-
-    if (status != HBA_STATUS_OK) {
+    if (sent.status != HBA_STATUS_OK) {
         NATRACE(TR_MIN, "%s CTPassThru failed, status = %d errno %d error description %s\n", fn,
-                static_cast<int>(status), callErrno, std::strerror(callErrno));
+                static_cast<int>(sent.status), sent.callErrno, std::strerror(sent.callErrno));
         if (TR_MIN) {
             NATRACE(TR_MIN, "\n\noutput = [ ");
             traceDump(TR_MIN, response, lastDumped + 1);
         }
-        NATRACE(TR_MIN, "Exit %s with error code = %d\n", fn, static_cast<int>(status));
+        NATRACE(TR_MIN, "Exit %s with error code = %d\n", fn, static_cast<int>(sent.status));
         return FAILED_CTPASSTHRU_CMD;
     }
 
@@ -173,6 +255,7 @@ int setSendCTPassThruVersion(HbaHandle handle, const Wwn& hbaPortWwn) {
     std::uint8_t explanation = 0;
 
     passThruVersion = 2;
+    kernelRoute.reset();
     const int status = IssueGS3Command(handle, hbaPortWwn, request, sizeof request, response.data(),
                                        static_cast<std::uint32_t>(response.size()), reason, explanation);
     if (status == 0) {

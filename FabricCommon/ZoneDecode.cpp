@@ -44,10 +44,13 @@ constexpr MemberType kMemberTypes[] = {
     {0xF3, "FCIDLun", NameForm::fcidLun, 20},
 };
 
-const MemberType* findMemberType(std::uint8_t code) {
+// Every other code, vendor-specific ones (0xE0-0xFF) among them.
+constexpr MemberType kUnknownMember = {0x00, "Unknown", NameForm::zeros, 12};
+
+const MemberType& findMemberType(std::uint8_t code) {
     for (const MemberType& type : kMemberTypes)
-        if (type.code == code) return &type;
-    return nullptr;
+        if (type.code == code) return type;
+    return kUnknownMember;
 }
 
 // The member's name into `name`, whose buffer is reused.
@@ -108,14 +111,11 @@ bool decodeZoneHeader(ByteSpan span, std::size_t offset, ZoneHeader& header) {
 MemberDecode decodeZoneMember(ByteSpan span, std::size_t offset, ZoneMemberText& member) {
     std::uint8_t code = 0;
     if (!span.u8(offset, code)) return MemberDecode::pastBuffer;
-    const MemberType* type = findMemberType(code);
-    // A type we do not know has no size we could trust; stepping over a guess
-    // would misread every member after it.
-    if (type == nullptr) return MemberDecode::unknownType;
-    if (!span.holds(offset, type->size)) return MemberDecode::pastBuffer;
-    assignMemberName(member.name, *type, span.at(offset));
-    member.typeName = type->name;
-    member.size = type->size;
+    const MemberType& type = findMemberType(code);
+    if (!span.holds(offset, type.size)) return MemberDecode::pastBuffer;
+    assignMemberName(member.name, type, span.at(offset));
+    member.typeName = type.name;
+    member.size = type.size;
     return MemberDecode::ok;
 }
 

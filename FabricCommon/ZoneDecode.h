@@ -39,7 +39,8 @@ struct ZoneMemberText {
     const char* typeName = "";
     std::size_t size = 0;  // bytes the member object takes
 };
-enum class MemberDecode { ok, pastBuffer, unknownType };
+// A code outside the member table is an "Unknown" member of 12 bytes.
+enum class MemberDecode { ok, pastBuffer };
 MemberDecode decodeZoneMember(ByteSpan span, std::size_t offset, ZoneMemberText& member);
 
 // The zone set names of a GZSN response, in order. False when an entry would

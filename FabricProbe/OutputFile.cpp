@@ -7,6 +7,7 @@
 
 #include "naMessages.h"
 #include "naTrace.h"
+#include "psnautil.h"
 
 OutputFile::~OutputFile() {
     if (stream_) std::fclose(stream_);
@@ -14,7 +15,8 @@ OutputFile::~OutputFile() {
 
 bool OutputFile::open(const std::string& path) {
     if (stream_) close();
-    stream_ = std::fopen(path.c_str(), "w");
+    // A link in the file's place is a failed open, never a way to write elsewhere.
+    stream_ = psOpenFileNoLink(path, "w");
     return stream_ != nullptr;
 }
 
@@ -32,7 +34,8 @@ bool OutputFile::close() {
 }
 
 void copyOutputToLog(const std::string& path) {
-    FILE* file = path.empty() ? nullptr : std::fopen(path.c_str(), "r");
+    // Nor is a link read into the log: the open failed, and it points elsewhere.
+    FILE* file = path.empty() ? nullptr : psOpenFileNoLink(path, "r");
     if (!file) {
         const int error = path.empty() ? ENOENT : errno;
         NATRACE(TR_MIN, "error opening output file %s errno %d error description %s\n",

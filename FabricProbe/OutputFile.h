@@ -11,7 +11,8 @@ public:
     OutputFile& operator=(const OutputFile&) = delete;
     ~OutputFile();
 
-    // Creates or replaces path for writing as text; false with errno set when it cannot.
+    // Creates or replaces path for writing as text; false with errno set when it
+    // cannot, also when a symbolic link stands in its place (ELOOP).
     bool open(const std::string& path);
     FILE* stream() const { return stream_; }
     // Writes out what is buffered and closes. False when any of the file may be

@@ -5,9 +5,23 @@
 #include <cstring>
 
 #include "naTrace.h"
+#include "psnautil.h"
 
 namespace {
 constexpr int kReadBufferSize = 499;
+
+// fgets, but the length comes from what was consumed: a NUL byte inside a line
+// must not make it look like the first piece of a longer one.
+bool readPiece(FILE* file, char (&piece)[kReadBufferSize], std::size_t& length) {
+    length = 0;
+    int c = 0;
+    while (length + 1 < sizeof piece && (c = std::getc(file)) != EOF) {
+        piece[length++] = static_cast<char>(c);
+        if (c == '\n') break;
+    }
+    piece[length] = '\0';
+    return length > 0;
+}
 
 void closeTraced(FILE* file) {
     if (std::fclose(file) != 0) {
@@ -28,7 +42,7 @@ bool timeoutLineMatches(const char* line, const char* key) {
 }
 
 bool findTimeoutEntry(const char* path, const char* key) {
-    FILE* file = std::fopen(path, "r");
+    FILE* file = psOpenFileNoLink(path, "r");
     if (!file) {
         int err = errno;
         NATRACE(TR_MAX,
@@ -39,11 +53,11 @@ bool findTimeoutEntry(const char* path, const char* key) {
     }
     char line[kReadBufferSize];
     // A line longer than the buffer arrives in pieces; only a piece that
-    // starts a line can be a whole line.
+    // starts a line can be a whole line. Its text ends at its first NUL.
     bool atLineStart = true;
-    while (std::fgets(line, sizeof line, file)) {
-        const std::size_t length = std::strlen(line);
-        const bool endsLine = length > 0 && line[length - 1] == '\n';
+    std::size_t length = 0;
+    while (readPiece(file, line, length)) {
+        const bool endsLine = line[length - 1] == '\n';
         const bool whole = atLineStart && (endsLine || std::feof(file));
         atLineStart = endsLine;
         NATRACE(TR_MAX, "Comparing buff [%s] with entry [%s] length of entry is %d\n", key, line,
@@ -71,7 +85,7 @@ void appendTimeoutEntry(const char* path, HbaHandle handle, const char* platform
     }
     char entry[kTimeoutKeySize];
     formatTimeoutKey(entry, handle, platformName);
-    FILE* file = std::fopen(path, "a");
+    FILE* file = psOpenFileNoLink(path, "a");
     if (!file) {
         int err = errno;
         NATRACE(TR_MAX, "can not open the file to write timeout entry.... errorno %d error description %s\n",

@@ -1,6 +1,7 @@
 // The timeout-entries file: one line "GPLT:<handle>:<platform name>" per
 // platform whose GPLT timed out, so that no later run waits for it again.
-// The probe only reads and appends; file errors never stop it.
+// The probe only reads and appends, never through a symbolic link in the
+// file's place; file errors never stop it.
 #pragma once
 
 #include <cstddef>
@@ -14,7 +15,8 @@ constexpr std::size_t kTimeoutKeySize = 512;
 
 void formatTimeoutKey(char (&key)[kTimeoutKeySize], HbaHandle handle, const char* platformName);
 
-// A line (its line feed, if any, not counted) names the key when it equals it exactly.
+// A line names the key when its text up to its first NUL byte, without its
+// line feed, equals the key exactly.
 bool timeoutLineMatches(const char* line, const char* key);
 
 // True when a whole line of the file equals key; false also when it cannot be read.

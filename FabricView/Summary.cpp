@@ -17,7 +17,6 @@ void SummaryCollector::fabricStart(const std::string& wwn, std::uint64_t line) {
     counts.line = line;
     fabrics_.push_back(counts);
     open_ = true;
-    hasPrevious_ = false;
     held_ = 0;
 }
 
@@ -65,8 +64,10 @@ void SummaryCollector::record(const Record& record) {
             break;
         case Section::Node:
             add(nodes_, f[0]);
-            // An end port's node follows its port-to-port link; platform nodes do not.
-            if (!(hasPrevious_ && previous_ == Section::PortToPort)) add(platforms_, f[1]);
+            // An end port's node has its WWN alone, wherever its block stands; a platform's
+            // node has the platform's name and type.
+            if (std::any_of(f.begin() + 1, f.end(), [](const std::string& v) { return !v.empty(); }))
+                add(platforms_, f[1]);
             break;
         case Section::ZoneSet:
             add(zoneSetNames_, f[1]);
@@ -83,8 +84,6 @@ void SummaryCollector::record(const Record& record) {
             break;
         default: break;
     }
-    previous_ = record.section;
-    hasPrevious_ = true;
 }
 
 void SummaryCollector::fabricEnd(std::uint64_t, bool closed) {

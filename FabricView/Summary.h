@@ -64,8 +64,6 @@ private:
     std::uint64_t leftOut_ = 0;
     FileKind kind_ = FileKind::Unknown;
     std::vector<FabricCounts> fabrics_;
-    Section previous_ = Section::Node;
-    bool hasPrevious_ = false;
     bool open_ = false;
 
     // Per fabric: distinct identifiers and the halves of port-to-port links.

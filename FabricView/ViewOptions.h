@@ -7,7 +7,12 @@
 
 #include "LinkChecker.h"
 
+// Read: check, sum up or draw one file; the others compare, convert or search.
+enum class ViewMode { Read, Diff, Json, Find };
+
 struct ViewOptions {
+    ViewMode mode = ViewMode::Read;
+    std::vector<std::string> files;  // in order; file is the first
     bool check = false;
     bool summary = false;
     bool dot = false;             // the graph on standard output
@@ -15,6 +20,8 @@ struct ViewOptions {
     std::size_t maxProblems = 100;
     std::size_t maxIds = kDefaultMaxIds;
     std::string file;             // "-": standard input
+    std::string wwn;              // --find, as given
+    bool jsonFormat = false;      // --format json
     bool help = false;
 };
 

@@ -1,10 +1,6 @@
 // fabricprobe-view: reads a probe output file as the agent's server does; checks it,
 // sums it up, or draws its fabrics.
-#include <sys/stat.h>
-
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <iostream>
 #include <memory>
 #include <sstream>
@@ -12,22 +8,17 @@
 #include <vector>
 
 #include "GraphvizRun.h"
+#include "InputFile.h"
 #include "LinkChecker.h"
 #include "OutputReader.h"
 #include "Picture.h"
 #include "Problems.h"
 #include "Summary.h"
 #include "ValueChecker.h"
+#include "ViewCommands.h"
 #include "ViewOptions.h"
 
 namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* f) const {
-        if (f && f != stdin) std::fclose(f);
-    }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
 
 std::string plural(std::uint64_t n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
@@ -59,22 +50,15 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    if (options.mode != ViewMode::Read) return runViewCommand(options);
+
     const bool fromStdin = options.file == "-";
-    const std::string name = fromStdin ? std::string("(standard input)") : options.file;
-    File in(fromStdin ? stdin : nullptr);
-    if (!fromStdin) {
-        struct stat st {};
-        if (::stat(options.file.c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode))) {
-            // A device such as /dev/zero would never end; "-" reads a pipe or terminal.
-            std::cerr << "fabricprobe-view: " << name << " is " << (S_ISDIR(st.st_mode) ? "a directory" : "a device")
-                      << ", not an output file\n";
-            return 2;
-        }
-        in.reset(std::fopen(options.file.c_str(), "rb"));
-        if (!in) {
-            std::cerr << "fabricprobe-view: cannot open " << name << ": " << std::strerror(errno) << "\n";
-            return 2;
-        }
+    const std::string name = inputName(options.file);
+    std::string cannot;
+    InputFile in = openInput(options.file, cannot);
+    if (!in) {
+        std::cerr << "fabricprobe-view: " << cannot << "\n";
+        return 2;
     }
 
     Problems problems(options.maxProblems);

@@ -2,10 +2,14 @@
 // simulator's call log recorded them, through the real SNIA library and the same
 // simulator, with the probe's buffer sizes, and does nothing else with the answers.
 //
-// Usage: bench-floor CALL_LOG        (run under fabricsim-run with the probe's model)
+// Usage: bench-floor CALL_LOG [OUTPUT LOG]   (run under fabricsim-run with the probe's model)
 // Prints "requests=N failed=M send_cpu_us=C" on standard output, C being the CPU
 // time of the sending loop alone (the simulator answering, the SNIA library
 // passing the call through, and the reading of the script).
+// With OUTPUT and LOG it then does the least the activity log's copy of the
+// output file allows: one stamped line per output line appended to LOG, each
+// with its own open, write and close (the designed-work floor of a whole run),
+// and adds "copy_floor_cpu_us=C".
 
 #include <cstdint>
 #include <cstdio>
@@ -16,6 +20,10 @@
 
 // hbaapi.h uses struct tm without including its header.
 #include <ctime>
+
+#include <fcntl.h>
+#include <sys/time.h>
+#include <unistd.h>
 
 #include <hbaapi.h>
 
@@ -151,11 +159,42 @@ bool parseLine(const char* line, Call& call) {
     return buildRequest(*command, key == "-" ? std::string() : key, call);
 }
 
+// One "<date> <time>.<ms> AGT0426I <line>" per line of output, each appended
+// with its own open, write and close; the date and time formatted once per second.
+double copyFloor(const char* output, const char* log) {
+    std::FILE* in = std::fopen(output, "r");
+    if (!in) return -1;
+    const double cpuBefore = cpuMicros();
+    char piece[1000], line[1100], stamp[32] = "";
+    time_t second = -1;
+    while (std::fgets(piece, sizeof piece, in)) {
+        timeval now{};
+        gettimeofday(&now, nullptr);
+        if (now.tv_sec != second) {
+            second = now.tv_sec;
+            tm local{};
+            localtime_r(&second, &local);
+            std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &local);
+        }
+        const std::size_t len = std::strlen(piece);
+        const int n = std::snprintf(line, sizeof line, "%s.%03ld AGT0426I %s%s", stamp,
+                                    static_cast<long>(now.tv_usec / 1000), piece,
+                                    len && piece[len - 1] == '\n' ? "" : "\n");
+        const int fd = ::open(log, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+        if (fd < 0) continue;
+        if (::write(fd, line, static_cast<std::size_t>(n)) < 0) std::perror("write");
+        ::close(fd);
+    }
+    const double cpu = cpuMicros() - cpuBefore;
+    std::fclose(in);
+    return cpu;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s CALL_LOG\n", argv[0]);
+    if (argc != 2 && argc != 4) {
+        std::fprintf(stderr, "usage: %s CALL_LOG [OUTPUT LOG]\n", argv[0]);
         return 2;
     }
     // The script is read as it is sent, so that the floor's memory does not grow with it.
@@ -204,6 +243,8 @@ int main(int argc, char** argv) {
     for (const auto& entry : open)
         if (entry.second != 0) HBA_CloseAdapter(entry.second);
     HBA_FreeLibrary();
-    std::printf("requests=%lu failed=%lu send_cpu_us=%.0f\n", sent, failed, sendCpu);
+    std::printf("requests=%lu failed=%lu send_cpu_us=%.0f", sent, failed, sendCpu);
+    if (argc == 4) std::printf(" copy_floor_cpu_us=%.0f", copyFloor(argv[2], argv[3]));
+    std::printf("\n");
     return rc;
 }

@@ -42,7 +42,7 @@ std::string formatCallRecord(const CallRecord& record) {
     std::string line = stamp;
     line += " handle=" + std::to_string(record.handle);
     line += " port=" + (record.port ? wwnText(*record.port) : std::string("-"));
-    line += " v=" + std::to_string(record.version);
+    line += " v=" + (record.version == 0 ? std::string("bsg") : std::to_string(record.version));
     line += " cmd=" + record.command;
     line += " key=" + (record.key ? escapeKey(*record.key) : std::string("-"));
     line += " result=" + record.result;

@@ -14,7 +14,7 @@ struct CallRecord {
     struct timespec at {};
     std::uint32_t handle = 0;
     std::optional<Wwn> port;
-    int version = 2;
+    int version = 2;                // 1, 2, or 0 for the kernel's bsg interface ("bsg")
     std::string command;            // command name, "-" when the request is unreadable
     std::optional<std::string> key; // none for commands without a key
     std::string result;             // ACC, RJT rr ee, FAIL s, RAW

@@ -26,6 +26,7 @@ struct Adapter {
     std::string name;
     Wwn nodeWwn = 0;
     bool ctV2 = true;
+    bool ctV1 = true;  // false: HBA_SendCTPassThru answers NOT_SUPPORTED, as libhbalinux does
     AdapterFailure fail = AdapterFailure::None;
     std::vector<AdapterPort> ports;
 };

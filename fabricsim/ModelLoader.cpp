@@ -312,12 +312,13 @@ Fabric readFabric(const std::string& id, const json& value, const std::string& p
 }
 
 Adapter readAdapter(const json& value, const std::string& path, const std::map<std::string, std::size_t>& fabrics) {
-    expectObject(value, path, {"name", "node_wwn", "ct_v2", "fail", "ports"});
+    expectObject(value, path, {"name", "node_wwn", "ct_v2", "ct_v1", "fail", "ports"});
     Adapter adapter;
     adapter.name = readTerminatedString(required(value, "name", path), member(path, "name"), kMaxNameBytes);
     if (adapter.name.empty()) fail(member(path, "name"), "empty");
     adapter.nodeWwn = readWwnText(required(value, "node_wwn", path), member(path, "node_wwn"));
     if (const json* v = field(value, "ct_v2")) adapter.ctV2 = readBool(*v, member(path, "ct_v2"));
+    if (const json* v = field(value, "ct_v1")) adapter.ctV1 = readBool(*v, member(path, "ct_v1"));
     if (const json* v = field(value, "fail")) {
         const std::string& what = v->is_string() ? v->get_ref<const std::string&>() : std::string();
         if (what == "name") adapter.fail = AdapterFailure::Name;

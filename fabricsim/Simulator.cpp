@@ -114,31 +114,56 @@ const Adapter* Simulator::adapterForHandle(std::uint32_t handle) const {
     return &model_->adapters[handle - 1];
 }
 
-std::uint32_t Simulator::passThrough(std::uint32_t handle, const Wwn* port, const void* request,
-                                     std::uint32_t requestSize, void* response, std::uint32_t responseSize,
-                                     std::uint32_t* returned) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    Call call;
+void Simulator::beginCall(Call& call, std::uint32_t handle, const Wwn* port, int version, const void* request,
+                          std::uint32_t requestSize, GsRequest& parsed) const {
     call.log.at = now();
     call.log.handle = handle;
-    call.log.version = port != nullptr ? 2 : 1;
+    call.log.version = version;
     call.log.command = "-";
     if (port != nullptr) call.log.port = *port;
 
     const auto* req = static_cast<const std::uint8_t*>(request);
-    GsRequest parsed = parseRequest(req, request != nullptr ? requestSize : 0);
+    parsed = parseRequest(req, request != nullptr ? requestSize : 0);
     if (parsed.command != nullptr) {
         call.log.command = parsed.command->name;
         if (parsed.command->key != KeyKind::None && parsed.keyPresent) call.log.key = parsed.keyText;
     } else if (request != nullptr && requestSize >= kCtHeaderSize) {
         call.log.command = hexText(parsed.gsType, 2) + "/" + hexText(parsed.gsSubtype, 2) + "/" + hexText(parsed.code, 4);
     }
+}
 
-    auto finish = [&](std::uint32_t result) {
-        if (call.log.result.empty()) call.log.result = result == status::kOk ? "ACC" : failResult(result);
-        record(call);
-        return result;
-    };
+std::uint32_t Simulator::finishCall(Call& call, std::uint32_t result) {
+    if (call.log.result.empty()) call.log.result = result == status::kOk ? "ACC" : failResult(result);
+    record(call);
+    return result;
+}
+
+std::uint32_t Simulator::kernelPassThrough(std::size_t adapterIndex, std::size_t portIndex, const void* request,
+                                           std::uint32_t requestSize, void* response, std::uint32_t responseSize,
+                                           std::uint32_t* returned) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (adapterIndex >= model_->adapters.size() || portIndex >= model_->adapters[adapterIndex].ports.size())
+        return status::kIllegalIndex;
+    const AdapterPort& via = model_->adapters[adapterIndex].ports[portIndex];
+    Call call;
+    GsRequest parsed;
+    beginCall(call, static_cast<std::uint32_t>(adapterIndex + 1), &via.wwn, 0, request, requestSize, parsed);
+    if (request == nullptr || requestSize < kCtHeaderSize || response == nullptr || responseSize < kCtHeaderSize)
+        return finishCall(call, status::kBadArgument);
+    if (!via.fabric) return finishCall(call, status::kError);
+    return finishCall(call, answer(call, via, parsed, static_cast<const std::uint8_t*>(request), requestSize,
+                                   static_cast<std::uint8_t*>(response), responseSize, returned));
+}
+
+std::uint32_t Simulator::passThrough(std::uint32_t handle, const Wwn* port, const void* request,
+                                     std::uint32_t requestSize, void* response, std::uint32_t responseSize,
+                                     std::uint32_t* returned) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    Call call;
+    GsRequest parsed;
+    beginCall(call, handle, port, port != nullptr ? 2 : 1, request, requestSize, parsed);
+    const auto* req = static_cast<const std::uint8_t*>(request);
+    auto finish = [&](std::uint32_t result) { return finishCall(call, result); };
 
     const Adapter* adapter = adapterForHandle(handle);
     if (adapter == nullptr) return finish(status::kInvalidHandle);
@@ -153,6 +178,7 @@ std::uint32_t Simulator::passThrough(std::uint32_t handle, const Wwn* port, cons
         }
         if (via == nullptr) return finish(status::kIllegalWwn);
     } else {
+        if (!adapter->ctV1) return finish(status::kNotSupported);
         if (adapter->ports.empty()) return finish(status::kError);
         via = &adapter->ports.front();
         call.log.port = via->wwn;

@@ -12,6 +12,7 @@
 #include "CallLog.h"
 #include "FabricIndex.h"
 #include "FaultTable.h"
+#include "GsCommand.h"
 #include "Model.h"
 #include "PcapWriter.h"
 
@@ -59,8 +60,17 @@ public:
     std::uint32_t passThrough(std::uint32_t handle, const Wwn* port, const void* request, std::uint32_t requestSize,
                               void* response, std::uint32_t responseSize, std::uint32_t* returned);
 
+    // One FC_BSG_HST_CT request through the fc_host of the model's adapter port (kernel
+    // mode): faults, log (v=bsg, handle = adapter index + 1) and capture as above.
+    std::uint32_t kernelPassThrough(std::size_t adapterIndex, std::size_t portIndex, const void* request,
+                                    std::uint32_t requestSize, void* response, std::uint32_t responseSize,
+                                    std::uint32_t* returned);
+
 private:
     struct Call;
+    void beginCall(Call& call, std::uint32_t handle, const Wwn* port, int version, const void* request,
+                   std::uint32_t requestSize, GsRequest& parsed) const;
+    std::uint32_t finishCall(Call& call, std::uint32_t result);
     std::uint32_t answer(Call& call, const AdapterPort& port, const GsRequest& parsed, const std::uint8_t* request,
                          std::uint32_t requestSize, std::uint8_t* response, std::uint32_t responseSize,
                          std::uint32_t* returned);

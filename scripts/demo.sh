@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds, installs into ./demo and runs a real "Topology" and a "ZoningOnly"
 # probe of the example SAN (examples/san.json) through the simulator, then
-# checks, sums up and draws both output files with fabricprobe-view.
+# checks, sums up and draws both output files with fabricprobe-view. Then it
+# probes the same SAN a day later (examples/san-changed.json: a device moved, a
+# zone member removed, a port offline), shows what changed, and finds a host.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh build
@@ -19,18 +21,21 @@ install -m 0755 "$build/examples/Agent" "$prefix/bin/Agent"
 mkdir -p "$prefix/output/$server" "$prefix/input/$server"
 
 stamp=$(date +%Y%m%d%H%M%S)
-for command in Topology ZoningOnly; do
+probe() {  # model, command, discover request id
   set +e
-  "$prefix/bin/fabricsim-run" "$model" -- "$prefix/bin/fabricprobe" \
+  "$prefix/bin/fabricsim-run" "$1" -- "$prefix/bin/fabricprobe" \
     -servername "$server" -serverip 192.0.2.1 -serverport 9549 \
-    -command "$command" -fabrics allfabrics \
-    -jobtimestamp "$stamp" -discoverrequestid 1 -devicejobid 1
+    -command "$2" -fabrics allfabrics \
+    -jobtimestamp "$stamp" -discoverrequestid "$3" -devicejobid 1
   rc=$?
   set -e
-  out="$prefix/output/$server/fabricprobe_${command}_${stamp}_1_1.dat"
-  echo "== $command probe: exit status $rc"
+  out="$prefix/output/$server/fabricprobe_${2}_${stamp}_${3}_1.dat"
+  echo "== $2 probe of $(basename "$1"): exit status $rc"
   echo "   output file:  $out ($(wc -l <"$out") lines)"
   [ "$rc" -eq 0 ] || exit "$rc"
+}
+for command in Topology ZoningOnly; do
+  probe "$model" "$command" 1
 done
 echo "   activity log: $(ls -1 "$prefix/log/$server"/fabricprobe_*.log | tail -n 1)"
 echo "   agent was run with: $(tail -n 1 "$prefix/agent-args.log")"
@@ -45,3 +50,23 @@ done
 "$view" --svg "$prefix/example-san-zoning.svg" "$prefix/output/$server/fabricprobe_ZoningOnly_${stamp}_1_1.dat"
 echo
 echo "== pictures of the example SAN: $prefix/example-san.svg (topology), $prefix/example-san-zoning.svg (zoning)"
+
+# A day later: host18 moved from port 3 to port 4 of fab-a-core-1, array01's
+# port 3 on fab-b-edge-2 went offline, z_host18_array01 lost a member.
+for command in Topology ZoningOnly; do
+  probe "$PWD/examples/san-changed.json" "$command" 2
+done
+for command in Topology ZoningOnly; do
+  echo
+  echo "== what changed ($command):"
+  set +e
+  "$view" --diff "$prefix/output/$server/fabricprobe_${command}_${stamp}_1_1.dat" \
+    "$prefix/output/$server/fabricprobe_${command}_${stamp}_2_1.dat"
+  rc=$?
+  set -e
+  [ "$rc" -eq 1 ] || { echo "fabricprobe-view --diff: exit status $rc, not 1" >&2; exit 1; }
+done
+echo
+echo "== where is host18's port 10:00:00:00:c9:b0:00:01 now?"
+"$view" --find 10:00:00:00:c9:b0:00:01 "$prefix/output/$server/fabricprobe_Topology_${stamp}_2_1.dat" \
+  "$prefix/output/$server/fabricprobe_ZoningOnly_${stamp}_2_1.dat"

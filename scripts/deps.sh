@@ -12,7 +12,8 @@ export DEBIAN_FRONTEND=noninteractive
 # graphviz: fabricprobe-view draws its SVG pictures with the dot program.
 want=(cmake make g++ pkg-config libhbaapi-dev nlohmann-json3-dev libc-bin graphviz)
 if [ "$mode" = "test" ]; then
-  want+=(libgtest-dev libgmock-dev faketime tshark clang libclang-rt-14-dev)
+  # libhbalinux2: the stock Linux HBA library the kernel-mode tests run the probe through.
+  want+=(libgtest-dev libgmock-dev faketime tshark clang libclang-rt-14-dev libhbalinux2)
 fi
 if [ "$mode" = "i386" ]; then
   [ $# -ge 2 ] || { echo "usage: scripts/deps.sh i386 SYSROOT" >&2; exit 2; }
@@ -42,6 +43,16 @@ if [ ! -e "$sysroot/usr/lib/libHBAAPI.so.2" ] || [ ! -e "$sysroot/usr/include/hb
   }
   download || { $SUDO apt-get update -q && download; }
   for deb in "$sysroot"/debs/*.deb; do dpkg-deb -x "$deb" "$sysroot"; done
+fi
+# The same for the kernel-mode tests: i386 libhbalinux with the libraries it loads.
+if [ ! -e "$sysroot/usr/lib/libhbalinux.so.2" ]; then
+  mkdir -p "$sysroot/debs-kernel"
+  download_kernel() {
+    (cd "$sysroot/debs-kernel" &&
+      apt-get download -q -o APT::Sandbox::User="$(id -un)" libhbalinux2:i386 libpciaccess0:i386 zlib1g:i386)
+  }
+  download_kernel || { $SUDO apt-get update -q && download_kernel; }
+  for deb in "$sysroot"/debs-kernel/*.deb; do dpkg-deb -x "$deb" "$sysroot"; done
 fi
 
 # A kernel without 32-bit support (ia32_emulation off) runs i386 programs through qemu,

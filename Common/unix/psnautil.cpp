@@ -1,8 +1,11 @@
-// Small file services: existence, removal, quote stripping.
+// Small file services: existence, removal, quote stripping, opening without a link.
 #include "psnautil.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include "naTrace.h"
 
@@ -31,4 +34,23 @@ int psFileExist(std::string& path) {
     else NATRACE(TR_MAX, "Files %s does not exists\n", naTraceText(path).c_str());
     NATRACE(TR_EXIT, "Exit: %s\n", fn);
     return exists ? 1 : 0;
+}
+
+FILE* psOpenFileNoLink(const std::string& path, const char* mode) {
+    int flags = O_NOFOLLOW | O_CLOEXEC;
+    switch (mode[0]) {
+        case 'r': flags |= O_RDONLY; break;
+        case 'w': flags |= O_WRONLY | O_CREAT | O_TRUNC; break;
+        case 'a': flags |= O_WRONLY | O_CREAT | O_APPEND; break;
+        default: errno = EINVAL; return nullptr;
+    }
+    const int fd = open(path.c_str(), flags, 0666);
+    if (fd < 0) return nullptr;
+    FILE* file = fdopen(fd, mode);
+    if (!file) {
+        const int error = errno;
+        close(fd);
+        errno = error;
+    }
+    return file;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 struct SpawnInfo {
@@ -33,3 +34,8 @@ int psFileExist(std::string& path);
 
 // path without one pair of enclosing double quotes (when longer than 2 characters).
 std::string stripQuotes(const std::string& path);
+
+// fopen for the modes "r", "w" and "a" that never goes through a symbolic
+// link in the path's last component: a link there fails with ELOOP. The
+// descriptor is not inherited by programs the probe starts.
+FILE* psOpenFileNoLink(const std::string& path, const char* mode);

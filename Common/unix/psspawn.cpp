@@ -46,6 +46,26 @@ std::string newTempName() {
     return pattern;
 }
 
+// The reasons the child could not start the shell, traced by the parent: the
+// child's copy of the trace state is stale, a line from it would land in the
+// middle of the parent's ring trace.
+void traceStartFailure(const char* program, int error) {
+    if (error == ENOENT) NATRACE(TR_MIN, "File '%s' not found by execv().\n", program);
+    else if (error == EACCES) NATRACE(TR_MIN, "Unable to access file '%s'.\n", program);
+    else NATRACE(TR_MIN, "Unexpected error invoking program, errno = %d.\n", error);
+}
+
+// The child's errno when its exec failed, read from a pipe that a successful
+// exec closes: 0 when the shell started (or nothing could be learnt).
+int startFailureOf(int reportFd) {
+    int error = 0;
+    ssize_t got = 0;
+    do got = read(reportFd, &error, sizeof error);
+    while (got < 0 && errno == EINTR);
+    close(reportFd);
+    return got == static_cast<ssize_t>(sizeof error) ? error : 0;
+}
+
 // Runs in the child only: returns nothing when the redirection failed.
 bool redirectTo(const std::string& path, int target, bool append) {
     int flags = O_WRONLY | O_CREAT | (append ? O_APPEND : O_TRUNC);
@@ -58,7 +78,28 @@ bool redirectTo(const std::string& path, int target, bool append) {
     return true;
 }
 
-void onAlarm(int) {}
+// Set by the alarm alone: a stop request interrupts the wait as well, and only
+// the alarm's expiry is the time-out.
+volatile sig_atomic_t alarmRang = 0;
+
+void onAlarm(int) { alarmRang = 1; }
+
+// The child's side of the fork. It never traces (see traceStartFailure) and
+// ends with 71 when the shell cannot be started.
+[[noreturn]] void startChild(char* const* localArgv, const SpawnInfo& info, bool redirect,
+                             bool append, char* const* envp, int reportFd) {
+    if (redirect && (!redirectTo(info.stdoutFile, STDOUT_FILENO, append) ||
+                     !redirectTo(info.stderrFile, STDERR_FILENO, append)))
+        _exit(kSpawnFailed);
+    if (envp) execve(localArgv[0], localArgv, envp);
+    else execv(localArgv[0], localArgv);
+    const int error = errno;
+    if (reportFd >= 0) {
+        const ssize_t sent = write(reportFd, &error, sizeof error);
+        static_cast<void>(sent);  // unsent, the parent still sees the exit status
+    }
+    _exit(kSpawnFailed);
+}
 
 // Puts the caller's SIGALRM handling back once the wait no longer needs the alarm.
 class AlarmGuard {
@@ -70,10 +111,11 @@ public:
         action.sa_flags = 0;  // no SA_RESTART: the alarm must interrupt waitpid
         if (sigaction(SIGALRM, &action, &previous_) != 0) return -1;
         armed_ = true;
+        alarmRang = 0;
         alarm(static_cast<unsigned>(seconds));
         return 0;
     }
-    bool armed() const { return armed_; }
+    bool rang() const { return armed_ && alarmRang; }
     void disarm() {
         if (!armed_) return;
         alarm(0);
@@ -125,25 +167,23 @@ int SpawnExternalProgram(const char* const* command, SpawnInfo& info, bool redir
         if (info.stderrFile.empty()) info.stderrFile = newTempName();
     }
 
+    // A pipe that the child's exec closes, or that carries the exec's errno.
+    int report[2] = {-1, -1};
+    if (pipe2(report, O_CLOEXEC) != 0) report[0] = report[1] = -1;
     int result = 0;
-    pid_t pid = fork();
+    const pid_t pid = fork();
+    const int forkError = errno;
+    if (pid == 0) startChild(localArgv, info, redirect, append, envp, report[1]);
+    if (report[1] >= 0) close(report[1]);
     if (pid < 0) {
-        NATRACE(TR_MAX, "fork() failed, errno: %d\n", errno);
+        NATRACE(TR_MAX, "fork() failed, errno: %d\n", forkError);
         result = kSpawnFailed;
-    } else if (pid == 0) {
-        if (redirect && (!redirectTo(info.stdoutFile, STDOUT_FILENO, append) ||
-                         !redirectTo(info.stderrFile, STDERR_FILENO, append)))
-            _exit(kSpawnFailed);
-        if (envp) execve(localArgv[0], localArgv, envp);
-        else execv(localArgv[0], localArgv);
-        int error = errno;
-        if (error == ENOENT) NATRACE(TR_MIN, "File '%s' not found by execv().\n", localArgv[0]);
-        else if (error == EACCES) NATRACE(TR_MIN, "Unable to access file '%s'.\n", localArgv[0]);
-        else NATRACE(TR_MIN, "Unexpected error invoking program, errno = %d.\n", error);
-        _exit(kSpawnFailed);
+        if (report[0] >= 0) close(report[0]);
     } else {
         NATRACE(TR_MIN, "fork() success, pid: %d\n", static_cast<int>(pid));
         info.pid = static_cast<std::int32_t>(pid);
+        const int error = report[0] >= 0 ? startFailureOf(report[0]) : 0;
+        if (error != 0) traceStartFailure(localArgv[0], error);
     }
 
     NATRACE(TR_EXIT, "Exit: %s\n", fn);
@@ -170,7 +210,7 @@ int WaitForExternalProgram(SpawnInfo info, int* exitCode, int timeoutSeconds) {
         pid_t done = waitpid(static_cast<pid_t>(info.pid), &status, 0);
         if (done == static_cast<pid_t>(info.pid)) break;
         if (done < 0 && errno == EINTR) {
-            if (!alarmGuard.armed()) continue;
+            if (!alarmGuard.rang()) continue;  // a stop request: the agent is not late
             alarm(0);
             if (kill(static_cast<pid_t>(info.pid), SIGKILL) != 0) {
                 NATRACE(TR_MID, "Failed to send SIGKILL.\n");

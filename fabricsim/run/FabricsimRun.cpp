@@ -1,4 +1,8 @@
-// fabricsim-run MODEL -- CMD [ARG...]
+// fabricsim-run [--kernel] MODEL -- CMD [ARG...]
+//
+// --kernel serves the model as a stock Linux host instead: hba.conf lists only
+// libhbalinux, a tree generated from the model stands in for the FC transport's
+// sysfs, and a preloaded library answers for its /dev/bsg/fc_host<N> devices.
 //
 // Runs CMD with /etc/hba.conf replaced, for CMD's process tree only, by a file that lists
 // the simulator library: a private mount namespace (inside a user namespace when not
@@ -17,6 +21,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+
+#include "KernelHost.h"
 
 namespace {
 
@@ -43,15 +49,39 @@ std::string directoryOf(const std::string& path) {
     return slash == std::string::npos ? std::string(".") : (slash == 0 ? std::string("/") : path.substr(0, slash));
 }
 
-// <prefix>/bin/fabricsim-run -> <prefix>/lib/libfabricsim.so
-std::string findLibrary() {
+constexpr char kHbaLinux[] = "/usr/lib/libhbalinux.so.2";
+
+void checkConfPath(const std::string& library) {
+    for (char c : library)
+        if (c == ' ' || c == '\t') die("the library path " + library + " holds blanks, which hba.conf cannot express");
+}
+
+// <prefix>/bin/fabricsim-run -> <prefix>/lib/<name>
+std::string findLibrary(const char* name) {
     std::string self = realPath("/proc/self/exe");
     if (self.empty()) die(systemError("cannot find this program's own path (/proc/self/exe)"));
-    std::string library = directoryOf(directoryOf(self)) + "/lib/libfabricsim.so";
+    std::string library = directoryOf(directoryOf(self)) + "/lib/" + name;
     if (::access(library.c_str(), R_OK) != 0) die(systemError("cannot use the simulator library " + library));
-    for (char c : library)
-        if (c == ' ' || c == '\t') die("the simulator library path " + library + " holds blanks, which hba.conf cannot express");
+    checkConfPath(library);
     return library;
+}
+
+// Debian's libhbalinux (package libhbalinux2); FABRICSIM_HBALINUX names another build of it.
+std::string findHbaLinux() {
+    const char* chosen = std::getenv("FABRICSIM_HBALINUX");
+    const std::string library = chosen != nullptr && *chosen != '\0' ? chosen : kHbaLinux;
+    if (::access(library.c_str(), R_OK) != 0)
+        die(systemError("--kernel needs libhbalinux at " + library) +
+            " (Debian package libhbalinux2, or FABRICSIM_HBALINUX)");
+    checkConfPath(library);
+    return library;
+}
+
+// The kernel mode's stand-in for /dev/bsg, ahead of whatever the caller preloads.
+void preload(const std::string& library) {
+    const char* before = std::getenv("LD_PRELOAD");
+    const std::string list = before != nullptr && *before != '\0' ? library + ":" + before : library;
+    if (::setenv("LD_PRELOAD", list.c_str(), 1) != 0) die(systemError("cannot set LD_PRELOAD"));
 }
 
 bool writeFile(const char* path, const std::string& text) {
@@ -85,19 +115,26 @@ std::string enterPrivateMountNamespace() {
 
 void usage() {
     std::fprintf(stderr,
-                 "usage: fabricsim-run MODEL -- CMD [ARG...]\n"
-                 "Runs CMD against the simulated SAN described by the JSON file MODEL.\n");
+                 "usage: fabricsim-run [--kernel] MODEL -- CMD [ARG...]\n"
+                 "Runs CMD against the simulated SAN described by the JSON file MODEL;\n"
+                 "--kernel serves it through libhbalinux and the kernel's FC transport.\n");
     std::exit(kLauncherFailed);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    const bool kernel = argc > 1 && std::strcmp(argv[1], "--kernel") == 0;
+    if (kernel) {
+        --argc;
+        ++argv;
+    }
     if (argc < 4 || std::strcmp(argv[2], "--") != 0) usage();
 
     const std::string model = realPath(argv[1]);
     if (model.empty()) die(systemError(std::string("model ") + argv[1]));
-    const std::string library = findLibrary();
+    const std::string library = kernel ? findHbaLinux() : findLibrary("libfabricsim.so");
+    const std::string shim = kernel ? findLibrary("libfabricsim-kernel.so") : std::string();
 
     struct stat st;
     if (::stat(kHbaConf, &st) != 0)
@@ -108,7 +145,8 @@ int main(int argc, char** argv) {
     std::string confPath = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/fabricsim-hba.conf.XXXXXX";
     int fd = ::mkstemp(&confPath[0]);
     if (fd < 0) die(systemError("cannot create a configuration file in " + directoryOf(confPath)));
-    const std::string conf = "# Written by fabricsim-run for one command.\nfabricsim " + library + "\n";
+    const std::string conf = "# Written by fabricsim-run for one command.\n" +
+                             std::string(kernel ? "org.open-fcoe.libhbalinux\t" : "fabricsim ") + library + "\n";
     bool written = ::write(fd, conf.data(), conf.size()) == static_cast<ssize_t>(conf.size());
     ::fchmod(fd, 0644);
     ::close(fd);
@@ -123,7 +161,9 @@ int main(int argc, char** argv) {
     if (failure.empty() && ::mount(confPath.c_str(), kHbaConf, nullptr, MS_BIND, nullptr) != 0)
         failure = systemError(std::string("cannot bind-mount over ") + kHbaConf);
     ::unlink(confPath.c_str());
+    if (failure.empty() && kernel) failure = serveModelAsKernelHost(model);
     if (!failure.empty()) die(failure);
+    if (kernel) preload(shim);
 
     if (::setenv("FABRICSIM_MODEL", model.c_str(), 1) != 0) die(systemError("cannot set FABRICSIM_MODEL"));
     ::execvp(argv[3], argv + 3);

@@ -232,7 +232,7 @@ TEST(Launcher, SignalsGoStraightToTheCommand) {
 TEST(Launcher, ExplainsWhatItCannotDo) {
     ProcessResult usage = runProcess({stagePath("bin/fabricsim-run"), kSan, "sh"});
     EXPECT_EQ(usage.exitCode, 125);
-    EXPECT_TRUE(contains(usage.err, "usage: fabricsim-run MODEL -- CMD [ARG...]"));
+    EXPECT_TRUE(contains(usage.err, "usage: fabricsim-run [--kernel] MODEL -- CMD [ARG...]"));
     ProcessResult missing = runProcess({stagePath("bin/fabricsim-run"), kSan, "--", "no-such-command-here"});
     EXPECT_EQ(missing.exitCode, 127);
     EXPECT_EQ(missing.err, "fabricsim-run: cannot run no-such-command-here: No such file or directory\n");
@@ -243,6 +243,16 @@ TEST(Launcher, ExplainsWhatItCannotDo) {
                                        stagePath("bin/fabricsim-run"), kSan});
     EXPECT_EQ(noConf.exitCode, 125) << noConf.err;
     EXPECT_TRUE(contains(noConf.err, "fabricsim-run: cannot replace /etc/hba.conf: No such file or directory")) << noConf.err;
+
+    // The kernel mode cannot mount its tree where sysfs is read-only to it: one line says so.
+    ProcessResult noMount = runProcess({"unshare", "--mount", "--map-root-user", "sh", "-c",
+                                        "mount -o remount,bind,ro /sys 2>/dev/null; mount -t tmpfs none /sys && "
+                                        "mount -o remount,ro /sys && exec \"$0\" --kernel \"$1\" -- true",
+                                        stagePath("bin/fabricsim-run"), kSan});
+    if (noMount.exitCode == 125) {
+        EXPECT_TRUE(contains(noMount.err, "fabricsim-run: cannot mount the generated tree over /sys/class")) << noMount.err;
+        EXPECT_EQ(std::count(noMount.err.begin(), noMount.err.end(), '\n'), 1) << noMount.err;
+    }
 }
 
 TEST(Launcher, WorksForAnOrdinaryUserThroughAUserNamespace) {

@@ -89,6 +89,17 @@ TEST(PassThrough, VersionOneUsesTheFirstPortAndVersionTwoTheNamedOne) {
     EXPECT_EQ(be32(v1.buffer, 16), 4u);
 }
 
+TEST(PassThrough, AnAdapterWithoutTheOlderCallRefusesItLikeLibhbalinux) {
+    nlohmann::json model = readModelJson("full.json");
+    model["adapters"][1]["ct_v1"] = false;
+    SimHarness harness(model);
+    std::uint32_t h1 = harness.open("sim-hba1");
+    Reply v1 = harness.v1(h1, GsCommand::GIEL);
+    EXPECT_EQ(v1.status, status::kNotSupported);
+    EXPECT_EQ(v1.buffer, Bytes(3996, kFill)) << "refused before the fabric: nothing written";
+    EXPECT_EQ(harness.v1(harness.open("sim-hba0"), GsCommand::GIEL).status, 0u) << "other adapters keep it";
+}
+
 TEST(PassThrough, PortsWithoutAFabricFail) {
     SimHarness harness(readModelJson("full.json"));
     std::uint32_t h2 = harness.open("sim-hba2");

@@ -102,8 +102,8 @@ TEST(SameAsNative, TopologyModels) {
     }
 }
 
-// Database and active copies, every member type, a truncated zone object and a member
-// type outside the table (both end the probe), and zoning of a topology model.
+// Database and active copies, every member type, a truncated zone object (ends the
+// probe), members of types outside the table, and zoning of a topology model.
 TEST(SameAsNative, ZoningModels) {
     for (const char* model : {"full_db", "active_only", "member_types", "truncated_zone", "unknown_member"}) {
         SCOPED_TRACE(model);

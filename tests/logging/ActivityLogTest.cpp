@@ -1,6 +1,8 @@
 // The activity log: time-stamped catalog messages appended one line per call,
 // identifier stamping, and what stands in the log's place.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -181,6 +183,55 @@ TEST_F(ActivityLogTest, LogLinesAreTracedWhenEnterAndExitAreOn) {
     EXPECT_NE(std::string::npos, text.find("Enter: CloseLogFile\n"));
     EXPECT_NE(std::string::npos, text.find("Exit LogActivityLog\n"));
     EXPECT_NE(std::string::npos, text.find("Changing log from " + path + " to " + dir.file("other.log") + "\n"));
+}
+
+TEST_F(ActivityLogTest, WhatIsNotARegularFileIsRefusedWithItsRealReason) {
+    const std::string path = dir.file("odd.log");
+    start(realNls(), "");
+    LogManager log(path);
+    auto refusal = [&](const char* text) {
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(9u, log.LogActivityLog(text));
+        return testing::internal::GetCapturedStdout();
+    };
+    ASSERT_EQ(0, ::mkdir(path.c_str(), 0755));
+    EXPECT_NE(std::string::npos, refusal("a").find("(error 21: Is a directory)"));
+    ASSERT_EQ(0, ::rmdir(path.c_str()));
+
+    ASSERT_EQ(0, ::mkfifo(path.c_str(), 0644));
+    EXPECT_NE(std::string::npos, refusal("b").find("(error 6: No such device or address)"));
+    // With a reader the FIFO opens for writing; it is still not written to.
+    const int reader = ::open(path.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    const std::string out = refusal("c");
+    EXPECT_NE(std::string::npos, out.find("ANS0264E The log file " + path + " could not be opened (error 6: "));
+    EXPECT_NE(std::string::npos, out.find("(a FIFO, not a regular file))")) << out;
+    EXPECT_EQ(std::string::npos, out.find("Invalid argument"));
+    char byte;
+    EXPECT_EQ(0, ::read(reader, &byte, 1)) << "nothing reached the FIFO";
+    ::close(reader);
+    ASSERT_EQ(0, ::unlink(path.c_str()));
+
+    // A file in its place is written at once, in the same second.
+    EXPECT_EQ(0u, log.LogActivityLog("d"));
+    EXPECT_TRUE(std::regex_match(slurp(path), std::regex(std::string(kStamp) + "d\n")));
+}
+
+TEST_F(ActivityLogTest, ErrorLogMovesAsideWhenLessThanAKilobyteIsLeft) {
+    const std::string errors = dir.file("fabricprobe.log");
+    spit(errors, std::string(1047500, 'x') + "\n");
+    start(realNls(), errors);
+    LogManager refused(dir.file("odd"));
+    ASSERT_EQ(0, ::mkdir(dir.file("odd").c_str(), 0755));
+    testing::internal::CaptureStdout();
+    refused.LogActivityLog("first");
+    EXPECT_FALSE(exists(errors)) << "1,047,501 bytes and one report leave less than 1,024 bytes";
+    EXPECT_GT(sizeOf(errors + ".1"), 1047501u);
+    EXPECT_NE(std::string::npos, slurp(errors + ".1").find("ANS0264E"));
+    refused.LogActivityLog("second");
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(1u, countOf(slurp(errors), "ANS0264E"));
+    EXPECT_GT(sizeOf(errors + ".1"), 1047501u);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 // Numbered log and trace names per component, and pruning by count and age.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 
@@ -124,6 +126,73 @@ TEST_F(LogNamingTest, UnreadableDirectoryGivesNumberOne) {
     EXPECT_TRUE(getMatchingFilesMap(dir.file("missing"), "fabricprobe", ".log").empty());
     LogConfig config;
     EXPECT_EQ(numbered(1, ".trace"), getNextLogName(config, dir.file("missing"), "fabricprobe", ".trace", false));
+}
+
+TEST_F(LogNamingTest, TraceNumberIsTakenBeforeTheNameIsGiven) {
+    // The first run names (and so creates) its trace; one started before it
+    // writes anything gets the next number, and so does one that sees a number
+    // taken in the meantime.
+    const std::string first = nameTraceFile(dir.file("x.log"), "", "fabricprobe", 7, LogConfig{});
+    EXPECT_EQ(dir.file(numbered(1, ".trace")), first);
+    EXPECT_TRUE(exists(first));
+    EXPECT_EQ(0u, sizeOf(first));
+    EXPECT_EQ(dir.file(numbered(2, ".trace")), nameTraceFile(dir.file("x.log"), "", "fabricprobe", 7, LogConfig{}));
+
+    LogConfig segmented;
+    segmented.maxLogSize = 1025024;  // 1,001 MB: the trace is written in segments
+    EXPECT_EQ(dir.file(numbered(3, ".trace")), nameTraceFile(dir.file("x.log"), "", "fabricprobe", 7, segmented));
+    EXPECT_FALSE(exists(dir.file(numbered(3, ".trace"))));
+    EXPECT_TRUE(exists(dir.file(numbered(3, ".trace.1"))));
+    EXPECT_EQ(dir.file(numbered(4, ".trace")), nameTraceFile(dir.file("x.log"), "", "fabricprobe", 7, segmented));
+}
+
+TEST_F(LogNamingTest, SegmentsCountAndArePrunedWithTheirTrace) {
+    for (int i = 1; i <= 9; ++i) make(numbered(i, ".trace.1"));
+    make(numbered(1, ".trace.2"));
+    make(numbered(2, ".trace"));
+    make(numbered(2, ".trace.1x"));
+    const LogFileMap map = getMatchingFilesMap(dir.path(), "fabricprobe", ".trace");
+    ASSERT_EQ(9u, map.size());
+    EXPECT_EQ(dir.file(numbered(9, ".trace")), map.rbegin()->second) << "a segment stands for its trace";
+    EXPECT_TRUE(getMatchingFilesMap(dir.path(), "fabricprobe", ".log").empty());
+
+    EXPECT_EQ(dir.file(numbered(10, ".trace")), nameTraceFile(dir.file("x.log"), "", "fabricprobe", 7, LogConfig{}));
+    for (const char* gone : {".trace.1", ".trace.2"}) EXPECT_FALSE(exists(dir.file(numbered(1, gone)))) << gone;
+    EXPECT_FALSE(exists(dir.file(numbered(2, ".trace"))));
+    EXPECT_FALSE(exists(dir.file(numbered(2, ".trace.1"))));
+    EXPECT_TRUE(exists(dir.file(numbered(2, ".trace.1x")))) << "not a segment";
+    for (int i = 3; i <= 9; ++i) EXPECT_TRUE(exists(dir.file(numbered(i, ".trace.1")))) << i;
+
+    // Old by age: the newest of a trace's files counts.
+    ageFile(dir.file(numbered(3, ".trace.1")), 100);
+    make(numbered(3, ".trace.2"));
+    ageFile(dir.file(numbered(4, ".trace.1")), 100);
+    purgeLogFiles(LogConfig{}, getMatchingFilesMap(dir.path(), "fabricprobe", ".trace"), true);
+    EXPECT_TRUE(exists(dir.file(numbered(3, ".trace.1"))));
+    EXPECT_FALSE(exists(dir.file(numbered(4, ".trace.1"))));
+}
+
+TEST_F(LogNamingTest, OddEntriesArePassedOverAndNeverDeleted) {
+    make(numbered(1, ".log"));
+    ASSERT_EQ(0, ::mkdir(dir.file(numbered(2, ".log")).c_str(), 0755));
+    ASSERT_EQ(0, ::mkfifo(dir.file(numbered(3, ".log")).c_str(), 0644));
+    LogConfig config;
+    EXPECT_EQ(numbered(4, ".log"), getNextLogName(config, dir.path(), "fabricprobe", ".log", true));
+    EXPECT_TRUE(config.newFile);
+
+    ASSERT_EQ(0, ::mkdir(dir.file(numbered(1, ".trace")).c_str(), 0755));
+    for (int i = 2; i <= 9; ++i) make(numbered(i, ".trace"));
+    ASSERT_EQ(0, ::mkfifo(dir.file(numbered(10, ".trace")).c_str(), 0644));
+    EXPECT_EQ(dir.file(numbered(11, ".trace")), nameTraceFile(dir.file("x.log"), "", "fabricprobe", 7, LogConfig{}));
+    LogConfig none;
+    none.maxNumLogs = 0;
+    purgeLogFiles(none, getMatchingFilesMap(dir.path(), "fabricprobe", ".log"), true);
+    purgeLogFiles(none, getMatchingFilesMap(dir.path(), "fabricprobe", ".trace"), true);
+    EXPECT_FALSE(exists(dir.file(numbered(1, ".log"))));
+    EXPECT_FALSE(exists(dir.file(numbered(11, ".trace"))));
+    for (const char* odd : {"fabricprobe_000002.log", "fabricprobe_000003.log", "fabricprobe_000001.trace",
+                            "fabricprobe_000010.trace"})
+        EXPECT_TRUE(exists(dir.file(odd))) << odd;
 }
 
 }  // namespace

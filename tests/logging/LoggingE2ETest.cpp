@@ -1,10 +1,15 @@
 // The installed program's activity log, debug trace, catalog and file naming.
 #include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <map>
 #include <regex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -57,6 +62,41 @@ std::vector<std::string> filesIn(const std::string& dir, const std::string& ext)
         }
         ::closedir(d);
     }
+    return names;
+}
+
+// Starts one probe per job id at once, as the agent does, and waits for all.
+void runTogether(const ProbeInstall& install, const std::vector<std::string>& jobIds,
+                 const std::vector<std::string>& extra) {
+    std::vector<pid_t> children;
+    for (const std::string& id : jobIds) {
+        std::vector<std::string> argv = {stagePath("bin/fabricsim-run"), sourcePath(kSan), "--",
+                                         install.path("bin/fabricprobe")};
+        for (const std::string& a : probeArgs(extra)) argv.push_back(a == "22" ? id : a);
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            const int null = ::open("/dev/null", O_WRONLY);
+            ::dup2(null, 1);
+            ::dup2(null, 2);
+            if (::chdir(install.root().c_str()) != 0) ::_exit(127);
+            std::vector<char*> cargv;
+            for (std::string& a : argv) cargv.push_back(&a[0]);
+            cargv.push_back(nullptr);
+            ::execv(cargv[0], cargv.data());
+            ::_exit(127);
+        }
+        children.push_back(pid);
+    }
+    for (pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(child, ::waitpid(child, &status, 0));
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    }
+}
+
+std::vector<std::string> sorted(std::vector<std::string> names) {
+    std::sort(names.begin(), names.end());
     return names;
 }
 
@@ -160,6 +200,82 @@ TEST(LoggingE2E, SymbolicLinkInTheLogsPlaceIsNeverWrittenThrough) {
     const std::string log = readFile(install.path("log/srv/fabricprobe_000001.log"));
     EXPECT_EQ(std::string::npos, log.find("AGT0429I")) << "the first message is lost";
     EXPECT_NE(std::string::npos, log.find(" AGT0430I FabricProbe ended with return code 0.\n"));
+}
+
+TEST(LoggingE2E, ProbesStartedTogetherEachWriteATraceOfTheirOwnAndKeepTheLogWhole) {
+    ProbeInstall install = prepared("logging_together");
+    const std::vector<std::string> ids = {"101", "102", "103", "104", "105", "106", "107", "108"};
+    runTogether(install, ids, {"-debug", "MAX"});
+
+    const std::vector<std::string> traces = filesIn(install.path("log/srv"), ".trace");
+    ASSERT_EQ(8u, traces.size());
+    for (const std::string& name : traces) {
+        const std::string trace = readFile(install.path("log/srv/" + name));
+        ASSERT_GT(trace.size(), 24u) << name;
+        const std::size_t next = std::stoul(trace.substr(12, 12));
+        EXPECT_EQ("\nEND OF DATA", trace.substr(next, 12)) << name;
+        EXPECT_EQ(1u, count(trace, "\nEND OF DATA")) << name;
+        std::set<std::string> pids;
+        const std::regex tag(R"(\.\d{3} \[(\d{6,})\] )");
+        for (std::sregex_iterator it(trace.begin(), trace.end(), tag), end; it != end; ++it) pids.insert((*it)[1]);
+        EXPECT_EQ(1u, pids.size()) << name;
+    }
+
+    std::map<std::string, int> started;
+    int ended = 0;
+    const std::regex whole(std::string("^") + kStamp + "[A-Z]{3}\\d{4}[A-Z] ");
+    for (const std::string& name : filesIn(install.path("log/srv"), ".log")) {
+        for (const std::string& line : readLines(install.path("log/srv/" + name))) {
+            EXPECT_TRUE(std::regex_search(line, whole)) << name << ": " << line;
+            std::smatch id;
+            if (line.find(" AGT0429I ") != std::string::npos &&
+                std::regex_search(line, id, std::regex(" -devicejobid (\\d+)")))
+                ++started[id[1]];
+            if (line.find(" AGT0430I FabricProbe ended with return code 0.") != std::string::npos) ++ended;
+        }
+    }
+    for (const std::string& id : ids) EXPECT_EQ(1, started[id]) << id;
+    EXPECT_EQ(8, ended);
+}
+
+TEST(LoggingE2E, DirectoryAtTheNewestLogNumberIsPassedOverAndKept) {
+    ProbeInstall install = prepared("logging_log_directory");
+    ASSERT_EQ(0, std::system(("mkdir -p '" + install.path("log/srv/fabricprobe_000002.log") + "'").c_str()));
+    for (int run = 0; run < 2; ++run) {
+        ProbeRunResult result = runProbe(install, options(kEmpty));
+        ASSERT_EQ(0, result.exitCode) << result.out << result.err;
+        EXPECT_EQ(std::string::npos, result.out.find("ANS0264E")) << result.out;
+    }
+    const std::string log = readFile(install.path("log/srv/fabricprobe_000003.log"));
+    EXPECT_EQ(2u, count(log, " AGT0430I FabricProbe ended with return code 0.\n"));
+    struct stat st {};
+    ASSERT_EQ(0, ::lstat(install.path("log/srv/fabricprobe_000002.log").c_str(), &st));
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+}
+
+TEST(LoggingE2E, SegmentedTracesStartAnewEveryRunAndArePrunedWithTheirNumber) {
+    ProbeInstall install = prepared("logging_segments");
+    ASSERT_EQ(0, std::system(("mkdir -p '" + install.path("log/srv") + "'").c_str()));
+    // Seven earlier segmented traces and an operator's empty directory with a trace name.
+    for (int n = 2; n <= 8; ++n) writeFile(install.path("log/srv/fabricprobe_00000" + std::to_string(n) + ".trace.1"), "old\n");
+    ASSERT_EQ(0, ::mkdir(install.path("log/srv/fabricprobe_000001.trace").c_str(), 0755));
+    for (int run = 0; run < 3; ++run) {
+        ProbeRunResult result = runProbe(install, options(kEmpty, {"-maxlogsize", "1025024", "-debug", "MIN"}));
+        ASSERT_EQ(0, result.exitCode) << result.out << result.err;
+    }
+    const std::vector<std::string> segments = sorted(filesIn(install.path("log/srv"), ".trace.1"));
+    EXPECT_EQ((std::vector<std::string>{"fabricprobe_000004.trace.1", "fabricprobe_000005.trace.1", "fabricprobe_000006.trace.1",
+                                        "fabricprobe_000007.trace.1", "fabricprobe_000008.trace.1",
+                                        "fabricprobe_000009.trace.1", "fabricprobe_000010.trace.1",
+                                        "fabricprobe_000011.trace.1"}),
+              segments);
+    for (const char* name : {"fabricprobe_000009.trace.1", "fabricprobe_000010.trace.1", "fabricprobe_000011.trace.1"}) {
+        const std::string trace = readFile(install.path(std::string("log/srv/") + name));
+        EXPECT_EQ(1u, count(trace, "BEGINNING NEW TRACE")) << name;
+        EXPECT_EQ(1u, count(trace, " - Trace begun.")) << name;
+    }
+    EXPECT_EQ(std::vector<std::string>{"fabricprobe_000001.trace"}, filesIn(install.path("log/srv"), ".trace"))
+        << "the directory survives pruning, and no run leaves an unsegmented file";
 }
 
 }  // namespace

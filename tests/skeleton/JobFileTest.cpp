@@ -1,4 +1,6 @@
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <string>
@@ -108,6 +110,37 @@ TEST_F(JobFileTest, UpdateAppendsEndTimeAndExitCodeWithoutLineFeed) {
     updateJobFile(path, 0, -1, "retry later");  // -1: now, from the clock
     EXPECT_EQ(slurp(path), creationText(1700000123) + " endTime=1700000999 exitCode=-2012" +
                                " hints=retry later endTime=1700000123 exitCode=0");
+}
+
+TEST_F(JobFileTest, AFailedWriteKeepsThePathForTheJobsEnd) {
+    // A file size limit of 10 bytes: the open succeeds, the write at the close fails.
+    struct rlimit saved;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    struct sigaction ignore {}, previous {};
+    ignore.sa_handler = SIG_IGN;
+    ASSERT_EQ(sigaction(SIGXFSZ, &ignore, &previous), 0);
+    struct rlimit small = saved;
+    small.rlim_cur = 10;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    CmdArgs args = probeArgs();
+    const std::string path = createFabricJobFile(args);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    sigaction(SIGXFSZ, &previous, nullptr);
+
+    EXPECT_EQ(path, jobFilePath());
+    updateJobFile(path, -2012, 1700000999);
+    EXPECT_EQ(slurp(jobFilePath()), creationText(1700000123).substr(0, 10) +
+                                        " endTime=1700000999 exitCode=-2012");
+}
+
+TEST_F(JobFileTest, ALinkInItsPlaceIsNoJobFile) {
+    const std::string victim = install_ / "victim";
+    spit(victim, "kept");
+    ASSERT_EQ(symlink(victim.c_str(), jobFilePath().c_str()), 0);
+    CmdArgs args = probeArgs();
+    EXPECT_EQ(createFabricJobFile(args), "");
+    updateJobFile(jobFilePath(), 1, 2);  // nor is a link planted later appended through
+    EXPECT_EQ(slurp(victim), "kept");
 }
 
 TEST_F(JobFileTest, UpdateOfAMissingFileCreatesNothing) {

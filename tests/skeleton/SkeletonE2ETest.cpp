@@ -257,11 +257,138 @@ TEST(SkeletonE2E, ProbeWritesTheHeaderedOutputFile) {
 TEST(SkeletonE2E, OutputThatCannotBeWrittenIsNoSuccess) {
     ProbeInstall install("skeleton_full_disk");
     makeDirs(install, "output/srv");
-    ASSERT_EQ(symlink("/dev/full", install.path("output/srv/fabricprobe_Topology_20240102030405_11_22.dat").c_str()), 0);
-    ProbeRunResult result = runProbe(install, probeOptions(probeArgs()));
+    // A device in the file's place, not a link: it is opened and every write fails.
+    ProbeRunOptions options = probeOptions(probeArgs());
+    options.fullDevices = {install.path("output/srv/fabricprobe_Topology_20240102030405_11_22.dat")};
+    ProbeRunResult result = runProbe(install, options);
     EXPECT_EQ(result.exitCode, exitStatusOf(-2013));
     EXPECT_EQ(valueAfter(install.agentArgs(), "-exitCode"), "-2013");
     EXPECT_TRUE(contains(readFile(install.path("log/srv/fabricprobe_000001.log")), "AGT0422E"));
+}
+
+// The probe's files of kValidProbe, by their extension.
+const char kFileStem[] = "output/srv/fabricprobe_Topology_20240102030405_11_22";
+
+// Plants a link to <root>/victim, which holds text, at the file `relative`; returns the link's path.
+std::string plantLink(const ProbeInstall& install, const std::string& relative, const std::string& text) {
+    makeDirs(install, "output/srv");
+    writeFile(install.path("victim"), text);
+    const std::string link = install.path(relative);
+    EXPECT_EQ(symlink(install.path("victim").c_str(), link.c_str()), 0);
+    return link;
+}
+
+TEST(SkeletonE2E, ALinkInTheOutputFilesPlaceIsAFailedCreate) {
+    ProbeInstall install("skeleton_output_link");
+    const std::string output = plantLink(install, kFileStem + std::string(".dat"), "not the probe's\n");
+    const std::string victim = install.path("victim");
+    ProbeRunResult result = runProbe(install, probeOptions(probeArgs({"-debug", "MAX"})));
+    EXPECT_EQ(result.exitCode, exitStatusOf(-2001));
+    EXPECT_EQ(valueAfter(install.agentArgs(), "-exitCode"), "-2001");
+    EXPECT_EQ(readFile(victim), "not the probe's\n");
+    const std::string log = readFile(install.path("log/srv/fabricprobe_000001.log"));
+    EXPECT_TRUE(contains(log, "AGT0421E")) << log;
+    EXPECT_TRUE(contains(log, output)) << log;
+    EXPECT_FALSE(contains(log, "not the probe's")) << log;  // nor copied into the log
+    const std::string trace = readFile(install.path("log/srv/fabricprobe_000001.trace"));
+    EXPECT_TRUE(contains(trace, "error opening output file " + output + " errno 40 ")) << trace;
+}
+
+TEST(SkeletonE2E, ALinkInTheJobFilesPlaceIsAJobFileThatCannotBeWritten) {
+    ProbeInstall install("skeleton_job_link");
+    const std::string job = plantLink(install, kFileStem + std::string(".jobinfo"), "kept\n");
+    const std::string victim = install.path("victim");
+    install.setAgentExit(4);  // a failed notification would append the job's end
+    ProbeRunResult result = runProbe(install, probeOptions(probeArgs({"-debug", "MAX"})));
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(readFile(victim), "kept\n");
+    std::string trace = readFile(install.path("log/srv/fabricprobe_000001.trace"));
+    EXPECT_TRUE(contains(trace, "Unable to create " + job + "\n")) << trace;
+
+    // A link to nowhere is not followed to create its target either.
+    ASSERT_EQ(unlink(job.c_str()), 0);
+    ASSERT_EQ(symlink(install.path("planted").c_str(), job.c_str()), 0);
+    result = runProbe(install, probeOptions(probeArgs()));
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_FALSE(fileExists(install.path("planted")));
+}
+
+TEST(SkeletonE2E, AFullDeviceInTheJobFilesPlaceIsNoLink) {
+    ProbeInstall install("skeleton_job_device");
+    makeDirs(install, "output/srv");
+    install.setAgentExit(4);
+    ProbeRunOptions options = probeOptions(probeArgs({"-debug", "MAX"}));
+    const std::string job = install.path(kFileStem + std::string(".jobinfo"));
+    options.fullDevices = {job};
+    ProbeRunResult result = runProbe(install, options);
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    // It exists, so it is kept as the job file; appending the end then fails.
+    const std::string trace = readFile(install.path("log/srv/fabricprobe_000001.trace"));
+    EXPECT_FALSE(contains(trace, "Unable to create")) << trace;
+    EXPECT_TRUE(contains(trace, "Unable to write " + job + "\n")) << trace;
+}
+
+TEST(SkeletonE2E, AStopRequestDuringTheNotificationIsNoTimeOut) {
+    ProbeInstall install("skeleton_stop_during_notify");
+    makeDirs(install, "output/srv");
+    // An agent that asks the probe (its process group's leader) to stop while
+    // the probe waits for it, and then finishes its work.
+    writeFile(install.path("bin/Agent"),
+              "#!/bin/sh\n"
+              "d=$(dirname \"$0\")/..\n"
+              "set -- $(cat /proc/$$/stat)\n"
+              "sleep 0.5\n"
+              "kill -TERM \"$5\"\n"
+              "sleep 0.5\n"
+              ": > \"$d/agent-done\"\n"
+              "exit 0\n");
+    ProbeRunResult result = runProbe(install, probeOptions(probeArgs({"-debug", "MAX"})));
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_TRUE(fileExists(install.path("agent-done")));
+    const std::string log = readFile(install.path("log/srv/fabricprobe_000001.log"));
+    EXPECT_TRUE(contains(log, "STA0250I")) << log;
+    EXPECT_FALSE(contains(log, "STA0251E")) << log;
+    const std::string trace = readFile(install.path("log/srv/fabricprobe_000001.trace"));
+    EXPECT_TRUE(contains(trace, "Caught signal 15\n")) << trace;
+    EXPECT_FALSE(contains(trace, "SIGKILL sent")) << trace;
+    const std::string job = readFile(install.path("output/srv/fabricprobe_Topology_20240102030405_11_22.jobinfo"));
+    EXPECT_FALSE(contains(job, " endTime=")) << job;
+}
+
+TEST(SkeletonE2E, AnAgentThatCannotBeStartedLeavesTheTraceWhole) {
+    ProbeInstall install("skeleton_exec_fails");
+    makeDirs(install, "output/srv");
+    // The value alone is within the kernel's limit for one argument; the
+    // shell command text that carries it and the rest is not (E2BIG).
+    std::vector<std::string> args = probeArgs({"-debug", "MAX"});
+    for (std::size_t i = 0; i + 1 < args.size(); ++i)
+        if (args[i] == "-serverip") args[i + 1] = std::string(131000, '1');
+    ProbeRunResult result = runProbe(install, probeOptions(args));
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_TRUE(install.agentArgs().empty());
+    EXPECT_TRUE(contains(readFile(install.path("log/srv/fabricprobe_000001.log")), "STA0251E"));
+
+    const std::string trace = readFile(install.path("log/srv/fabricprobe_000001.trace"));
+    ASSERT_GT(trace.size(), 24u);
+    const std::size_t nextWrite = std::stoul(trace.substr(12, 12));
+    ASSERT_LT(nextWrite, trace.size());
+    EXPECT_EQ(trace.compare(nextWrite, 21, "\nEND OF DATA - close\n"), 0) << trace.substr(nextWrite);
+    std::size_t marks = 0;
+    for (std::size_t at = trace.find("END OF DATA"); at != std::string::npos;
+         at = trace.find("END OF DATA", at + 1))
+        ++marks;
+    EXPECT_EQ(marks, 1u) << trace;
+    // The start's error is traced once, between the parent's own lines.
+    const std::size_t forked = trace.find("fork() success, pid: ");
+    const std::size_t failed = trace.find("Unexpected error invoking program, errno = 7.\n");
+    const std::size_t waited = trace.find("Enter: WaitForExternalProgram()");
+    ASSERT_NE(forked, std::string::npos) << trace;
+    ASSERT_NE(failed, std::string::npos) << trace;
+    EXPECT_EQ(trace.find("Unexpected error invoking program", failed + 1), std::string::npos);
+    EXPECT_LT(forked, failed);
+    EXPECT_LT(failed, waited);
+    EXPECT_TRUE(contains(trace, "exit code:71\n")) << trace;
+    EXPECT_TRUE(contains(trace, "Exit: main(), rc = 0\n")) << trace;
 }
 
 TEST(SkeletonE2E, InputFileOfSpecificFabricsIsRemovedAtTheEnd) {

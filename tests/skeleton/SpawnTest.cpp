@@ -104,6 +104,27 @@ TEST(Spawn, TimeOutKillsTheChild) {
     EXPECT_EQ(WTERMSIG(status), SIGKILL);
 }
 
+void onStopRequest(int) {}
+
+TEST(Spawn, AStopRequestDuringTheWaitIsNoTimeOut) {
+    // A handler without SA_RESTART, as the probe's: the signal interrupts waitpid.
+    struct sigaction stop {};
+    stop.sa_handler = onStopRequest;
+    sigemptyset(&stop.sa_mask);
+    struct sigaction before {};
+    ASSERT_EQ(sigaction(SIGTERM, &stop, &before), 0);
+    int exitCode = -1;
+    // The child's shell signals the waiting parent, then ends by itself.
+    EXPECT_EQ(runAndWait(Command({"sleep 0.2; kill -TERM $PPID; sleep 0.2; exit 3"}), &exitCode, 3600), 0);
+    EXPECT_EQ(exitCode, 3);
+    EXPECT_EQ(alarm(0), 0u);
+    // After a stop request the alarm's expiry still ends the wait.
+    SpawnInfo info;
+    EXPECT_EQ(runAndWait(Command({"kill -TERM $PPID; exec sleep 20"}), &exitCode, 1, &info), 68);
+    waitpid(info.pid, nullptr, 0);
+    sigaction(SIGTERM, &before, nullptr);
+}
+
 void customAlarm(int) {}
 
 TEST(Spawn, WaitLeavesNoAlarmAndRestoresTheAlarmHandler) {

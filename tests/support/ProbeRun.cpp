@@ -104,7 +104,9 @@ void ProbeInstall::setAgentExit(int status) const {
 ProbeRunResult runProbe(const ProbeInstall& install, const ProbeRunOptions& options) {
     std::vector<std::string> argv;
     if (!options.model.empty()) {
-        argv = {stagePath("bin/fabricsim-run"), options.model, "--"};
+        argv = {stagePath("bin/fabricsim-run")};
+        if (options.kernel) argv.push_back("--kernel");
+        argv.insert(argv.end(), {options.model, "--"});
     }
     if (options.fastClock) {
         // libfaketime preloaded as the faketime program does, without that program's
@@ -113,7 +115,10 @@ ProbeRunResult runProbe(const ProbeInstall& install, const ProbeRunOptions& opti
         const char* preloaded = std::getenv("LD_PRELOAD");
         const std::string library = "/usr/$LIB/faketime/libfaketime.so.1";
         argv.push_back("env");
-        argv.push_back("LD_PRELOAD=" + (preloaded && *preloaded ? std::string(preloaded) + ":" : std::string()) + library);
+        // env replaces LD_PRELOAD: the kernel mode's bsg stand-in, which fabricsim-run preloads, is kept in front.
+        std::string list = options.kernel ? stagePath("lib/libfabricsim-kernel.so") + ":" : std::string();
+        if (preloaded && *preloaded) list += std::string(preloaded) + ":";
+        argv.push_back("LD_PRELOAD=" + list + library);
         argv.push_back("FAKETIME=+0 x100");
     }
     argv.push_back(options.program.empty() ? install.path("bin/fabricprobe") : options.program);
@@ -125,6 +130,20 @@ ProbeRunResult runProbe(const ProbeInstall& install, const ProbeRunOptions& opti
         if (::pipe(pipeFds) != 0) throw std::runtime_error("pipe failed");
         argv.push_back("-agentcom");
         argv.push_back(std::to_string(pipeFds[0]) + "," + std::to_string(pipeFds[1]));
+    }
+
+    if (!options.fullDevices.empty()) {
+        std::vector<std::string> mounted = {
+            "unshare", ::geteuid() == 0 ? "-m" : "-rm", "sh", "-c",
+            "while [ \"$1\" != -- ]; do mount --bind /dev/full \"$1\" || exit 125; shift; done; "
+            "shift; exec \"$@\"",
+            "sh"};
+        for (const std::string& path : options.fullDevices) {
+            if (!fileExists(path)) writeFile(path, "");  // a bind mount needs a file to cover
+            mounted.push_back(path);
+        }
+        mounted.push_back("--");
+        argv.insert(argv.begin(), mounted.begin(), mounted.end());
     }
 
     const std::string outPath = install.path("run.stdout");

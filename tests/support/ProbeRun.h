@@ -25,6 +25,7 @@ private:
 
 struct ProbeRunOptions {
     std::string model;                    // path of the fabricsim model; empty: run without the simulator
+    bool kernel = false;                  // serve the model through libhbalinux (fabricsim-run --kernel)
     std::vector<std::string> args;        // arguments after the program name
     std::vector<std::string> env;         // extra NAME=value entries
     bool fastClock = false;               // run under faketime with a 100x clock
@@ -32,6 +33,9 @@ struct ProbeRunOptions {
     std::string cwd;                      // working directory; default: the install root
     int timeoutSeconds = 120;             // the child is killed after this
     std::string program;                  // default: <root>/bin/fabricprobe
+    // Paths that /dev/full is bind-mounted on for the run, in a mount namespace
+    // of the run's own: a device in a file's place that is not a link.
+    std::vector<std::string> fullDevices;
 };
 
 struct ProbeRunResult {

@@ -186,6 +186,34 @@ TEST(TopologyProbe, PlatformsTheirNodesAndTimedOutTypes) {
     EXPECT_EQ(1u, countLines(sim, {"cmd=GPLT", "key=host17 "}));
 }
 
+TEST(TopologyProbe, ALinkInTheTimeoutEntriesPlaceIsNeitherReadNorWritten) {
+    Install install("timeout_link");
+    const std::string victim = install.path("victim");
+    writeFile(victim, "GPLT:1:host17\n");
+    ASSERT_EQ(0, ::symlink(victim.c_str(), install.path("FABRIC_PROBE_TIMEOUT_ENTRIES").c_str()));
+    ProbeRunResult r = install.run("platforms.json", "allfabrics", true);
+    EXPECT_EQ(0, r.exitCode) << r.err;
+    EXPECT_TRUE(outputFileIsValid(install.path(kOutput)));
+    // Read through the link, the victim's line would have silenced host17;
+    // written through it, the slow platform would have been added.
+    EXPECT_EQ(1u, countLines(install.simLog(), {"cmd=GPLT", "key=host17 "}));
+    EXPECT_EQ(1u, countLines(install.simLog(), {"cmd=GPLT", "key=slow "}));
+    EXPECT_EQ("GPLT:1:host17\n", readFile(victim));
+}
+
+TEST(TopologyProbe, ALineHoldingANulByteHidesNoEntry) {
+    Install install("timeout_nul");
+    // A damaged line: its text up to the NUL, "x", names nothing, and the
+    // next line is an entry of its own.
+    const std::string entries("x\0\nGPLT:1:host17\n", 17);
+    writeFile(install.path("FABRIC_PROBE_TIMEOUT_ENTRIES"), entries);
+    ProbeRunResult r = install.run("platforms.json", "allfabrics", true);
+    EXPECT_EQ(0, r.exitCode) << r.err;
+    EXPECT_EQ(0u, countLines(install.simLog(), {"cmd=GPLT", "key=host17 "}));
+    EXPECT_EQ(1u, countLines(install.simLog(), {"cmd=GPLML", "key=host17 "}));
+    EXPECT_EQ(entries + "GPLT:1:slow\n", readFile(install.path("FABRIC_PROBE_TIMEOUT_ENTRIES")));
+}
+
 TEST(TopologyProbe, TwoAdaptersOnOneFabricWriteOneBlock) {
     Install install("twoadapters");
     ProbeRunResult r = install.run("twoadapters.json");
@@ -299,8 +327,8 @@ std::string bigModel(const Install& install, int ports) {
 
 TEST(TopologyProbe, AnOutputFileThatCannotBeWrittenEndsWithMinus2013) {
     Install install("devfull");
-    ASSERT_EQ(0, ::symlink("/dev/full", install.path(kOutput).c_str()));
     ProbeRunOptions options;
+    options.fullDevices = {install.path(kOutput)};
     options.model = bigModel(install, 300);
     options.args = probeArgs();
     options.env = {"FABRICSIM_LOG=" + install.simLogPath()};

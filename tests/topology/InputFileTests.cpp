@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 
@@ -85,6 +86,32 @@ TEST(TimeoutEntries, TheTailOfAnOverlongLineIsNotALine) {
     EXPECT_FALSE(findTimeoutEntry(path.c_str(), "GPLT:2:host17"));
     const std::string later = dir.write("u", std::string(600, 'x') + "\nGPLT:2:host17\n");
     EXPECT_TRUE(findTimeoutEntry(later.c_str(), "GPLT:2:host17"));
+}
+
+TEST(TimeoutEntries, ALineEndsAtItsLineFeedAndItsTextAtItsFirstNul) {
+    TempDir dir;
+    const std::string damaged = dir.write("t", std::string("x\0\nGPLT:1:p\n", 12));
+    EXPECT_TRUE(findTimeoutEntry(damaged.c_str(), "GPLT:1:p"));
+    EXPECT_TRUE(findTimeoutEntry(damaged.c_str(), "x"));
+    EXPECT_FALSE(findTimeoutEntry(damaged.c_str(), "x\n"));
+    const std::string tail = dir.write("u", std::string("GPLT:1:p\0junk\nGPLT:1:q\0\n", 25));
+    EXPECT_TRUE(findTimeoutEntry(tail.c_str(), "GPLT:1:p"));
+    EXPECT_TRUE(findTimeoutEntry(tail.c_str(), "GPLT:1:q"));
+    EXPECT_FALSE(findTimeoutEntry(tail.c_str(), "GPLT:1:pjunk"));
+    // A NUL inside an overlong line still leaves its tail a piece, not a line.
+    const std::string longLine = dir.write("v", "a" + std::string(1, '\0') + std::string(496, 'x') +
+                                                     "GPLT:1:p\n");
+    EXPECT_FALSE(findTimeoutEntry(longLine.c_str(), "GPLT:1:p"));
+}
+
+TEST(TimeoutEntries, ALinkInTheFilesPlaceIsNeitherReadNorWritten) {
+    TempDir dir;
+    const std::string victim = dir.write("victim", "GPLT:2:host17\n");
+    const std::string path = dir.file("t");
+    ASSERT_EQ(0, ::symlink(victim.c_str(), path.c_str()));
+    EXPECT_FALSE(findTimeoutEntry(path.c_str(), "GPLT:2:host17"));
+    appendTimeoutEntry(path.c_str(), 2, "other");
+    EXPECT_EQ("GPLT:2:host17\n", dir.read("victim"));
 }
 
 TEST(TimeoutEntries, EntriesAreAppendedOneLineEach) {

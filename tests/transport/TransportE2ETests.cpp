@@ -26,23 +26,28 @@ std::size_t countOf(const std::string& text, const std::string& part) {
     return count;
 }
 
+// A Topology probe of a model with the simulator's call log, as the agent starts it.
+ProbeRunResult runTopology(const ProbeInstall& install, const std::string& model, const std::string& ids,
+                           const char* debug) {
+    ::mkdir(install.path("output/srv").c_str(), 0755);
+    ProbeRunOptions options;
+    options.model = sourcePath(model);
+    options.args = {"-servername", "srv", "-serverip", "192.0.2.1", "-serverport", "9550", "-command", "Topology",
+                    "-fabrics", "allfabrics", "-jobtimestamp", ids.substr(0, 8), "-discoverrequestid",
+                    ids.substr(9, 2), "-devicejobid", ids.substr(12, 2), "-debug", debug};
+    options.env = {"FABRICSIM_LOG=" + install.path("sim.log")};
+    options.fastClock = true;
+    return runProbe(install, options);
+}
+
 // Seconds of a simulator log line ("<seconds.millis> handle=...").
 double stampOf(const std::string& line) { return std::strtod(line.c_str(), nullptr); }
 }  // namespace
 
 TEST(TransportProbe, OlderCallBusySwitchAndRejectInOneRun) {
     ProbeInstall install("transport_e2e");
-    ::mkdir(install.path("output/srv").c_str(), 0755);
     const std::string simLog = install.path("sim.log");
-
-    ProbeRunOptions options;
-    options.model = sourcePath("tests/transport/models/e2e.json");
-    options.args = {"-servername", "srv", "-serverip", "192.0.2.1", "-serverport", "9550", "-command", "Topology",
-                    "-fabrics", "allfabrics", "-jobtimestamp", "20261206", "-discoverrequestid", "31",
-                    "-devicejobid", "32", "-debug", "MAX"};
-    options.env = {"FABRICSIM_LOG=" + simLog};
-    options.fastClock = true;
-    const ProbeRunResult result = runProbe(install, options);
+    const ProbeRunResult result = runTopology(install, "tests/transport/models/e2e.json", "20261206_31_32", "MAX");
     ASSERT_EQ(result.exitCode, 0) << result.err;
 
     const std::string output = readFile(install.path("output/srv/fabricprobe_Topology_20261206_31_32.dat"));
@@ -79,4 +84,27 @@ TEST(TransportProbe, OlderCallBusySwitchAndRejectInOneRun) {
                          "Command not supported explanation text No additional explanation\n"),
               std::string::npos);
     EXPECT_NE(trace.find("HBA_FreeLibrary call is successful\n"), std::string::npos);
+}
+
+// A library that refuses both pass-through calls and no bsg device for its ports:
+// the probe says once per adapter that it could not ask, and ends as any probe that found nothing.
+TEST(TransportProbe, NoPassThroughAndNoKernelTransportIsLoggedOncePerAdapter) {
+    ProbeInstall install("transport_no_ct");
+    const std::string simLog = install.path("sim.log");
+    const ProbeRunResult result = runTopology(install, "tests/transport/models/no-ct.json", "20261207_41_42", "MIN");
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+
+    const std::string log = readFile(install.path("log/srv/fabricprobe_000001.log"));
+    EXPECT_EQ(countOf(log, "AGT0431W The HBA API call HBA_SendCTPassThru failed with status 2."), 2u) << log;
+    EXPECT_EQ(countOf(log, "AGT0420I"), 1u) << log;
+    const std::string output = readFile(install.path("output/srv/fabricprobe_Topology_20261207_41_42.dat"));
+    EXPECT_EQ(output.find("100000000000F001"), std::string::npos) << output;
+
+    // As designed otherwise: the version probe, then three GIELs per port, each refused.
+    const auto sim = readLines(simLog);
+    EXPECT_EQ(countLines(sim, {"v=2", "cmd=GIEL ", "FAIL 2"}), 2u);
+    EXPECT_EQ(countLines(sim, {"v=1", "cmd=GIEL ", "FAIL 2"}), 9u);
+    EXPECT_EQ(countLines(sim, {"result=ACC"}), 0u);
+    const std::string trace = readFile(install.path("log/srv/fabricprobe_000001.trace"));
+    EXPECT_NE(trace.find("no kernel FC transport: /sys/class/fc_host"), std::string::npos);
 }

@@ -18,101 +18,9 @@
 #include <thread>
 #include <vector>
 
-#include "ProbeRun.h"
+#include "ViewRun.h"
 
 namespace {
-
-const char kServer[] = "srv";
-const char kStamp[] = "20261206090736";
-
-struct ViewRun {
-    int exitCode = -1;
-    std::string out, err;
-    long maxRssKb = 0;
-};
-
-// Runs the staged fabricprobe-view; `input` (if any) is streamed to its standard input.
-ViewRun runView(const std::vector<std::string>& args, const std::vector<std::string>& env = {},
-                const std::function<void(int)>& input = nullptr) {
-    const std::string dir = std::string(FABRICPROBE_E2E_DIR_FOR_VIEW);
-    ::mkdir(dir.c_str(), 0755);
-    const std::string outPath = dir + "/view.out." + std::to_string(::getpid());
-    const std::string errPath = dir + "/view.err." + std::to_string(::getpid());
-    int pipeFds[2] = {-1, -1};
-    if (input && ::pipe(pipeFds) != 0) throw std::runtime_error("pipe");
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) ::_exit(127);
-        if (input) {
-            ::dup2(pipeFds[0], 0);
-            ::close(pipeFds[0]);
-            ::close(pipeFds[1]);
-        }
-        for (const std::string& e : env) ::putenv(::strdup(e.c_str()));
-        std::vector<std::string> argv = {stagePath("bin/fabricprobe-view")};
-        argv.insert(argv.end(), args.begin(), args.end());
-        std::vector<char*> cargv;
-        for (std::string& a : argv) cargv.push_back(a.data());
-        cargv.push_back(nullptr);
-        ::execv(cargv[0], cargv.data());
-        ::_exit(127);
-    }
-    if (input) {
-        ::close(pipeFds[0]);
-        input(pipeFds[1]);
-        ::close(pipeFds[1]);
-    }
-    int status = 0;
-    struct rusage usage {};
-    ::wait4(pid, &status, 0, &usage);
-    ViewRun run;
-    if (WIFEXITED(status)) run.exitCode = WEXITSTATUS(status);
-    run.maxRssKb = usage.ru_maxrss;
-    run.out = readFile(outPath);
-    run.err = readFile(errPath);
-    ::unlink(outPath.c_str());
-    ::unlink(errPath.c_str());
-    return run;
-}
-
-std::string runExample(const std::string& test, const std::string& command, ProbeRunResult* result = nullptr,
-                       const std::string& fileSizeBlocks = "") {
-    ProbeInstall install("view_" + test);
-    ::mkdir(install.path(std::string("output/") + kServer).c_str(), 0755);
-    ProbeRunOptions options;
-    options.model = sourcePath("examples/san.json");
-    options.args = {"-servername", kServer, "-serverip", "192.0.2.1", "-serverport", "9549", "-command", command,
-                    "-fabrics", "allfabrics", "-jobtimestamp", kStamp, "-discoverrequestid", "1", "-devicejobid", "1"};
-    if (!fileSizeBlocks.empty()) {
-        // A file size limit cuts the output file; the write failure is seen, not a signal.
-        options.program = "/bin/sh";
-        options.args.insert(options.args.begin(),
-                            {"-c", "trap '' XFSZ; ulimit -f " + fileSizeBlocks + "; exec \"$0\" \"$@\"",
-                             install.path("bin/fabricprobe")});
-    }
-    const ProbeRunResult run = runProbe(install, options);
-    if (result) *result = run;
-    return install.path(std::string("output/") + kServer + "/fabricprobe_" + command + "_" + kStamp + "_1_1.dat");
-}
-
-// The value cells of a summary row, by its label.
-std::vector<std::string> summaryRow(const std::string& table, const std::string& label) {
-    std::istringstream lines(table);
-    std::string line;
-    while (std::getline(lines, line)) {
-        if (line.compare(0, label.size(), label) != 0) continue;
-        const std::string rest = line.substr(label.size());
-        if (!rest.empty() && rest[0] != ' ') continue;
-        std::istringstream cells(rest);
-        std::vector<std::string> values;
-        std::string cell;
-        while (cells >> cell) values.push_back(cell);
-        return values;
-    }
-    return {};
-}
 
 int portTypeIndex(const nlohmann::json& type) {
     const int raw = type.is_string() ? std::stoi(type.get<std::string>(), nullptr, 0) : type.get<int>();
@@ -215,6 +123,7 @@ TEST(ViewEndToEnd, TheExampleSanIsValidAndCountedAsItsModel) {
         const OutputCheck check = checkOutputFile(output);
         EXPECT_TRUE(check.valid()) << check.report;
         EXPECT_NE(std::string::npos, check.report.find("valid " + command + " output")) << check.report;
+        EXPECT_TRUE(jsonCountsMatchSummary(output));
 
         const ViewRun summary = runView({"--summary", output});
         ASSERT_EQ(0, summary.exitCode) << summary.err;
@@ -243,6 +152,7 @@ TEST(ViewEndToEnd, TheExampleSanIsDrawnWithEverySwitchAndZone) {
     const nlohmann::json model = nlohmann::json::parse(readFile(sourcePath("examples/san.json")));
     const std::string topology = runExample("draw_topology", "Topology");
     const std::string svgPath = topology + ".svg";
+    EXPECT_TRUE(jsonCountsMatchSummary(topology));
     const ViewRun run = runView({"--svg", svgPath, topology});
     ASSERT_EQ(0, run.exitCode) << run.err;
     const std::string svg = readFile(svgPath);
@@ -260,6 +170,7 @@ TEST(ViewEndToEnd, TheExampleSanIsDrawnWithEverySwitchAndZone) {
     }
 
     const std::string zoning = runExample("draw_zoning", "ZoningOnly");
+    EXPECT_TRUE(jsonCountsMatchSummary(zoning));
     ASSERT_EQ(0, runView({"--svg", zoning + ".svg", zoning}).exitCode);
     const std::vector<std::string> zoneTexts = svgTexts(readFile(zoning + ".svg"));
     for (const auto& [key, fabric] : model["fabrics"].items())
@@ -275,6 +186,8 @@ TEST(ViewEndToEnd, BrokenAndCutCopiesAreRejectedWithLineNumbers) {
     const std::string open = output + ".open";
     writeFile(open, good.substr(0, good.rfind("[/Fabric]")));
     OutputCheck check = checkOutputFile(open);
+    EXPECT_TRUE(jsonCountsMatchSummary(output));
+    EXPECT_TRUE(jsonCountsMatchSummary(open));
     EXPECT_EQ(1, check.exitCode);
     const std::size_t lines = std::count(good.begin(), good.end(), '\n');
     EXPECT_NE(std::string::npos, check.report.find(open + ":" + std::to_string(lines - 1) +
@@ -289,6 +202,7 @@ TEST(ViewEndToEnd, BrokenAndCutCopiesAreRejectedWithLineNumbers) {
     dangling.replace(at, link.size(), "\",\"100000051E0A0001:cfg_a_prod:z_nowhere:0\"\n[/ZoneToMember]");
     writeFile(output + ".dangling", dangling);
     check = checkOutputFile(output + ".dangling");
+    EXPECT_TRUE(jsonCountsMatchSummary(output + ".dangling"));
     EXPECT_EQ(1, check.exitCode);
     const std::size_t line = std::count(dangling.begin(), dangling.begin() + at, '\n') + 1;
     EXPECT_NE(std::string::npos,
@@ -308,6 +222,7 @@ TEST(ViewEndToEnd, AProbeWhoseOutputCannotBeWrittenLeavesACutFile) {
     EXPECT_EQ(exitStatusOf(-2013), probe.exitCode) << probe.err;
     const std::string text = readFile(output);
     ASSERT_EQ(8u * 512u, text.size());
+    EXPECT_TRUE(jsonCountsMatchSummary(output));
     const OutputCheck check = checkOutputFile(output);
     EXPECT_EQ(1, check.exitCode);
     EXPECT_NE(std::string::npos, check.report.find("[/Fabric] is missing")) << check.report;
@@ -367,6 +282,7 @@ TEST(ViewEndToEnd, ALargeStreamIsReadInBoundedMemory) {
 
 TEST(ViewEndToEnd, WrongUseAndAMissingGraphvizAreClearFailures) {
     const std::string output = runExample("misuse", "Topology");
+    EXPECT_TRUE(jsonCountsMatchSummary(output));
     ViewRun run = runView({});
     EXPECT_EQ(2, run.exitCode);
     EXPECT_NE(std::string::npos, run.err.find("no FILE given"));

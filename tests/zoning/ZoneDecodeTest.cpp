@@ -55,12 +55,18 @@ TEST(ZoneMemberDecode, EveryTypeOfTheTable) {
     }
 }
 
-TEST(ZoneMemberDecode, TypesOutsideTheTableAreNotSized) {
-    for (int type : {0x00, 0x05, 0x7F, 0xE4, 0xEA, 0xF0, 0xF2, 0xFF}) {
+TEST(ZoneMemberDecode, TypesOutsideTheTableAreUnknownMembersOf12Bytes) {
+    for (int type : {0x00, 0x05, 0x7F, 0xE0, 0xE4, 0xEA, 0xF0, 0xF2, 0xFF}) {
         ZoneBytes bytes;
         bytes.member(std::uint8_t(type), kEight);
         ZoneMemberText member;
-        EXPECT_EQ(decodeZoneMember(spanOf(bytes.bytes()), 16, member), MemberDecode::unknownType)
+        ASSERT_EQ(decodeZoneMember(spanOf(bytes.bytes()), 16, member), MemberDecode::ok) << type;
+        EXPECT_EQ(member.name, "0000000000000000") << type;
+        EXPECT_STREQ(member.typeName, "Unknown");
+        EXPECT_EQ(member.size, 12u);
+        // Its 12 bytes must still lie inside the span.
+        EXPECT_EQ(decodeZoneMember(ByteSpan{bytes.bytes().data(), 27}, 16, member),
+                  MemberDecode::pastBuffer)
             << type;
     }
 }

@@ -198,13 +198,20 @@ TEST(ZoneWalkBadInput, CountsOfAllOnes) {
     EXPECT_EQ(w.output, zoneRecords("cfg", "z", true) +
                             memberRecords("cfg", "z", true, "10000000C9A00001", "PortWWN"));
 
-    // Zero bytes after the answer carry a type code outside the table.
+    // Zero bytes after the answer read as members of unknown type up to the
+    // buffer's end; the one that would end past it ends the walk.
     ZoneBytes members;
     members.zoneSet("cfg", 1).zone("z", 0xFFFFFFFFu).member(0x01, kWwn);
     w = walk(members.inBuffer(kBuffer), "cfg", 0);
     EXPECT_EQ(w.result, FAILED_GS_RESPONSE_BUFFER_SIZE_INSUFFICIENT);
-    EXPECT_EQ(w.output, zoneRecords("cfg", "z", false) +
-                            memberRecords("cfg", "z", false, "10000000C9A00001", "PortWWN"));
+    const std::string unknown =
+        memberRecords("cfg", "z", false, "0000000000000000", "Unknown");
+    const std::string head = zoneRecords("cfg", "z", false) +
+                             memberRecords("cfg", "z", false, "10000000C9A00001", "PortWWN");
+    const std::size_t unknownCount = (kBuffer - members.size()) / 12;
+    ASSERT_EQ(w.output.size(), head.size() + unknownCount * unknown.size());
+    EXPECT_EQ(w.output.compare(0, head.size(), head), 0);
+    EXPECT_EQ(w.output.compare(w.output.size() - unknown.size(), unknown.size(), unknown), 0);
 
     // Members of a known type up to the very end of the buffer, and no further.
     std::vector<std::uint8_t> full = members.inBuffer(kBuffer);
@@ -213,14 +220,25 @@ TEST(ZoneWalkBadInput, CountsOfAllOnes) {
     EXPECT_EQ(w.result, FAILED_GS_RESPONSE_BUFFER_SIZE_INSUFFICIENT);
 }
 
-TEST(ZoneWalkBadInput, UnknownMemberTypeEndsTheWalk) {
+TEST(ZoneWalkMembers, UnknownMemberTypeIsWrittenAndStepsTwelveBytes) {
     ZoneBytes bytes;
-    bytes.zoneSet("cfg", 1).zone("z", 3).member(0x03, {0, 1, 2, 3, 0, 0, 0, 0}).member(0x42, kWwn)
-        .member(0x01, kWwn);
+    bytes.zoneSet("cfg", 1).zone("z", 4).member(0x03, {0, 1, 2, 3, 0, 0, 0, 0}).member(0x42, kWwn)
+        .member(0xFA, kWwn).member(0x01, kWwn);
     const Walk w = walk(bytes.inBuffer(kBuffer), "cfg", 0);
-    EXPECT_EQ(w.result, FAILED_GS_RESPONSE_BUFFER_SIZE_INSUFFICIENT);
+    EXPECT_EQ(w.result, 0);
+    const std::string unknown = memberRecords("cfg", "z", false, "0000000000000000", "Unknown");
     EXPECT_EQ(w.output, zoneRecords("cfg", "z", false) +
-                            memberRecords("cfg", "z", false, "010203", "FCID"));
+                            memberRecords("cfg", "z", false, "010203", "FCID") + unknown + unknown +
+                            memberRecords("cfg", "z", false, "10000000C9A00001", "PortWWN"));
+
+    // An unknown member whose 12 bytes would end past the buffer is still a bad response.
+    ZoneBytes cut;
+    cut.zoneSet("cfg", 1).zone("z", 2).member(0x01, kWwn).member(0x42, kWwn);
+    std::vector<std::uint8_t> buffer = cut.bytes();
+    buffer.resize(buffer.size() - 1);
+    const Walk over = walk(buffer, "cfg", 0);
+    EXPECT_EQ(over.result, FAILED_GS_RESPONSE_BUFFER_SIZE_INSUFFICIENT);
+    EXPECT_EQ(over.output.find("Unknown"), std::string::npos);
 }
 
 TEST(ZoneWalkBadInput, BufferTooShortForTheZoneSetHeader) {

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "../ut/logutils.h"
 #include "../ut/trace.h"
 #include "amsgrtrv.h"
 #include "amsgtime.h"
@@ -43,6 +44,8 @@ void nlAppendErrorLog(const char* text) {
     if (line.back() != '\n') line += '\n';
     ssize_t ignored = ::write(fd, line.data(), line.size());
     (void)ignored;
+    // Every run's reports meet here, before and after its own log is named.
+    logBoundSize(path, fd, kDefaultMaxLogKilobytes);
     ::close(fd);
 }
 

@@ -13,6 +13,7 @@
 
 #include "../nls/amsgtime.h"
 #include "buildinfo.h"
+#include "logutils.h"
 #include "traceheader.h"
 #include "traceinternal.h"
 
@@ -23,6 +24,9 @@ namespace {
 TraceState theState;
 
 constexpr std::uint64_t kMiB = 1048576;
+// A limit of this many megabytes or more is split into segment files.
+constexpr unsigned long kSegmentedFrom = 1001;
+constexpr unsigned long kDefaultSegmentSize = 1000;
 // Room kept free past every line: the end marker and the longest wrap notice
 // always fit, so a full ring never grows past its limit.
 constexpr std::uint64_t kWrapReserve = 64;
@@ -202,9 +206,11 @@ int openTraceFile(const std::string& name, int flags, bool* existed) {
         if (fd < 0 && errno == ELOOP && attempt == 0 && ::unlink(name.c_str()) == 0) continue;
         if (fd < 0) return -1;
         struct stat st {};
-        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const bool asked = ::fstat(fd, &st) == 0;
+        if (!asked || !S_ISREG(st.st_mode)) {
+            const int error = asked ? logNotRegularError(st.st_mode) : errno;
             ::close(fd);
-            errno = EINVAL;
+            errno = error;
             return -1;
         }
         ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
@@ -334,8 +340,13 @@ int trSetMaxSize(unsigned long megabytes) {
     s.maxSize = megabytes;
     s.ringMode = true;
     s.sizeGiven = true;
-    if (s.segmentSize > 0 || megabytes >= 1001) applySegmentSize(s, s.segmentSize ? s.segmentSize : 1000);
+    if (s.segmentSize > 0 || megabytes >= kSegmentedFrom)
+        applySegmentSize(s, s.segmentSize ? s.segmentSize : kDefaultSegmentSize);
     return 0;
+}
+
+std::string trFirstFileName(const std::string& name, unsigned long megabytes) {
+    return megabytes >= kSegmentedFrom ? name + ".1" : name;
 }
 
 int trSetSegmentSize(unsigned long megabytes) {

@@ -5,6 +5,7 @@
 #include <cstdarg>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 // Class flags of the runtime library; nonzero means on.
 extern unsigned char TR_ERROR, TR_GENERAL, TR_NLS, TR_EVENT, TR_FILEOPS, TR_MEMORY, TR_THREAD,
@@ -37,6 +38,9 @@ void trTerm();
 int trSetClasses(const char* words, bool quiet, const TraceClass* classes,
                  const TraceAggregate* aggregates);
 int trSetMaxSize(unsigned long megabytes);
+// The first file a trace of that name and size limit writes: the name itself, or
+// its first segment ("<name>.1") when the limit makes segments.
+std::string trFirstFileName(const std::string& name, unsigned long megabytes);
 int trSetSegmentSize(unsigned long megabytes);
 // 0, or -1 with "Invalid trace file name" printed.
 int trSetFileName(const char* name);
