@@ -95,20 +95,19 @@ int printLines(const char* const* lines, int lineCount, FILE* stream, const char
     return 1;
 }
 
-int printHeaderStart(FILE* stream) {
-    static const char fn[] = "printHeaderStart()";
-    NATRACE(TR_ENTER, "Enter: %s\n", fn);
-    static const char* const lines[] = {"[Header]"};
-    int result = printLines(lines, 1, stream, fn);
-    if (result == 1) NATRACE(TR_EXIT, "Exit: %s\n", fn);
+int printTracedLines(const char* const* lines, int lineCount, FILE* stream, const char* writerName) {
+    NATRACE(TR_ENTER, "Enter: %s\n", writerName);
+    const int result = printLines(lines, lineCount, stream, writerName);
+    if (result == 1) NATRACE(TR_EXIT, "Exit: %s\n", writerName);
     return result;
 }
 
+int printHeaderStart(FILE* stream) {
+    static const char* const lines[] = {"[Header]"};
+    return printTracedLines(lines, 1, stream, "printHeaderStart()");
+}
+
 int printHeaderEnd(FILE* stream) {
-    static const char fn[] = "printHeaderEnd()";
-    NATRACE(TR_ENTER, "Enter: %s\n", fn);
     static const char* const lines[] = {"[/Header]"};
-    int result = printLines(lines, 1, stream, fn);
-    if (result == 1) NATRACE(TR_EXIT, "Exit: %s\n", fn);
-    return result;
+    return printTracedLines(lines, 1, stream, "printHeaderEnd()");
 }

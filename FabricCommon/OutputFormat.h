@@ -16,6 +16,8 @@ int printRecordBlock(const char* section, const char* const* fields, int fieldCo
 
 // Writes each line followed by a line feed; 1 or the failed call's result.
 int printLines(const char* const* lines, int lineCount, FILE* stream, const char* writerName);
+// The same between the writer's Enter line and, on success, its Exit line.
+int printTracedLines(const char* const* lines, int lineCount, FILE* stream, const char* writerName);
 
 int printHeaderStart(FILE* stream);
 int printHeaderEnd(FILE* stream);

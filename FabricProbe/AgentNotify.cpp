@@ -1,5 +1,6 @@
 #include "AgentNotify.h"
 
+#include "CmdArgs.h"
 #include "naTrace.h"
 #include "psnautil.h"
 
@@ -17,52 +18,55 @@ std::string agentInstallValue(const std::string& installLoc) {
 
 }  // namespace
 
-std::vector<std::string> agentNotifyArguments(int rc, const std::string& installLoc,
-                                              const std::string& serverName, const std::string& serverIp,
-                                              int serverPort, const std::string& fabricProbeCmd,
-                                              const std::string& fabricProbeFabrics,
-                                              const std::string& fabricProbeJobTimestamp,
-                                              const std::string& fabricProbeDiscoverRequestId,
-                                              const std::string& fabricProbeJobId,
-                                              const std::string& debugWord, int maxLogSize,
-                                              const std::string& traceFile) {
+AgentNotice agentNoticeOf(int rc, const CmdArgs& args) {
+    AgentNotice n;
+    n.rc = rc;
+    n.installLoc = args.installLoc;
+    n.serverName = args.serverName;
+    n.serverIp = args.serverIp;
+    n.serverPort = args.serverPort;
+    n.command = args.fabricProbeCmd;
+    n.fabrics = args.fabricProbeFabrics;
+    n.jobTimestamp = args.fabricProbeJobTimestamp;
+    n.discoverRequestId = args.fabricProbeDiscoverRequestId;
+    n.jobId = args.fabricProbeJobId;
+    n.debugWord = args.debugWord;
+    n.maxLogSize = args.maxLogSize;
+    n.traceFile = args.traceFile;
+    return n;
+}
+
+std::vector<std::string> agentNotifyArguments(const AgentNotice& n) {
+    const std::string& installLoc = n.installLoc;
     std::vector<std::string> args = {
         installLoc + "/bin/Agent",
         "-notify", "fabricprobe",
         "-installLoc", agentInstallValue(installLoc),
-        "-serverName", serverName,
-        "-serverPort", std::to_string(serverPort),
-        "-serverIP", serverIp,
-        "-command", fabricProbeCmd,
-        "-fabrics", fabricProbeFabrics,
-        "-jobtimestamp", fabricProbeJobTimestamp,
-        "-discoverrequestid", fabricProbeDiscoverRequestId,
-        "-devicejobid", fabricProbeJobId,
-        "-exitCode", std::to_string(rc),
+        "-serverName", n.serverName,
+        "-serverPort", std::to_string(n.serverPort),
+        "-serverIP", n.serverIp,
+        "-command", n.command,
+        "-fabrics", n.fabrics,
+        "-jobtimestamp", n.jobTimestamp,
+        "-discoverrequestid", n.discoverRequestId,
+        "-devicejobid", n.jobId,
+        "-exitCode", std::to_string(n.rc),
     };
-    if (!debugWord.empty()) {
-        args.insert(args.end(), {"-debug", debugWord});
-        if (maxLogSize != 1024) args.insert(args.end(), {"-maxLogSize", std::to_string(maxLogSize)});
+    if (!n.debugWord.empty()) {
+        args.insert(args.end(), {"-debug", n.debugWord});
+        if (n.maxLogSize != 1024) args.insert(args.end(), {"-maxLogSize", std::to_string(n.maxLogSize)});
     }
-    const std::size_t trace = traceFile.rfind(".trace");
+    const std::size_t trace = n.traceFile.rfind(".trace");
     if (trace != std::string::npos)
-        args.insert(args.end(), {"-debugfile", traceFile.substr(0, trace) + ".notify.trace"});
+        args.insert(args.end(), {"-debugfile", n.traceFile.substr(0, trace) + ".notify.trace"});
     return args;
 }
 
-int runAgentNotifyFabric(int rc, const std::string& installLoc, const std::string& serverName,
-                         const std::string& serverIp, int serverPort, const std::string& fabricProbeCmd,
-                         const std::string& fabricProbeFabrics, const std::string& fabricProbeJobTimestamp,
-                         const std::string& fabricProbeDiscoverRequestId,
-                         const std::string& fabricProbeJobId, const std::string& debugWord,
-                         int maxLogSize, const std::string& traceFile) {
+int runAgentNotifyFabric(const AgentNotice& notice) {
     static const char fn[] = "runAgentNotifyFabric()";
     NATRACE(TR_ENTER, "Enter: %s\n", fn);
 
-    const std::vector<std::string> args = agentNotifyArguments(
-        rc, installLoc, serverName, serverIp, serverPort, fabricProbeCmd, fabricProbeFabrics,
-        fabricProbeJobTimestamp, fabricProbeDiscoverRequestId, fabricProbeJobId, debugWord, maxLogSize,
-        traceFile);
+    const std::vector<std::string> args = agentNotifyArguments(notice);
     std::vector<const char*> argv;
     for (const std::string& arg : args) argv.push_back(arg.c_str());
     argv.push_back(nullptr);

@@ -1,6 +1,7 @@
 #include "TopologyWriters.h"
 
 #include "OutputFormat.h"
+#include "OutputSchema.h"
 #include "naTrace.h"
 
 const char* const ieTypeTable[5] = {"Undefined", "Switch", "Hub", "Bridge", "End_IE_Type"};
@@ -19,48 +20,8 @@ const char* const platformTypeTable[16] = {
     "Software Proxy Agent", "Storage Device", "Host",    "Storage Subsystem",
     "Module",       "Software Driver", "Storage Access Device", "Reserved"};
 
-namespace {
-template <int N>
-int block(const char* section, const char* const (&fields)[N], FILE* stream, const char* fn) {
-    NATRACE(TR_ENTER, "Enter: %s\n", fn);
-    int result = printRecordBlock(section, fields, N, stream, fn);
-    if (result == 1) NATRACE(TR_EXIT, "Exit: %s\n", fn);
-    return result;
-}
-
-int lineBlock(const char* const* lines, int count, FILE* stream, const char* fn) {
-    NATRACE(TR_ENTER, "Enter: %s\n", fn);
-    int result = printLines(lines, count, stream, fn);
-    if (result == 1) NATRACE(TR_EXIT, "Exit: %s\n", fn);
-    return result;
-}
-}  // namespace
-
 int printFabricTopologyProbeHeader(FILE* stream) {
-    static const char fn[] = "printFabricTopologyProbeHeader()";
-    static const char* const lines[] = {
-        "[Fabric]",
-        "wwn",
-        "[FabricToInterconnectElement]",
-        "switchWwn,fabricWwn",
-        "[InterconnectElement]",
-        "uniqueId,wwn,type,domain,logicalName,managementId,vendorID,model,releaseCode,"
-        "managementSnmpAddress,managementUrlAddress,managementTelnetAddress",
-        "[SwitchToPort]",
-        "uniqueId,switchWwn",
-        "[SwitchPort]",
-        "wwn,type,portState,physicalPortNumber",
-        "[EndPort]",
-        "wwn,type,fcPortId",
-        "[NodeToPort]",
-        "nodeWwn,portWwn",
-        "[Node]",
-        "wwn,name,type,mgtUrlAddress,mgmtTelnetAddress,mgmtSnmpAddress",
-        "[PortToPort]",
-        "wwnPort1,wwnPort2",
-    };
-    static_assert(sizeof lines / sizeof lines[0] == 18, "the topology column-header block has 18 lines");
-    return lineBlock(lines, 18, stream, fn);
+    return printSectionHeaders(kTopologySections, stream, "printFabricTopologyProbeHeader()");
 }
 
 int printFabricStart(const char* fabricWwn, FILE* stream) {
@@ -80,12 +41,12 @@ int printFabricStart(const char* fabricWwn, FILE* stream) {
 
 int printFabricEnd(FILE* stream) {
     static const char* const lines[] = {"[/Fabric]"};
-    return lineBlock(lines, 1, stream, "printFabricEnd()");
+    return printTracedLines(lines, 1, stream, "printFabricEnd()");
 }
 
 int printFabricToInterconnectElement(const char* switchWwn, const char* fabricWwn, FILE* stream) {
     const char* const fields[] = {switchWwn, fabricWwn};
-    return block("FabricToInterconnectElement", fields, stream, "printFabricToInterconnectElement()");
+    return printRecord<kFabricToInterconnectElementSection>(fields, stream, "printFabricToInterconnectElement()");
 }
 
 int printInterConnectElement(const char* uniqueId, const char* wwn, const char* type,
@@ -97,37 +58,37 @@ int printInterConnectElement(const char* uniqueId, const char* wwn, const char* 
                                   logicalName, managementId, vendorId, model,
                                   releaseCode, managementSnmpAddress, managementUrlAddress,
                                   managementTelnetAddress};
-    return block("InterconnectElement", fields, stream, "printInterConnectElement()");
+    return printRecord<kInterconnectElementSection>(fields, stream, "printInterConnectElement()");
 }
 
 int printSwitchToPort(const char* portWwn, const char* switchWwn, FILE* stream) {
     const char* const fields[] = {portWwn, switchWwn};
-    return block("SwitchToPort", fields, stream, "printSwitchToPort()");
+    return printRecord<kSwitchToPortSection>(fields, stream, "printSwitchToPort()");
 }
 
 int printSwitchPort(const char* wwn, const char* type, const char* portState,
                     const char* physicalPortNumber, FILE* stream) {
     const char* const fields[] = {wwn, type, portState, physicalPortNumber};
-    return block("SwitchPort", fields, stream, "printSwitchPort()");
+    return printRecord<kSwitchPortSection>(fields, stream, "printSwitchPort()");
 }
 
 int printEndPort(const char* wwn, const char* type, const char* fcPortId, FILE* stream) {
     const char* const fields[] = {wwn, type, fcPortId};
-    return block("EndPort", fields, stream, "printEndPort()");
+    return printRecord<kEndPortSection>(fields, stream, "printEndPort()");
 }
 
 int printNodeToPort(const char* nodeWwn, const char* portWwn, FILE* stream) {
     const char* const fields[] = {nodeWwn, portWwn};
-    return block("NodeToPort", fields, stream, "printNodeToPort()");
+    return printRecord<kNodeToPortSection>(fields, stream, "printNodeToPort()");
 }
 
 int printNode(const char* wwn, const char* name, const char* type, const char* mgtUrlAddress,
               const char* mgmtTelnetAddress, const char* mgmtSnmpAddress, FILE* stream) {
     const char* const fields[] = {wwn, name, type, mgtUrlAddress, mgmtTelnetAddress, mgmtSnmpAddress};
-    return block("Node", fields, stream, "printNode()");
+    return printRecord<kNodeSection>(fields, stream, "printNode()");
 }
 
 int printPortToPort(const char* wwnPort1, const char* wwnPort2, FILE* stream) {
     const char* const fields[] = {wwnPort1, wwnPort2};
-    return block("PortToPort", fields, stream, "printPortToPort()");
+    return printRecord<kPortToPortSection>(fields, stream, "printPortToPort()");
 }

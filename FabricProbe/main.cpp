@@ -130,10 +130,7 @@ int probe(const CmdArgs& args, std::string& outputName, std::string& inputName) 
 
 void notifyAgent(int rc, const CmdArgs& args, const std::string& jobFile) {
     naLogMessage(STA0249I);
-    const int notified = runAgentNotifyFabric(
-        rc, args.installLoc, args.serverName, args.serverIp, args.serverPort, args.fabricProbeCmd,
-        args.fabricProbeFabrics, args.fabricProbeJobTimestamp, args.fabricProbeDiscoverRequestId,
-        args.fabricProbeJobId, args.debugWord, args.maxLogSize, args.traceFile);
+    const int notified = runAgentNotifyFabric(agentNoticeOf(rc, args));
     if (notified == 0) {
         naLogMessage(STA0250I);
         return;

@@ -16,10 +16,28 @@ std::vector<std::string> baseVector(const std::string& program, const std::strin
             "7",           "-devicejobid", "8",       "-exitCode",     exitCode};
 }
 
+AgentNotice notice(int rc, const std::string& install, const std::string& serverName) {
+    AgentNotice n;
+    n.rc = rc;
+    n.installLoc = install;
+    n.serverName = serverName;
+    n.serverIp = "10.0.0.1";
+    n.serverPort = 9549;
+    n.command = "Topology";
+    n.fabrics = "allfabrics";
+    n.jobTimestamp = "ts";
+    n.discoverRequestId = "7";
+    n.jobId = "8";
+    return n;
+}
+
 std::vector<std::string> argumentsFor(int rc, const std::string& install, const std::string& debugWord,
                                       int maxLogSize, const std::string& traceFile) {
-    return agentNotifyArguments(rc, install, "srv", "10.0.0.1", 9549, "Topology", "allfabrics", "ts", "7", "8",
-                                debugWord, maxLogSize, traceFile);
+    AgentNotice n = notice(rc, install, "srv");
+    n.debugWord = debugWord;
+    n.maxLogSize = maxLogSize;
+    n.traceFile = traceFile;
+    return agentNotifyArguments(n);
 }
 
 TEST(AgentNotifyArguments, ValuesInTheirOrder) {
@@ -60,8 +78,7 @@ class AgentNotifyRun : public ::testing::Test {
 protected:
     void SetUp() override { writeRecorder(install_.mkdirs("bin"), "Agent"); }
     int notify(int rc, const std::string& serverName) {
-        return runAgentNotifyFabric(rc, install_.path(), serverName, "10.0.0.1", 9549, "Topology", "allfabrics",
-                                    "ts", "7", "8", "", 1024, "");
+        return runAgentNotifyFabric(notice(rc, install_.path(), serverName));
     }
     TempDir install_;
 };
@@ -70,8 +87,7 @@ TEST_F(AgentNotifyRun, TheAgentProgramGetsTheVectorAsGiven) {
     const std::string hostile = "'; touch " + (install_ / "injected") + "; '";
     EXPECT_EQ(notify(-2012, hostile), 0);
     std::vector<std::string> expected =
-        agentNotifyArguments(-2012, install_.path(), hostile, "10.0.0.1", 9549, "Topology", "allfabrics", "ts",
-                             "7", "8", "", 1024, "");
+        agentNotifyArguments(notice(-2012, install_.path(), hostile));
     expected.erase(expected.begin());
     EXPECT_EQ(recordedArgs(install_ / "bin"), expected);
     EXPECT_FALSE(exists(install_ / "injected"));
