@@ -1,4 +1,6 @@
 #include <cerrno>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -44,11 +46,21 @@ TEST(OutputFile, AFullDiskIsSeenAtTheClose) {
 TEST(OutputFile, CopyToTheLogEndsOnAnyFile) {
     TempDir dir;
     spit(dir / "out.dat", std::string(2500, 'x') + "\nshort\n");
-    copyOutputToLog(dir / "out.dat");
-    copyOutputToLog(dir / "missing.dat");
-    copyOutputToLog("");
-    // A device in the output file's place has no end and is not copied.
-    copyOutputToLog("/dev/zero");
+    // In a child with an alarm: a copy that never ends shows as a death by SIGALRM.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        alarm(10);
+        copyOutputToLog(dir / "out.dat");
+        copyOutputToLog(dir / "missing.dat");
+        copyOutputToLog("");
+        // A device in the output file's place has no end and is not copied.
+        copyOutputToLog("/dev/zero");
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
 }  // namespace
