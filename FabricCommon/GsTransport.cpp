@@ -16,7 +16,7 @@
 #include "ReturnCodes.h"
 #include "naMessages.h"
 #include "naTrace.h"
-#include "psclock.h"
+#include "Retry.h"
 
 static_assert(sizeof(HbaHandle) == sizeof(HBA_HANDLE), "HbaHandle must carry an HBA_HANDLE");
 static_assert(sizeof(Wwn) == sizeof(HBA_WWN), "Wwn must carry an HBA_WWN");
@@ -151,13 +151,16 @@ void traceRequest(const Exchange& x, int version) {
 
 // At most three sends while the fabric answers logical busy; the last answer stays in the buffer.
 Sent sendWithBusyRetries(const Exchange& x, int version) {
-    for (int send = 1;; ++send) {
-        Sent sent = sendOnce(x, version);
-        // A busy fabric may answer with any status; byte 13 alone decides.
-        if (x.response[kCtReasonOffset] != Logical_Busy_Error || send >= kMaxSends) return sent;
-        NATRACE(TR_MIN, "Got logical busy error will retry commnd\n");
-        psSleep(1);
-    }
+    Sent sent;
+    retryAttempts(
+        kMaxSends, 1,
+        [&] {
+            sent = sendOnce(x, version);
+            // A busy fabric may answer with any status; byte 13 alone decides.
+            return x.response[kCtReasonOffset] != Logical_Busy_Error;
+        },
+        [] { NATRACE(TR_MIN, "Got logical busy error will retry commnd\n"); });
+    return sent;
 }
 
 // Bytes of the response that hold the answer (step 6).

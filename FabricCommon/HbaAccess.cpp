@@ -93,70 +93,82 @@ int getNumberOfAdapters() {
     return count;
 }
 
+namespace {
+// The adapter at the index, opened by its name; 0 (status set) when either step fails.
+HbaHandle openByIndex(int adapterIndex, int& status, char (&name)[kAdapterNameSize]) {
+    // Zeroed and terminated here: a vendor library may fill the buffer without a terminator.
+    status = static_cast<int>(HBA_GetAdapterName(static_cast<HBA_UINT32>(adapterIndex), name));
+    name[kAdapterNameSize - 1] = '\0';
+    if (status != 0) {
+        NATRACE(TR_MIN, "Unable to get adapter name for adapter index %d, rc: %d\n", adapterIndex, status);
+        return 0;
+    }
+    NATRACE(TR_MIN, "adapter name for adapter %d is %s\n", adapterIndex, name);
+    const HBA_HANDLE handle = HBA_OpenAdapter(name);
+    if (handle == 0) {
+        status = 1;
+        NATRACE(TR_MIN, "Unable to open adapter %s\n", name);
+        return 0;
+    }
+    NATRACE(TR_MIN, "adapter %s opened successfully\n", name);
+    return handle;
+}
+
+// The WWN of port p when it is attached to a switched fabric.
+bool fabricPortOf(HbaHandle handle, int adapterIndex, HBA_UINT32 p, int& status, Wwn& wwn) {
+    const int port = static_cast<int>(p);
+    NATRACE(TR_MIN, "getting adapter port attributes for adapter port %d for adapter %d\n", port, adapterIndex);
+    HBA_PORTATTRIBUTES attributes;
+    std::memset(&attributes, 0, sizeof attributes);
+    status = static_cast<int>(HBA_GetAdapterPortAttributes(handle, p, &attributes));
+    if (status != 0) {
+        NATRACE(TR_MIN, "unable to get port attributes for port %d\n", port);
+        return false;
+    }
+    NATRACE(TR_MIN, "FcId of the adapter port %d for adapter %d = %X\n", port, adapterIndex,
+            static_cast<unsigned>(attributes.PortFcId));
+    if (!isFabricAttached(attributes.PortFcId)) return false;
+    NATRACE(TR_MIN, "Port %d for adapter %d connected  to a  switched fabric\n", port, adapterIndex);
+    wwn = toWwn(attributes.PortWWN);
+    if (TR_MIN)
+        NATRACE(TR_MIN, "adapter: %d, port: %d, port wwn: %s connected to fabric\n", adapterIndex, port,
+                formatWwn(attributes.PortWWN.wwn).text);
+    return true;
+}
+
+// The open adapter's fabric-attached ports, appended to fabricPorts.
+void collectFabricPorts(HbaHandle handle, int adapterIndex, const char* name, std::vector<Wwn>& fabricPorts,
+                        int& status) {
+    HBA_ADAPTERATTRIBUTES adapter;
+    std::memset(&adapter, 0, sizeof adapter);
+    status = static_cast<int>(HBA_GetAdapterAttributes(handle, &adapter));
+    if (status != 0) {
+        NATRACE(TR_MIN, "Unable to get adapter attributes for %s, rc: %d\n", name, status);
+        return;
+    }
+    if (TR_MIN) NATRACE(TR_MIN, "HBA Node WWN for adapter: 0x%s\n", formatWwn(adapter.NodeWWN.wwn).text);
+    NATRACE(TR_MIN, "Number of ports in adapter %d is %d\n", adapterIndex, static_cast<int>(adapter.NumberOfPorts));
+    for (HBA_UINT32 p = 0; p < adapter.NumberOfPorts; ++p) {
+        Wwn wwn;
+        if (fabricPortOf(handle, adapterIndex, p, status, wwn)) fabricPorts.push_back(wwn);
+    }
+}
+}  // namespace
+
 HbaHandle openOrFilterAdapter(int adapterIndex, std::vector<Wwn>& fabricPorts, int& status) {
     static const char fn[] = "openOrFilterAdapter()";
     NATRACE(TR_ENTER, "Enter: %s, adapter index: %d\n", fn, adapterIndex);
     status = 0;
-    bool filter = true;
-    HBA_HANDLE handle = 0;
-
-    // Zeroed and terminated here: a vendor library may fill the buffer without a terminator.
     char name[kAdapterNameSize] = {};
-    status = static_cast<int>(HBA_GetAdapterName(static_cast<HBA_UINT32>(adapterIndex), name));
-    name[kAdapterNameSize - 1] = '\0';
+    OpenAdapter adapter(openByIndex(adapterIndex, status, name));
+    const std::size_t before = fabricPorts.size();
+    if (adapter.get() != 0) collectFabricPorts(adapter.get(), adapterIndex, name, fabricPorts, status);
 
-    if (status != 0) {
-        NATRACE(TR_MIN, "Unable to get adapter name for adapter index %d, rc: %d\n", adapterIndex, status);
-    } else {
-        NATRACE(TR_MIN, "adapter name for adapter %d is %s\n", adapterIndex, name);
-        handle = HBA_OpenAdapter(name);
-        if (handle == 0) {
-            status = 1;
-            NATRACE(TR_MIN, "Unable to open adapter %s\n", name);
-        } else {
-            NATRACE(TR_MIN, "adapter %s opened successfully\n", name);
-            HBA_ADAPTERATTRIBUTES adapter;
-            std::memset(&adapter, 0, sizeof adapter);
-            status = static_cast<int>(HBA_GetAdapterAttributes(handle, &adapter));
-            if (status != 0) {
-                NATRACE(TR_MIN, "Unable to get adapter attributes for %s, rc: %d\n", name, status);
-            } else {
-                if (TR_MIN)
-                    NATRACE(TR_MIN, "HBA Node WWN for adapter: 0x%s\n", formatWwn(adapter.NodeWWN.wwn).text);
-                NATRACE(TR_MIN, "Number of ports in adapter %d is %d\n", adapterIndex,
-                        static_cast<int>(adapter.NumberOfPorts));
-
-                for (HBA_UINT32 p = 0; p < adapter.NumberOfPorts; ++p) {
-                    const int port = static_cast<int>(p);
-                    NATRACE(TR_MIN, "getting adapter port attributes for adapter port %d for adapter %d\n", port,
-                            adapterIndex);
-                    HBA_PORTATTRIBUTES attributes;
-                    std::memset(&attributes, 0, sizeof attributes);
-                    status = static_cast<int>(HBA_GetAdapterPortAttributes(handle, p, &attributes));
-                    if (status != 0) {
-                        NATRACE(TR_MIN, "unable to get port attributes for port %d\n", port);
-                        continue;
-                    }
-                    NATRACE(TR_MIN, "FcId of the adapter port %d for adapter %d = %X\n", port, adapterIndex,
-                            static_cast<unsigned>(attributes.PortFcId));
-                    if (!isFabricAttached(attributes.PortFcId)) continue;
-
-                    NATRACE(TR_MIN, "Port %d for adapter %d connected  to a  switched fabric\n", port, adapterIndex);
-                    filter = false;
-                    fabricPorts.push_back(toWwn(attributes.PortWWN));
-                    if (TR_MIN)
-                        NATRACE(TR_MIN, "adapter: %d, port: %d, port wwn: %s connected to fabric\n", adapterIndex, port,
-                                formatWwn(attributes.PortWWN.wwn).text);
-                }
-            }
-        }
-    }
-
-    if (filter) {
-        NATRACE(TR_MIN, "Filtering adapter index %d\n", adapterIndex);
-        if (handle != 0) HBA_CloseAdapter(handle);
-        handle = 0;
-    }
+    HbaHandle handle = 0;
+    if (fabricPorts.size() == before)
+        NATRACE(TR_MIN, "Filtering adapter index %d\n", adapterIndex);  // closed by the adapter's handle
+    else
+        handle = adapter.release();
     NATRACE(TR_EXIT, "Exit: %s\n", fn);
     return handle;
 }

@@ -42,6 +42,12 @@ public:
     OpenAdapter(const OpenAdapter&) = delete;
     OpenAdapter& operator=(const OpenAdapter&) = delete;
     HbaHandle get() const { return handle_; }
+    // Hands the open adapter over to the caller, who closes it.
+    HbaHandle release() {
+        const HbaHandle handle = handle_;
+        handle_ = 0;
+        return handle;
+    }
 
 private:
     HbaHandle handle_;
