@@ -8,6 +8,7 @@
 #include "ZoneDecode.h"
 #include "naTrace.h"
 #include "Retry.h"
+#include "TraceScope.h"
 
 namespace {
 
@@ -34,11 +35,13 @@ int issueWithRetries(const char* command, HbaHandle handle, const Wwn& hbaPortWw
     return status;
 }
 
-// A query with nothing after its preamble.
-int issuePreambleOnly(const char* command, const GsPreamble& preamble, HbaHandle handle,
-                      const Wwn& hbaPortWwn, std::uint8_t* response, std::uint32_t responseSize) {
+// A named query with nothing after its preamble: Enter, the sends, Exit.
+int preambleQuery(const char* fn, const char* command, const GsPreamble& preamble, HbaHandle handle,
+                  const Wwn& hbaPortWwn, std::uint8_t* response, std::uint32_t responseSize) {
+    TraceScope scope(fn, KeyedExit{"Exit: %s for handle %d with status %d\n", fn, nullptr, static_cast<int>(handle)});
     GsRequest<0> request(preamble, nullptr);
-    return issueWithRetries(command, handle, hbaPortWwn, request.bytes, request.size, response, responseSize);
+    return scope.exit(
+        issueWithRetries(command, handle, hbaPortWwn, request.bytes, request.size, response, responseSize));
 }
 
 }  // namespace
@@ -90,24 +93,12 @@ int isFullZoneDBSupported(HbaHandle handle, const Wwn& hbaPortWwn, std::uint8_t&
 
 int getActiveZoneSet(HbaHandle handle, const Wwn& hbaPortWwn, std::uint8_t* response,
                      std::uint32_t responseSize) {
-    static const char fn[] = "getActiveZoneSet()";
-    NATRACE(TR_ENTER, "Enter: %s\n", fn);
-    const int status =
-        issuePreambleOnly("GAZS", GAZS_PREAMBLE, handle, hbaPortWwn, response, responseSize);
-    NATRACE(TR_EXIT, "Exit: %s for handle %d with status %d\n", fn, static_cast<int>(handle),
-            status);
-    return status;
+    return preambleQuery("getActiveZoneSet()", "GAZS", GAZS_PREAMBLE, handle, hbaPortWwn, response, responseSize);
 }
 
 int getZoneSetList(HbaHandle handle, const Wwn& hbaPortWwn, std::uint8_t* response,
                    std::uint32_t responseSize) {
-    static const char fn[] = "getZoneSetList()";
-    NATRACE(TR_ENTER, "Enter: %s\n", fn);
-    const int status =
-        issuePreambleOnly("GZSN", GZSN_PREAMBLE, handle, hbaPortWwn, response, responseSize);
-    NATRACE(TR_EXIT, "Exit: %s for handle %d with status %d\n", fn, static_cast<int>(handle),
-            status);
-    return status;
+    return preambleQuery("getZoneSetList()", "GZSN", GZSN_PREAMBLE, handle, hbaPortWwn, response, responseSize);
 }
 
 int getZoneSet(HbaHandle handle, const Wwn& hbaPortWwn, const std::string& zoneSetName,

@@ -19,21 +19,9 @@ std::string agentInstallValue(const std::string& installLoc) {
 }  // namespace
 
 AgentNotice agentNoticeOf(int rc, const CmdArgs& args) {
-    AgentNotice n;
-    n.rc = rc;
-    n.installLoc = args.installLoc;
-    n.serverName = args.serverName;
-    n.serverIp = args.serverIp;
-    n.serverPort = args.serverPort;
-    n.command = args.fabricProbeCmd;
-    n.fabrics = args.fabricProbeFabrics;
-    n.jobTimestamp = args.fabricProbeJobTimestamp;
-    n.discoverRequestId = args.fabricProbeDiscoverRequestId;
-    n.jobId = args.fabricProbeJobId;
-    n.debugWord = args.debugWord;
-    n.maxLogSize = args.maxLogSize;
-    n.traceFile = args.traceFile;
-    return n;
+    return AgentNotice{rc, args.installLoc, args.serverName, args.serverIp, args.serverPort, args.fabricProbeCmd,
+                       args.fabricProbeFabrics, args.fabricProbeJobTimestamp, args.fabricProbeDiscoverRequestId,
+                       args.fabricProbeJobId, args.debugWord, args.maxLogSize, args.traceFile};
 }
 
 std::vector<std::string> agentNotifyArguments(const AgentNotice& n) {

@@ -62,9 +62,7 @@ int getPlatformInformation(HbaHandle handle, const Wwn& hbaPortWwn, RecordSink& 
     if (status != 0) return scope.exit(status);
 
     const ByteSpan span{response, sizeof response};
-    const ListCount count = decodeListCount(span, kNameEntrySize);
-    NATRACE(TR_MIN, "platform count is %d\n", static_cast<int>(count.declared));
-    traceDroppedEntries("GPNL", count);
+    const ListCount count = readListCount(span, kNameEntrySize, "platform count is %d\n", "GPNL");
 
     for (std::uint32_t i = 0; i < count.usable; ++i) {
         const ByteSpan entry = listEntry(span, kNameEntrySize, i);
@@ -97,9 +95,7 @@ int getPlatformNodes(HbaHandle handle, const Wwn& hbaPortWwn, const char* platfo
     if (status != 0) return scope.exit(status);
 
     const ByteSpan span{response, sizeof response};
-    const ListCount count = decodeListCount(span, kNodeEntrySize);
-    NATRACE(TR_MIN, "Number of nodes is %d\n", static_cast<int>(count.declared));
-    traceDroppedEntries("GPLNL", count);
+    const ListCount count = readListCount(span, kNodeEntrySize, "Number of nodes is %d\n", "GPLNL");
     for (std::uint32_t i = 0; i < count.usable; ++i) {
         const WwnText node = formatWwn(listEntry(span, kNodeEntrySize, i).data);
         if (!out.put(printNode(node.text, platformName, typeName, url, telnet, snmp, out.stream())))

@@ -101,9 +101,7 @@ int getInterconnectElementPorts(HbaHandle handle, const Wwn& hbaPortWwn, const W
     if (status != 0) return scope.exit(status);
 
     const ByteSpan span{response, sizeof response};
-    const ListCount count = decodeListCount(span, kWwnTypeEntrySize);
-    NATRACE(TR_MIN, "Number of switch ports is %d\n", static_cast<int>(count.declared));
-    traceDroppedEntries("GPL", count);
+    const ListCount count = readListCount(span, kWwnTypeEntrySize, "Number of switch ports is %d\n", "GPL");
 
     for (std::uint32_t i = 0; i < count.usable; ++i) {
         WwnTypeEntry port;
@@ -134,9 +132,7 @@ int getAttachedPorts(HbaHandle handle, const Wwn& hbaPortWwn, const Wwn& switchP
     if (status != 0) return scope.exit(status);
 
     const ByteSpan span{response, sizeof response};
-    const ListCount count = decodeListCount(span, kWwnTypeEntrySize);
-    NATRACE(TR_MIN, "Number of attached ports is %d\n", static_cast<int>(count.declared));
-    traceDroppedEntries("GAPNL", count);
+    const ListCount count = readListCount(span, kWwnTypeEntrySize, "Number of attached ports is %d\n", "GAPNL");
 
     for (std::uint32_t i = 0; i < count.usable; ++i) {
         WwnTypeEntry attached;
