@@ -29,6 +29,22 @@ int interpretPortType(const char* command, const char* portText, int typeIndex) 
     return FABRIC_PROBE_INVALID_DATA_IN_RESPONSE;
 }
 
+struct PortList {
+    const GsPreamble& preamble;
+    const char* command;     // "GPL" or "GAPNL"
+    const char* statusLine;  // as for sendQuery
+    const char* countLine;   // its count's trace line
+};
+
+// GPL or GAPNL of one WWN: the status, and when it is 0 the list's count.
+template <std::size_t N>
+int readPortList(HbaHandle handle, const Wwn& hbaPortWwn, const PortList& list, const Wwn& key, const char* keyText,
+                 std::uint8_t (&response)[N], ListCount& count) {
+    const int status = sendQuery<8>(handle, hbaPortWwn, list.preamble, key.bytes, response, list.statusLine, keyText);
+    if (status == 0) count = readListCount(ByteSpan{response, N}, kWwnTypeEntrySize, list.countLine, list.command);
+    return status;
+}
+
 struct SwitchPortFacts {
     std::uint8_t state = 0;
     int typeIndex = 0;
@@ -95,13 +111,12 @@ int getInterconnectElementPorts(HbaHandle handle, const Wwn& hbaPortWwn, const W
     TraceScope scope(fn, KeyedExit{"Exit: %s for switch %s through handle %d with status %d\n", fn, switchWwnText,
                                    static_cast<int>(handle)});
     std::uint8_t response[kPortListResponse];
-    int status = sendQuery<8>(handle, hbaPortWwn, GPL_PREAMBLE, switchWwn.bytes, response,
-                              "status from IssueGS3Command for GPL for port %s through handle %d is %d\n",
-                              switchWwnText);
-    if (status != 0) return scope.exit(status);
-
     const ByteSpan span{response, sizeof response};
-    const ListCount count = readListCount(span, kWwnTypeEntrySize, "Number of switch ports is %d\n", "GPL");
+    ListCount count;
+    int status = readPortList(handle, hbaPortWwn, {GPL_PREAMBLE, "GPL", "status from IssueGS3Command for GPL for port %s through handle %d is %d\n",
+                               "Number of switch ports is %d\n"},
+                              switchWwn, switchWwnText, response, count);
+    if (status != 0) return scope.exit(status);
 
     for (std::uint32_t i = 0; i < count.usable; ++i) {
         WwnTypeEntry port;
@@ -126,13 +141,12 @@ int getAttachedPorts(HbaHandle handle, const Wwn& hbaPortWwn, const Wwn& switchP
     TraceScope scope(fn, KeyedExit{"Exit: %s for port %s through handle %d with status %d\n", fn,
                                    switchPortWwnText, static_cast<int>(handle)});
     std::uint8_t response[kAttachedListResponse];
-    int status = sendQuery<8>(handle, hbaPortWwn, GAPNL_PREAMBLE, switchPortWwn.bytes, response,
-                              "status from IssueGS3Command for GAPNL for port %s through handle %d is %d\n",
-                              switchPortWwnText);
-    if (status != 0) return scope.exit(status);
-
     const ByteSpan span{response, sizeof response};
-    const ListCount count = readListCount(span, kWwnTypeEntrySize, "Number of attached ports is %d\n", "GAPNL");
+    ListCount count;
+    int status = readPortList(handle, hbaPortWwn, {GAPNL_PREAMBLE, "GAPNL", "status from IssueGS3Command for GAPNL for port %s through handle %d is %d\n",
+                               "Number of attached ports is %d\n"},
+                              switchPortWwn, switchPortWwnText, response, count);
+    if (status != 0) return scope.exit(status);
 
     for (std::uint32_t i = 0; i < count.usable; ++i) {
         WwnTypeEntry attached;

@@ -88,6 +88,24 @@ std::optional<Conversion> parseConversion(std::string_view t, std::size_t start)
     return s;
 }
 
+// Calls onConversion(conversion) for each conversion of t, "%%" skipped; false
+// when one cannot be parsed or onConversion answers false.
+template <class OnConversion>
+bool forEachConversion(std::string_view t, OnConversion onConversion) {
+    for (std::size_t i = 0; i < t.size();) {
+        if (t[i] != '%') {
+            ++i;
+        } else if (i + 1 < t.size() && t[i + 1] == '%') {
+            i += 2;
+        } else {
+            const std::optional<Conversion> cv = parseConversion(t, i);
+            if (!cv || !onConversion(*cv)) return false;
+            i += cv->size;
+        }
+    }
+    return true;
+}
+
 int clampStar(std::int64_t v) {
     if (v > kMaxWidth) return kMaxWidth;
     if (v < -kMaxWidth) return -kMaxWidth;
@@ -212,23 +230,12 @@ MsgArg::Kind kindOfSlot(const Slot& s) { return s.type == 0 ? MsgArg::Kind::Str 
 // A slot's conversion text must take exactly what its descriptor says comes:
 // its extra integers, then one value of its type.
 bool slotIsSound(const Slot& slot) {
-    std::string_view t = slot.conversion;
     int conversions = 0;
-    for (std::size_t i = 0; i < t.size();) {
-        if (t[i] != '%') {
-            ++i;
-            continue;
-        }
-        if (i + 1 < t.size() && t[i + 1] == '%') {
-            i += 2;
-            continue;
-        }
-        auto cv = parseConversion(t, i);
-        if (!cv || cv->stars() != slot.extra || cv->kind() != kindOfSlot(slot)) return false;
+    const bool parsed = forEachConversion(slot.conversion, [&](const Conversion& cv) {
         ++conversions;
-        i += cv->size;
-    }
-    return conversions == 1;
+        return cv.stars() == static_cast<int>(slot.extra) && cv.kind() == kindOfSlot(slot);
+    });
+    return parsed && conversions == 1;
 }
 
 std::optional<Compiled> parseCompiled(std::string_view b) {
@@ -338,22 +345,11 @@ MsgArg takeValue(const Conversion& s, va_list& ap) {
 }
 
 bool collectPrintf(std::string_view t, va_list& ap, std::vector<MsgArg>* out) {
-    for (std::size_t i = 0; i < t.size();) {
-        if (t[i] != '%') {
-            ++i;
-            continue;
-        }
-        if (i + 1 < t.size() && t[i + 1] == '%') {
-            i += 2;
-            continue;
-        }
-        auto cv = parseConversion(t, i);
-        if (!cv) return false;
-        for (int star = 0; star < cv->stars(); ++star) out->push_back(MsgArg::ofInt(va_arg(ap, int)));
-        out->push_back(takeValue(*cv, ap));
-        i += cv->size;
-    }
-    return true;
+    return forEachConversion(t, [&](const Conversion& cv) {
+        for (int star = 0; star < cv.stars(); ++star) out->push_back(MsgArg::ofInt(va_arg(ap, int)));
+        out->push_back(takeValue(cv, ap));
+        return true;
+    });
 }
 
 bool collectCompiled(std::string_view body, va_list& ap, std::vector<MsgArg>* out) {
