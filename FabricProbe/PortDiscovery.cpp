@@ -36,13 +36,31 @@ struct PortList {
     const char* countLine;   // its count's trace line
 };
 
-// GPL or GAPNL of one WWN: the status, and when it is 0 the list's count.
-template <std::size_t N>
-int readPortList(HbaHandle handle, const Wwn& hbaPortWwn, const PortList& list, const Wwn& key, const char* keyText,
-                 std::uint8_t (&response)[N], ListCount& count) {
-    const int status = sendQuery<8>(handle, hbaPortWwn, list.preamble, key.bytes, response, list.statusLine, keyText);
-    if (status == 0) count = readListCount(ByteSpan{response, N}, kWwnTypeEntrySize, list.countLine, list.command);
-    return status;
+// One entry's outcome: the status it leaves, and whether it ends the list.
+struct EntryResult {
+    int status;
+    bool ends;
+};
+
+// GPL or GAPNL of one WWN, each usable entry handed to visit with its text. The
+// result: the query's failed status, the status of the entry that ended the list
+// (after the error line), else the last entry's status (0 for an empty list).
+template <std::size_t N, class Scope, class Visit>
+int walkPortList(HbaHandle handle, const Wwn& hbaPortWwn, const PortList& list, const Wwn& key,
+                 const char* keyText, Scope& scope, Visit visit) {
+    std::uint8_t response[N];
+    int status = sendQuery<8>(handle, hbaPortWwn, list.preamble, key.bytes, response, list.statusLine, keyText);
+    if (status != 0) return scope.exit(status);
+    const ByteSpan span{response, N};
+    const ListCount count = readListCount(span, kWwnTypeEntrySize, list.countLine, list.command);
+    for (std::uint32_t i = 0; i < count.usable; ++i) {
+        WwnTypeEntry entry;
+        decodeWwnTypeEntry(listEntry(span, kWwnTypeEntrySize, i), entry);
+        const EntryResult result = visit(entry, formatWwn(entry.wwn));
+        status = result.status;
+        if (result.ends) return scope.error(status);
+    }
+    return scope.exit(status);
 }
 
 struct SwitchPortFacts {
@@ -110,29 +128,20 @@ int getInterconnectElementPorts(HbaHandle handle, const Wwn& hbaPortWwn, const W
     static const char fn[] = "getInterconnectElementPorts()";
     TraceScope scope(fn, KeyedExit{"Exit: %s for switch %s through handle %d with status %d\n", fn, switchWwnText,
                                    static_cast<int>(handle)});
-    std::uint8_t response[kPortListResponse];
-    const ByteSpan span{response, sizeof response};
-    ListCount count;
-    int status = readPortList(handle, hbaPortWwn, {GPL_PREAMBLE, "GPL", "status from IssueGS3Command for GPL for port %s through handle %d is %d\n",
-                               "Number of switch ports is %d\n"},
-                              switchWwn, switchWwnText, response, count);
-    if (status != 0) return scope.exit(status);
-
-    for (std::uint32_t i = 0; i < count.usable; ++i) {
-        WwnTypeEntry port;
-        decodeWwnTypeEntry(listEntry(span, kWwnTypeEntrySize, i), port);
-        const WwnText portText = formatWwn(port.wwn);
-        NATRACE(TR_MID, "switch port is %s\n", portText.text);
-
-        SwitchPortFacts facts;
-        status = writeSwitchPort(handle, hbaPortWwn, switchWwnText, port, portText.text, out, facts);
-        if (endsList(status)) return scope.error(status);
-        if (facts.state == kOnline && facts.typeIndex != 0) {
-            status = getAttachedPorts(handle, hbaPortWwn, port.wwn, portText.text, out);
-            if (out.failed()) return scope.error(status);
-        }
-    }
-    return scope.exit(status);
+    const PortList list{GPL_PREAMBLE, "GPL", "status from IssueGS3Command for GPL for port %s through handle %d is %d\n",
+                        "Number of switch ports is %d\n"};
+    return walkPortList<kPortListResponse>(
+        handle, hbaPortWwn, list, switchWwn, switchWwnText, scope, [&](const WwnTypeEntry& port, const WwnText& text) {
+            NATRACE(TR_MID, "switch port is %s\n", text.text);
+            SwitchPortFacts facts;
+            int status = writeSwitchPort(handle, hbaPortWwn, switchWwnText, port, text.text, out, facts);
+            if (endsList(status)) return EntryResult{status, true};
+            if (facts.state == kOnline && facts.typeIndex != 0) {
+                status = getAttachedPorts(handle, hbaPortWwn, port.wwn, text.text, out);
+                if (out.failed()) return EntryResult{status, true};
+            }
+            return EntryResult{status, false};
+        });
 }
 
 int getAttachedPorts(HbaHandle handle, const Wwn& hbaPortWwn, const Wwn& switchPortWwn,
@@ -140,29 +149,20 @@ int getAttachedPorts(HbaHandle handle, const Wwn& hbaPortWwn, const Wwn& switchP
     static const char fn[] = "getAttachedPorts()";
     TraceScope scope(fn, KeyedExit{"Exit: %s for port %s through handle %d with status %d\n", fn,
                                    switchPortWwnText, static_cast<int>(handle)});
-    std::uint8_t response[kAttachedListResponse];
-    const ByteSpan span{response, sizeof response};
-    ListCount count;
-    int status = readPortList(handle, hbaPortWwn, {GAPNL_PREAMBLE, "GAPNL", "status from IssueGS3Command for GAPNL for port %s through handle %d is %d\n",
-                               "Number of attached ports is %d\n"},
-                              switchPortWwn, switchPortWwnText, response, count);
-    if (status != 0) return scope.exit(status);
-
-    for (std::uint32_t i = 0; i < count.usable; ++i) {
-        WwnTypeEntry attached;
-        decodeWwnTypeEntry(listEntry(span, kWwnTypeEntrySize, i), attached);
-        const WwnText attachedText = formatWwn(attached.wwn);
-        NATRACE(TR_MID, "attached port is %s raw port type is %d\n", attachedText.text,
-                static_cast<int>(attached.type));
-        NATRACE(TR_MID, "port type after modifications if needed is %d\n", portTypeIndex(attached.type));
-        const int typeIndex = interpretPortType("GAPNL", attachedText.text, portTypeIndex(attached.type));
-        if (typeIndex < 0) return scope.error(typeIndex);
-
-        status = printPortToPort(switchPortWwnText, attachedText.text, out.stream());
-        if (!out.put(status)) return scope.error(out.writeFailed());
-        if (typeIndex > kHighestEndPortType) continue;
-        status = writeEndPort(handle, hbaPortWwn, attached.wwn, attachedText.text, typeIndex, out);
-        if (out.failed()) return scope.error(status);
-    }
-    return scope.exit(status);
+    const PortList list{GAPNL_PREAMBLE, "GAPNL",
+                        "status from IssueGS3Command for GAPNL for port %s through handle %d is %d\n",
+                        "Number of attached ports is %d\n"};
+    return walkPortList<kAttachedListResponse>(
+        handle, hbaPortWwn, list, switchPortWwn, switchPortWwnText, scope,
+        [&](const WwnTypeEntry& attached, const WwnText& text) {
+            NATRACE(TR_MID, "attached port is %s raw port type is %d\n", text.text, static_cast<int>(attached.type));
+            NATRACE(TR_MID, "port type after modifications if needed is %d\n", portTypeIndex(attached.type));
+            const int typeIndex = interpretPortType("GAPNL", text.text, portTypeIndex(attached.type));
+            if (typeIndex < 0) return EntryResult{typeIndex, true};
+            int status = printPortToPort(switchPortWwnText, text.text, out.stream());
+            if (!out.put(status)) return EntryResult{out.writeFailed(), true};
+            if (typeIndex > kHighestEndPortType) return EntryResult{status, false};
+            status = writeEndPort(handle, hbaPortWwn, attached.wwn, text.text, typeIndex, out);
+            return EntryResult{status, out.failed()};
+        });
 }
