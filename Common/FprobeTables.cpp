@@ -43,7 +43,7 @@ std::string unquote(const char* value) {
     return length < 2 ? std::string() : std::string(value + 1, length - 2);
 }
 
-int intOption(const char* value, CmdArgs& args, std::int32_t& field, const char* missingText) {
+int storeValue(const char* value, CmdArgs& args, std::int32_t& field, const char* missingText) {
     if (!value) {
         field = -1;
         return fail(args, missingText, CMDARGS_MISSING_VALUE);
@@ -52,11 +52,27 @@ int intOption(const char* value, CmdArgs& args, std::int32_t& field, const char*
     return CMDARGS_OK;
 }
 
-int textOption(const char* value, CmdArgs& args, std::string& field, const char* missingText) {
+int storeValue(const char* value, CmdArgs& args, std::string& field, const char* missingText) {
     if (!value) return fail(args, missingText, CMDARGS_MISSING_VALUE);
     field = unquote(value);
     return CMDARGS_OK;
 }
+
+// An option that only stores its value in Field; Missing is the text when there is none.
+template <auto Field, const char* Missing>
+int storeOption(const char* value, CmdArgs& args) {
+    return storeValue(value, args, args.*Field, Missing);
+}
+
+constexpr char kMaxNumLogsMissing[] = "maxNumLogs not specified";
+constexpr char kMaxNumRunsMissing[] = "maxNumRuns not specified";
+constexpr char kMaxNumDaysMissing[] = "maxNumDays not specified";
+constexpr char kServerPortMissing[] = "ServerPort not specified";
+constexpr char kCommandMissing[] = "Fabric probe command not specified";
+constexpr char kFabricsMissing[] = "Fabric probe fabrics not specified";
+constexpr char kJobTimestampMissing[] = "Fabric probe jobtimestamp not specified";
+constexpr char kDiscoverRequestIdMissing[] = "Fabric probe discover request id not specified";
+constexpr char kDeviceJobIdMissing[] = "Fabric probe jobid not specified";
 
 int handleVersion(const char*, CmdArgs& args) {
     args.jobType = "VERSION";
@@ -81,21 +97,9 @@ int handleDebug(const char* value, CmdArgs& args) {
 }
 
 int handleMaxLogSize(const char* value, CmdArgs& args) {
-    int result = intOption(value, args, args.maxLogSize, "maxLogSize not specified");
+    int result = storeValue(value, args, args.maxLogSize, "maxLogSize not specified");
     if (result == CMDARGS_OK && args.maxLogSize == 0) args.maxLogSize = 1024;
     return result;
-}
-
-int handleMaxNumLogs(const char* value, CmdArgs& args) {
-    return intOption(value, args, args.maxNumLogs, "maxNumLogs not specified");
-}
-
-int handleMaxNumRuns(const char* value, CmdArgs& args) {
-    return intOption(value, args, args.maxNumRuns, "maxNumRuns not specified");
-}
-
-int handleMaxNumDays(const char* value, CmdArgs& args) {
-    return intOption(value, args, args.maxNumDays, "maxNumDays not specified");
 }
 
 int handleServerName(const char* value, CmdArgs& args) {
@@ -123,32 +127,6 @@ int handleServerIp(const char* value, CmdArgs& args) {
     return CMDARGS_OK;
 }
 
-int handleServerPort(const char* value, CmdArgs& args) {
-    return intOption(value, args, args.serverPort, "ServerPort not specified");
-}
-
-int handleCommand(const char* value, CmdArgs& args) {
-    return textOption(value, args, args.fabricProbeCmd, "Fabric probe command not specified");
-}
-
-int handleFabrics(const char* value, CmdArgs& args) {
-    return textOption(value, args, args.fabricProbeFabrics, "Fabric probe fabrics not specified");
-}
-
-int handleJobTimestamp(const char* value, CmdArgs& args) {
-    return textOption(value, args, args.fabricProbeJobTimestamp,
-                      "Fabric probe jobtimestamp not specified");
-}
-
-int handleDiscoverRequestId(const char* value, CmdArgs& args) {
-    return textOption(value, args, args.fabricProbeDiscoverRequestId,
-                      "Fabric probe discover request id not specified");
-}
-
-int handleDeviceJobId(const char* value, CmdArgs& args) {
-    return textOption(value, args, args.fabricProbeJobId, "Fabric probe jobid not specified");
-}
-
 // R,W: the agent's pipe ends. The read end is of no use here; the write end
 // carries the start status.
 int handleAgentCom(const char* value, CmdArgs& args) {
@@ -171,17 +149,17 @@ const KeywordRow fprobeCmdTable[] = {
 const KeywordRow fprobeOptionTable[] = {
     {"debug", 0, handleDebug, 1},
     {"maxlogsize", 1, handleMaxLogSize, 1},
-    {"maxnumlogs", 2, handleMaxNumLogs, 1},
-    {"maxnumruns", 3, handleMaxNumRuns, 1},
-    {"maxnumdays", 4, handleMaxNumDays, 1},
+    {"maxnumlogs", 2, storeOption<&CmdArgs::maxNumLogs, kMaxNumLogsMissing>, 1},
+    {"maxnumruns", 3, storeOption<&CmdArgs::maxNumRuns, kMaxNumRunsMissing>, 1},
+    {"maxnumdays", 4, storeOption<&CmdArgs::maxNumDays, kMaxNumDaysMissing>, 1},
     {"servername", 5, handleServerName, 1},
     {"serverip", 7, handleServerIp, 1},
-    {"serverport", 6, handleServerPort, 1},
-    {"command", 8, handleCommand, 1},
-    {"fabrics", 9, handleFabrics, 1},
-    {"jobtimestamp", 10, handleJobTimestamp, 1},
-    {"discoverrequestid", 11, handleDiscoverRequestId, 1},
-    {"devicejobid", 12, handleDeviceJobId, 1},
+    {"serverport", 6, storeOption<&CmdArgs::serverPort, kServerPortMissing>, 1},
+    {"command", 8, storeOption<&CmdArgs::fabricProbeCmd, kCommandMissing>, 1},
+    {"fabrics", 9, storeOption<&CmdArgs::fabricProbeFabrics, kFabricsMissing>, 1},
+    {"jobtimestamp", 10, storeOption<&CmdArgs::fabricProbeJobTimestamp, kJobTimestampMissing>, 1},
+    {"discoverrequestid", 11, storeOption<&CmdArgs::fabricProbeDiscoverRequestId, kDiscoverRequestIdMissing>, 1},
+    {"devicejobid", 12, storeOption<&CmdArgs::fabricProbeJobId, kDeviceJobIdMissing>, 1},
     {"agentcom", 13, handleAgentCom, 1},
     {nullptr, 0, nullptr, 0},
 };

@@ -58,11 +58,12 @@ int printSectionHeaders(const Section* const (&sections)[N], FILE* stream, const
 }
 
 // One record of section S, its fields in the section's column order.
-template <const Section& S, int N>
-int printRecord(const char* const (&fields)[N], FILE* stream, const char* writerName) {
-    static_assert(columnCount(S.columns) == N, "one field per column");
+template <const Section& S, class... Fields>
+int printRecord(const char* writerName, FILE* stream, Fields... fields) {
+    static_assert(columnCount(S.columns) == sizeof...(Fields), "one field per column");
+    const char* const values[] = {fields...};
     NATRACE(TR_ENTER, "Enter: %s\n", writerName);
-    const int result = printRecordBlock(S.name, fields, N, stream, writerName);
+    const int result = printRecordBlock(S.name, values, sizeof...(Fields), stream, writerName);
     if (result == 1) NATRACE(TR_EXIT, "Exit: %s\n", writerName);
     return result;
 }

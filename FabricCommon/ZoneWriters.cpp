@@ -9,32 +9,26 @@ int printFabricZoneProbeHeader(FILE* stream) {
 }
 
 int printFabricToZoneSet(const char* uniqueId, const char* fabricWwn, FILE* stream) {
-    const char* const fields[] = {uniqueId, fabricWwn};
-    return printRecord<kFabricToZoneSetSection>(fields, stream, "printFabricToZoneSet()");
+    return printRecord<kFabricToZoneSetSection>("printFabricToZoneSet()", stream, uniqueId, fabricWwn);
 }
 
 // Other invocation types are not used by the probe; they write the same blocks.
 int printZoneSet(const char* uniqueId, const char* name, const char* active, FILE* stream, int) {
-    const char* const fields[] = {uniqueId, name, active};
-    return printRecord<kZoneSetSection>(fields, stream, "printZoneSet()");
+    return printRecord<kZoneSetSection>("printZoneSet()", stream, uniqueId, name, active);
 }
 
 int printZoneSetToZone(const char* zoneSetUniqueId, const char* zoneUniqueId, FILE* stream) {
-    const char* const fields[] = {zoneSetUniqueId, zoneUniqueId};
-    return printRecord<kZoneSetToZoneSection>(fields, stream, "printZoneSetToZone()");
+    return printRecord<kZoneSetToZoneSection>("printZoneSetToZone()", stream, zoneSetUniqueId, zoneUniqueId);
 }
 
 int printZone(const char* uniqueId, const char* name, const char* type, FILE* stream, int) {
-    const char* const fields[] = {uniqueId, name, type};
-    return printRecord<kZoneSection>(fields, stream, "printZone()");
+    return printRecord<kZoneSection>("printZone()", stream, uniqueId, name, type);
 }
 
 int printZoneToMember(const char* memberUniqueId, const char* zoneUniqueId, FILE* stream) {
-    const char* const fields[] = {memberUniqueId, zoneUniqueId};
-    return printRecord<kZoneToMemberSection>(fields, stream, "printZoneToMember()");
+    return printRecord<kZoneToMemberSection>("printZoneToMember()", stream, memberUniqueId, zoneUniqueId);
 }
 
 int printZoneMember(const char* uniqueId, const char* name, const char* type, FILE* stream, int) {
-    const char* const fields[] = {uniqueId, name, type};
-    return printRecord<kZoneMemberSection>(fields, stream, "printZoneMember()");
+    return printRecord<kZoneMemberSection>("printZoneMember()", stream, uniqueId, name, type);
 }

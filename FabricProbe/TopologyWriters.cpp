@@ -6,19 +6,29 @@
 
 const char* const ieTypeTable[5] = {"Undefined", "Switch", "Hub", "Bridge", "End_IE_Type"};
 
-const char* const portTypeTable[15] = {
-    "Undefined", "N_Port",        "NL_Port", "FNL_Port", "Nx_Port",
-    "F_Port",    "FL_Port",       "LT_Port", "E_Port",   "B_Port",
-    "End_Port_Type", "NV_PORT",   "FV_Port", "SD_PORT",  "TE_Port"};
+const char* const portTypeTable[15] = {"Undefined",     "N_Port",  "NL_Port", "FNL_Port", "Nx_Port",
+                                       "F_Port",        "FL_Port", "LT_Port", "E_Port",   "B_Port",
+                                       "End_Port_Type", "NV_PORT", "FV_Port", "SD_PORT",  "TE_Port"};
 
 const char* const portStateTable[7] = {"Unknown", "Online",   "Offline",      "Testing",
                                        "Faulty",  "Reserved", "End_Port_Sate"};
 
-const char* const platformTypeTable[16] = {
-    "Undefined",    "Unknown",         "Other",          "Undefined",
-    "Undefined",    "Gateway",         "Converter",      "HBA",
-    "Software Proxy Agent", "Storage Device", "Host",    "Storage Subsystem",
-    "Module",       "Software Driver", "Storage Access Device", "Reserved"};
+const char* const platformTypeTable[16] = {"Undefined",
+                                           "Unknown",
+                                           "Other",
+                                           "Undefined",
+                                           "Undefined",
+                                           "Gateway",
+                                           "Converter",
+                                           "HBA",
+                                           "Software Proxy Agent",
+                                           "Storage Device",
+                                           "Host",
+                                           "Storage Subsystem",
+                                           "Module",
+                                           "Software Driver",
+                                           "Storage Access Device",
+                                           "Reserved"};
 
 int printFabricTopologyProbeHeader(FILE* stream) {
     return printSectionHeaders(kTopologySections, stream, "printFabricTopologyProbeHeader()");
@@ -45,50 +55,44 @@ int printFabricEnd(FILE* stream) {
 }
 
 int printFabricToInterconnectElement(const char* switchWwn, const char* fabricWwn, FILE* stream) {
-    const char* const fields[] = {switchWwn, fabricWwn};
-    return printRecord<kFabricToInterconnectElementSection>(fields, stream, "printFabricToInterconnectElement()");
+    return printRecord<kFabricToInterconnectElementSection>("printFabricToInterconnectElement()", stream,
+                                                            switchWwn, fabricWwn);
 }
 
-int printInterConnectElement(const char* uniqueId, const char* wwn, const char* type,
-                             const char* domain, const char* logicalName, const char* managementId,
-                             const char* vendorId, const char* model, const char* releaseCode,
-                             const char* managementSnmpAddress, const char* managementUrlAddress,
-                             const char* managementTelnetAddress, FILE* stream) {
-    const char* const fields[] = {uniqueId,    wwn,   type,        domain,
-                                  logicalName, managementId, vendorId, model,
-                                  releaseCode, managementSnmpAddress, managementUrlAddress,
-                                  managementTelnetAddress};
-    return printRecord<kInterconnectElementSection>(fields, stream, "printInterConnectElement()");
+int printInterConnectElement(const char* uniqueId, const char* wwn, const char* type, const char* domain,
+                             const char* logicalName, const char* managementId, const char* vendorId,
+                             const char* model, const char* releaseCode, const char* managementSnmpAddress,
+                             const char* managementUrlAddress, const char* managementTelnetAddress,
+                             FILE* stream) {
+    return printRecord<kInterconnectElementSection>(
+        "printInterConnectElement()", stream, uniqueId, wwn, type, domain, logicalName, managementId,
+        vendorId, model, releaseCode, managementSnmpAddress, managementUrlAddress, managementTelnetAddress);
 }
 
 int printSwitchToPort(const char* portWwn, const char* switchWwn, FILE* stream) {
-    const char* const fields[] = {portWwn, switchWwn};
-    return printRecord<kSwitchToPortSection>(fields, stream, "printSwitchToPort()");
+    return printRecord<kSwitchToPortSection>("printSwitchToPort()", stream, portWwn, switchWwn);
 }
 
-int printSwitchPort(const char* wwn, const char* type, const char* portState,
-                    const char* physicalPortNumber, FILE* stream) {
-    const char* const fields[] = {wwn, type, portState, physicalPortNumber};
-    return printRecord<kSwitchPortSection>(fields, stream, "printSwitchPort()");
+int printSwitchPort(const char* wwn, const char* type, const char* portState, const char* physicalPortNumber,
+                    FILE* stream) {
+    return printRecord<kSwitchPortSection>("printSwitchPort()", stream, wwn, type, portState,
+                                           physicalPortNumber);
 }
 
 int printEndPort(const char* wwn, const char* type, const char* fcPortId, FILE* stream) {
-    const char* const fields[] = {wwn, type, fcPortId};
-    return printRecord<kEndPortSection>(fields, stream, "printEndPort()");
+    return printRecord<kEndPortSection>("printEndPort()", stream, wwn, type, fcPortId);
 }
 
 int printNodeToPort(const char* nodeWwn, const char* portWwn, FILE* stream) {
-    const char* const fields[] = {nodeWwn, portWwn};
-    return printRecord<kNodeToPortSection>(fields, stream, "printNodeToPort()");
+    return printRecord<kNodeToPortSection>("printNodeToPort()", stream, nodeWwn, portWwn);
 }
 
 int printNode(const char* wwn, const char* name, const char* type, const char* mgtUrlAddress,
               const char* mgmtTelnetAddress, const char* mgmtSnmpAddress, FILE* stream) {
-    const char* const fields[] = {wwn, name, type, mgtUrlAddress, mgmtTelnetAddress, mgmtSnmpAddress};
-    return printRecord<kNodeSection>(fields, stream, "printNode()");
+    return printRecord<kNodeSection>("printNode()", stream, wwn, name, type, mgtUrlAddress, mgmtTelnetAddress,
+                                     mgmtSnmpAddress);
 }
 
 int printPortToPort(const char* wwnPort1, const char* wwnPort2, FILE* stream) {
-    const char* const fields[] = {wwnPort1, wwnPort2};
-    return printRecord<kPortToPortSection>(fields, stream, "printPortToPort()");
+    return printRecord<kPortToPortSection>("printPortToPort()", stream, wwnPort1, wwnPort2);
 }

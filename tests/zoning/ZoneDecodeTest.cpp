@@ -185,19 +185,23 @@ TEST(ZoneDecodeRobustness, ArbitraryBytesStayInsideTheSpan) {
         for (std::uint8_t& b : bytes) b = std::uint8_t(random() % 4 == 0 ? 0xFF : random());
         const ByteSpan span = spanOf(bytes);
         std::vector<std::string> names;
-        if (decodeZoneSetNameList(span, names))
+        if (decodeZoneSetNameList(span, names)) {
             for (const std::string& name : names) ASSERT_LE(name.size(), bytes.size());
+        }
         ZoneSetHeader header;
         ZoneHeader zone;
         ZoneMemberText member;
-        if (decodeZoneSetHeader(span, header)) ASSERT_LE(header.firstZoneOffset, bytes.size());
+        if (decodeZoneSetHeader(span, header)) {
+            ASSERT_LE(header.firstZoneOffset, bytes.size());
+        }
         for (std::size_t offset = 0; offset <= bytes.size() + 2; offset += 3) {
             if (decodeZoneHeader(span, offset, zone)) {
                 ASSERT_LE(zone.memberCountOffset + 4, bytes.size()) << offset;
                 ASSERT_LE(zone.name.size(), bytes.size() - offset) << offset;
             }
-            if (decodeZoneMember(span, offset, member) == MemberDecode::ok)
+            if (decodeZoneMember(span, offset, member) == MemberDecode::ok) {
                 ASSERT_LE(offset + member.size, bytes.size()) << offset;
+            }
         }
     }
 }

@@ -34,27 +34,32 @@ const char kEndOfData[] = "\nEND OF DATA\n\n";
 
 unsigned currentThreadId() { return static_cast<unsigned>(::syscall(SYS_gettid)); }
 
+// What a stop forgets: the file's name, size and segments.
+void resetSizing(TraceState& s) {
+    s.maxSize = s.segmentSize = 0;
+    s.numSegments = 1;
+    s.currentSegment = 1;
+    s.ringMode = false;
+    s.sizeGiven = false;
+    s.openedOnce = false;
+    s.firstSwitch = true;
+    s.configuredName.clear();
+}
+
 void resetState(TraceState& s) {
+    resetSizing(s);
     s.fd = -1;
     s.console = nullptr;
     s.dataStart = s.nextWrite = 0;
     s.lastThread = 0;
     s.clientType = 0;
-    s.ringMode = false;
     s.consoleFlag = true;
-    s.firstSwitch = true;
-    s.configuredName.clear();
     s.actualName.clear();
-    s.maxSize = s.segmentSize = 0;
-    s.sizeGiven = false;
-    s.numSegments = 1;
-    s.currentSegment = 1;
     s.previousSegment = 0;
     s.lastSegmentSize = 0;
     s.segmentSwitch = false;
     s.active = false;
     s.tidProc = nullptr;
-    s.openedOnce = false;
 }
 
 bool writeAt(int fd, std::uint64_t offset, const char* data, std::size_t size) {
@@ -309,6 +314,14 @@ bool emit(TraceState& s, const std::string& text) {
     return writeAll(s.fd, text.data(), text.size());
 }
 
+// Runs f on the trace state under its lock; nothing while no trace is set up.
+template <class F>
+void underLock(F f) {
+    if (!traceObj) return;
+    std::lock_guard<std::recursive_mutex> lock(traceObj->mutex);
+    f(*traceObj);
+}
+
 }  // namespace
 
 int trInit(int clientType, unsigned threadId, TraceTidProc tidProc) {
@@ -323,13 +336,11 @@ int trInit(int clientType, unsigned threadId, TraceTidProc tidProc) {
 }
 
 void trTerm() {
-    if (!traceObj) return;
-    {
-        std::lock_guard<std::recursive_mutex> lock(traceObj->mutex);
-        closeOutputLocked(*traceObj);
+    underLock([](TraceState& s) {
+        closeOutputLocked(s);
         trClearClassFlags(ClassTable);
-        resetState(*traceObj);
-    }
+        resetState(s);
+    });
     traceObj = nullptr;
 }
 
@@ -350,9 +361,7 @@ std::string trFirstFileName(const std::string& name, unsigned long megabytes) {
 }
 
 int trSetSegmentSize(unsigned long megabytes) {
-    if (!traceObj) return 0;
-    std::lock_guard<std::recursive_mutex> lock(traceObj->mutex);
-    applySegmentSize(*traceObj, megabytes);
+    underLock([megabytes](TraceState& s) { applySegmentSize(s, megabytes); });
     return 0;
 }
 
@@ -424,26 +433,15 @@ int trOpen(const char* name, bool announce) {
 }
 
 void trClose() {
-    if (!traceObj) return;
-    std::lock_guard<std::recursive_mutex> lock(traceObj->mutex);
-    closeOutputLocked(*traceObj);
+    underLock(closeOutputLocked);
 }
 
 void trStop(bool closeOutput) {
-    if (!traceObj) return;
-    std::lock_guard<std::recursive_mutex> lock(traceObj->mutex);
-    TraceState& s = *traceObj;
-    trClearClassFlags(ClassTable);
-    if (closeOutput) closeOutputLocked(s);
-    s.maxSize = 0;
-    s.segmentSize = 0;
-    s.numSegments = 1;
-    s.currentSegment = 1;
-    s.ringMode = false;
-    s.sizeGiven = false;
-    s.openedOnce = false;
-    s.firstSwitch = true;
-    s.configuredName.clear();
+    underLock([closeOutput](TraceState& s) {
+        trClearClassFlags(ClassTable);
+        if (closeOutput) closeOutputLocked(s);
+        resetSizing(s);
+    });
 }
 
 int trIsActive() {
