@@ -42,10 +42,32 @@ private:
         std::uint64_t far;
     };
 
+    using Fields = std::vector<std::string>;
+    struct Layout;
+
+    // Grouping the stream's records.
     int switchFor(const std::string& wwn, bool create);
+    void describeSwitch(const Fields& f);
+    void countSwitchPort(const Fields& f);
+    void linkPort(const Fields& f);
+    void addPlatformNode(const Fields& f);
+    void addEndPort(const Fields& f);
+
+    // The DOT text.
+    Layout layout() const;
+    int switchHome(const Layout& l, const std::string& node) const;
+    std::string nodeType(const Layout& l, const std::string& node) const;
     void writeSwitch(std::ostream& out, int index) const;
     // fill: the colour of a port drawn in place of its one-port node, else nullptr.
     void writeEndPort(std::ostream& out, int index, const std::string& indent, const char* fill = nullptr) const;
+    void writeNode(std::ostream& out, const Layout& l, const std::string& node, const std::string& indent) const;
+    void writeSwitchCluster(std::ostream& out, const Layout& l, int index) const;
+    bool writePlatformCluster(std::ostream& out, const Layout& l, std::size_t p) const;
+    void writeAwayNote(std::ostream& out, std::size_t p, const std::vector<std::string>& away,
+                       std::uint64_t notDrawn) const;
+    void writeElsewhereNote(std::ostream& out, const std::vector<std::size_t>& elsewhere) const;
+    void writeSwitchLinks(std::ostream& out) const;
+    void writeEndPortLinks(std::ostream& out, const Layout& l) const;
 
     const PictureLimits& limits_;
     std::string id_;
