@@ -26,16 +26,23 @@ Wwn toWwn(const HBA_WWN& hbaWwn) {
     std::memcpy(wwn.bytes, hbaWwn.wwn, sizeof wwn.bytes);
     return wwn;
 }
+// The status of a load or free of the library; a failure is traced and logged.
+int libraryStatus(const char* call, HBA_STATUS status) {
+    const int rc = static_cast<int>(status);
+    if (rc != 0) {
+        NATRACE(TR_MIN, "%s failed, rc: %d\n", call, rc);
+        naLogMessage(AGT0431W, call, rc);
+    }
+    return rc;
+}
 }  // namespace
 
 int initialize() {
     static const char fn[] = "initialize()";
     NATRACE(TR_ENTER, "Enter: %s\n", fn);
 
-    const int loadStatus = static_cast<int>(HBA_LoadLibrary());
+    const int loadStatus = libraryStatus("HBA_LoadLibrary", HBA_LoadLibrary());
     if (loadStatus != 0) {
-        NATRACE(TR_MIN, "HBA_LoadLibrary failed, rc: %d\n", loadStatus);
-        naLogMessage(AGT0431W, "HBA_LoadLibrary", loadStatus);
         NATRACE(TR_EXIT, "Exit %s, rc: %d\n", fn, loadStatus);
         return loadStatus;
     }
@@ -180,12 +187,7 @@ void closeAdapter(HbaHandle handle) {
 void finalize() {
     static const char fn[] = "finalize()";
     NATRACE(TR_ENTER, "Enter: %s\n", fn);
-    const int status = static_cast<int>(HBA_FreeLibrary());
-    if (status != 0) {
-        NATRACE(TR_MIN, "HBA_FreeLibrary failed, rc: %d\n", status);
-        naLogMessage(AGT0431W, "HBA_FreeLibrary", status);
-    } else {
+    if (libraryStatus("HBA_FreeLibrary", HBA_FreeLibrary()) == 0)
         NATRACE(TR_MAX, "HBA_FreeLibrary call is successful\n");
-    }
     NATRACE(TR_EXIT, "Exit %s\n", fn);
 }

@@ -64,6 +64,7 @@ private:
     void handleRecordClose(std::uint64_t n, std::string_view text, LineType type);
     void endHeader(std::uint64_t n, bool closed);
     void openRecord(std::uint64_t n, std::string_view name);
+    void unreadableLine(std::uint64_t n, std::string_view text, LineType type);
     void emitRecord();
     void startFabric(const std::string& wwn);
     void endFabric(std::uint64_t n, bool closed);
@@ -240,10 +241,8 @@ void Reader::handleBody(std::uint64_t n, std::string_view text, LineType type) {
                                                    : "closing line " + std::string(text) + " without its block");
             return;
         case LineType::Data: problems_.error(n, "data line outside a fabric block"); return;
-        case LineType::Empty: problems_.error(n, "empty line"); return;
-        case LineType::Other:
-            problems_.error(n, "the line " + shown(text) + " is neither a section line nor a quoted data line");
-            return;
+        case LineType::Empty:
+        case LineType::Other: unreadableLine(n, text, type); return;
     }
 }
 
@@ -270,11 +269,17 @@ void Reader::handleFabric(std::uint64_t n, std::string_view text, LineType type)
             problems_.error(n, "closing line " + std::string(text) + " without its opening line");
             return;
         case LineType::Data: problems_.error(n, "data line outside a record block"); return;
-        case LineType::Empty: problems_.error(n, "empty line"); return;
-        case LineType::Other:
-            problems_.error(n, "the line " + shown(text) + " is neither a section line nor a quoted data line");
-            return;
+        case LineType::Empty:
+        case LineType::Other: unreadableLine(n, text, type); return;
     }
+}
+
+// An empty line, or one that is neither a section line nor data, wherever it stands.
+void Reader::unreadableLine(std::uint64_t n, std::string_view text, LineType type) {
+    if (type == LineType::Empty)
+        problems_.error(n, "empty line");
+    else
+        problems_.error(n, "the line " + shown(text) + " is neither a section line nor a quoted data line");
 }
 
 void Reader::openRecord(std::uint64_t n, std::string_view name) {
