@@ -7,6 +7,12 @@
 
 #include "naTrace.h"
 
+// The line of every error return, "function <fn> exiting error status <status>"; returns status.
+inline int traceErrorReturn(const char* fn, int status) {
+    NATRACE(TR_MIN, "function %s exiting error status %d\n", fn, status);
+    return status;
+}
+
 // The usual Exit line of a Generic Services step: the function, the key it
 // was about (a WWN, port identifier or platform name), the handle and the status.
 // A null key leaves it out: the format then takes the handle and status only.
@@ -43,10 +49,7 @@ public:
         return status;
     }
     // An error return: "function %s exiting error status %d" first.
-    int error(int status) {
-        NATRACE(TR_MIN, "function %s exiting error status %d\n", fn_, status);
-        return exit(status);
-    }
+    int error(int status) { return exit(traceErrorReturn(fn_, status)); }
     int quiet(int status) {
         armed_ = false;
         return status;

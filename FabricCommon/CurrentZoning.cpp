@@ -12,6 +12,7 @@
 #include "ZoneWalk.h"
 #include "ZoneWriters.h"
 #include "naMessages.h"
+#include "TraceScope.h"
 #include "naTrace.h"
 
 namespace {
@@ -26,7 +27,7 @@ struct ZoningBuffers {
 };
 
 int finish(HbaHandle handle, int status) {
-    if (status != 0) NATRACE(TR_MIN, "function %s exiting error status %d\n", fn, status);
+    if (status != 0) traceErrorReturn(fn, status);
     NATRACE(TR_EXIT, "Exit: %s for handle %d with status %d\n", fn, static_cast<int>(handle),
             status);
     return status;

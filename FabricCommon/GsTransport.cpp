@@ -15,6 +15,7 @@
 #include "RejectTexts.h"
 #include "ReturnCodes.h"
 #include "naMessages.h"
+#include "TraceScope.h"
 #include "naTrace.h"
 #include "Retry.h"
 
@@ -193,8 +194,7 @@ int IssueGS3Command(HbaHandle handle, const Wwn& hbaPortWwn, std::uint8_t* reque
     if (request == nullptr || response == nullptr || requestSize < kCtHeaderSize || responseSize < kCtHeaderSize) {
         NATRACE(TR_MIN, "request size %u or response size %u below the CT_IU header size\n",
                 static_cast<unsigned>(requestSize), static_cast<unsigned>(responseSize));
-        NATRACE(TR_MIN, "function %s exiting error status %d\n", fn, FAILED_CTPASSTHRU_CMD);
-        return FAILED_CTPASSTHRU_CMD;
+        return traceErrorReturn(fn, FAILED_CTPASSTHRU_CMD);
     }
 
     const std::uint16_t maxWords = ctMaxSizeWords(responseSize);

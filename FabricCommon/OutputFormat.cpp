@@ -3,13 +3,10 @@
 #include <cstring>
 #include <string>
 
+#include "TraceScope.h"
 #include "naTrace.h"
 
 namespace {
-int failed(const char* writerName, int result) {
-    NATRACE(TR_MIN, "function %s exiting error status %d\n", writerName, result);
-    return result;
-}
 
 // The text of a record block or field, put together before it is written with
 // one call: a small block stays on the stack.
@@ -67,7 +64,7 @@ int printfQuotesEscape(const char* value, FILE* stream) {
     BlockText field;
     field.appendQuoted(value);
     const int result = field.writeTo(stream);
-    return result == 1 ? 1 : failed(fn, result);
+    return result == 1 ? 1 : traceErrorReturn(fn, result);
 }
 
 int printRecordBlock(const char* section, const char* const* fields, int fieldCount,
@@ -84,13 +81,13 @@ int printRecordBlock(const char* section, const char* const* fields, int fieldCo
     block.append(section);
     block.append("]\n");
     const int result = block.writeTo(stream);
-    return result == 1 ? 1 : failed(writerName, result);
+    return result == 1 ? 1 : traceErrorReturn(writerName, result);
 }
 
 int printLines(const char* const* lines, int lineCount, FILE* stream, const char* writerName) {
     for (int i = 0; i < lineCount; ++i) {
         if (fputs(lines[i], stream) == EOF || fputc('\n', stream) == EOF)
-            return failed(writerName, EOF);
+            return traceErrorReturn(writerName, EOF);
     }
     return 1;
 }

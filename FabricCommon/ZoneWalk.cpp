@@ -7,16 +7,12 @@
 #include "ZoneIds.h"
 #include "ZoneWriters.h"
 #include "naMessages.h"
+#include "TraceScope.h"
 #include "naTrace.h"
 
 namespace {
 
 constexpr std::size_t kCountSize = 4;
-
-int exitError(const char* fn, int status) {
-    NATRACE(TR_MIN, "function %s exiting error status %d\n", fn, status);
-    return status;
-}
 
 }  // namespace
 
@@ -30,7 +26,7 @@ int getZoneInfo(HbaHandle handle, const char* fabricWwn, const char* zoneSetName
 
     std::uint32_t memberCount = 0;
     if (!buffer.be32(memberCountOffset, memberCount))
-        return exitError(fn, FAILED_GS_RESPONSE_BUFFER_SIZE_INSUFFICIENT);
+        return traceErrorReturn(fn, FAILED_GS_RESPONSE_BUFFER_SIZE_INSUFFICIENT);
 
     const bool activeCopy = isActiveCopy == 1;
     const std::string zoneSetId = zoneSetUniqueId(fabricWwn, zoneSetName, activeCopy);
@@ -39,7 +35,7 @@ int getZoneInfo(HbaHandle handle, const char* fabricWwn, const char* zoneSetName
 
     if (!out.put(printZoneSetToZone(zoneSetId.c_str(), zoneId.c_str(), out.stream())) ||
         !out.put(printZone(zoneId.c_str(), zoneName, "None", out.stream(), invocationType)))
-        return exitError(fn, out.failure());
+        return traceErrorReturn(fn, out.failure());
 
     std::size_t offset = memberCountOffset + kCountSize;
     // One name and one identifier buffer serve all the zone's members.
@@ -47,12 +43,12 @@ int getZoneInfo(HbaHandle handle, const char* fabricWwn, const char* zoneSetName
     std::string memberId;
     for (std::uint32_t i = 0; i < memberCount; ++i) {
         if (decodeZoneMember(buffer, offset, member) != MemberDecode::ok)
-            return exitError(fn, FAILED_GS_RESPONSE_BUFFER_SIZE_INSUFFICIENT);
+            return traceErrorReturn(fn, FAILED_GS_RESPONSE_BUFFER_SIZE_INSUFFICIENT);
         assignZoneMemberUniqueId(memberId, fabricWwn, member.name, member.typeName);
         if (!out.put(printZoneMember(memberId.c_str(), member.name.c_str(), member.typeName, out.stream(),
                                      invocationType)) ||
             !out.put(printZoneToMember(memberId.c_str(), zoneId.c_str(), out.stream())))
-            return exitError(fn, out.failure());
+            return traceErrorReturn(fn, out.failure());
         offset += member.size;
     }
     nextOffset = offset;
@@ -91,13 +87,13 @@ int walkZoneSet(const ZoneWalkSource& source, ByteSpan buffer, RecordSink& out, 
             bad = true;
             break;
         }
-        if (result < 0) return exitError(fn, result);
+        if (result < 0) return traceErrorReturn(fn, result);
         offset = next;
     }
 
     if (bad) {
         naLogMessage(AGT0432E, source.command);
-        return exitError(fn, FAILED_GS_RESPONSE_BUFFER_SIZE_INSUFFICIENT);
+        return traceErrorReturn(fn, FAILED_GS_RESPONSE_BUFFER_SIZE_INSUFFICIENT);
     }
     NATRACE(TR_EXIT, "Exit: %s\n", fn);
     return 0;

@@ -2,6 +2,7 @@
 
 #include "OutputFormat.h"
 #include "OutputSchema.h"
+#include "TraceScope.h"
 #include "naTrace.h"
 
 const char* const ieTypeTable[5] = {"Undefined", "Switch", "Hub", "Bridge", "End_IE_Type"};
@@ -42,8 +43,7 @@ int printFabricStart(const char* fabricWwn, FILE* stream) {
     if (result == 1) result = printfQuotesEscape(fabricWwn, stream);
     if (result == 1 && fputc('\n', stream) == EOF) result = EOF;
     if (result != 1) {
-        NATRACE(TR_MIN, "function %s exiting error status %d\n", fn, result);
-        return result;
+        return traceErrorReturn(fn, result);
     }
     NATRACE(TR_EXIT, "Exit: %s\n", fn);
     return 1;

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <vector>
 
+#include "TraceScope.h"
 #include "naTrace.h"
 #include "psnautil.h"
 
@@ -151,8 +152,7 @@ int SpawnExternalProgram(const char* const* command, SpawnInfo& info, bool redir
     NATRACE(TR_ENTER, "Enter: %s\n", fn);
 
     if (!command || !command[0]) {
-        NATRACE(TR_MIN, "function %s exiting error status %d\n", fn, kSpawnFailed);
-        return kSpawnFailed;
+        return traceErrorReturn(fn, kSpawnFailed);
     }
     std::string shell = "/bin/sh";
     std::string dashC = "-c";
@@ -196,8 +196,7 @@ int WaitForExternalProgram(SpawnInfo info, int* exitCode, int timeoutSeconds) {
 
     // waitpid and kill read 0 and -1 as "the whole group" / "every process".
     if (info.pid <= 0) {
-        NATRACE(TR_MIN, "function %s exiting error status %d\n", fn, kWaitFailed);
-        return kWaitFailed;
+        return traceErrorReturn(fn, kWaitFailed);
     }
     AlarmGuard alarmGuard;
     if (timeoutSeconds > 0 && alarmGuard.arm(timeoutSeconds) != 0) {
