@@ -35,6 +35,12 @@ sanitized_suite() {
     ctest --test-dir "$build" --output-on-failure -j"$jobs" --timeout 600
 }
 
+# The Debian packages, from the plain suite's build: lintian, apt-get install, a probe of the
+# example SAN from /opt/fabricprobe, purge (scripts/test-package.sh).
+package_suite() {
+  scripts/test-package.sh build/test
+}
+
 # The 32-bit build, as the probe is deployed beside the agent: built and tested for i386,
 # its output files compared with those of the plain suite's installation.
 i386_suite() {
@@ -42,5 +48,6 @@ i386_suite() {
 }
 
 plain_suite
+package_suite
 sanitized_suite
 i386_suite
