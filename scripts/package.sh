@@ -6,8 +6,8 @@
 #   BUILD_DIR: an already-built tree of that architecture to package (the test stages pass
 #   theirs); without it a release build with Debian's hardening flags is made in
 #   build/package-<arch>.
-# The package version is the top entry of packaging/changelog; its upstream part must be
-# the project's version (CMakeLists.txt).
+# The version is the top entry of packaging/changelog (CMakeLists.txt reads it from there);
+# a build tree configured at another version is refused.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$PWD
@@ -37,7 +37,10 @@ cache() { sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt"; }
 
 version=$(dpkg-parsechangelog -l packaging/changelog -S Version)
 [ "${version%-*}" = "$(cache CMAKE_PROJECT_VERSION)" ] ||
-  die "packaging/changelog is at $version, the project at $(cache CMAKE_PROJECT_VERSION)"
+  die "packaging/changelog is at $version, the build tree $build at $(cache CMAKE_PROJECT_VERSION)"
+# The same packages from the same build: file times no later than the changelog entry.
+SOURCE_DATE_EPOCH=$(dpkg-parsechangelog -l packaging/changelog -S Timestamp)
+export SOURCE_DATE_EPOCH
 
 # Lays out one package's tree: its install component, its documentation, the man pages of
 # its programs and its lintian overrides.
@@ -53,7 +56,7 @@ lay_out() {
     local page=packaging/man/$(basename "$program").1
     [ -e "$page" ] || continue
     mkdir -p "$root/usr/share/man/man1"
-    gzip -9n <"$page" >"$root/usr/share/man/man1/$(basename "$page").gz"
+    sed "s/@VERSION@/${version%-*}/g" "$page" | gzip -9n >"$root/usr/share/man/man1/$(basename "$page").gz"
   done
 }
 
@@ -64,7 +67,7 @@ drop_run_paths() {
   echo 'foreach(f ${FILES})
           file(RPATH_REMOVE FILE "${f}")
         endforeach()' >"$work/drop-run-paths.cmake"
-  cmake -DFILES="$(elf_files "$1" | paste -sd';')" -P "$work/drop-run-paths.cmake"
+  cmake -DFILES="$(elf_files "$1" | paste -sd';')" -P "$work/drop-run-paths.cmake" >/dev/null
 }
 
 # Depends from the binaries; the i386 SNIA library is found, with its shlibs, in the
