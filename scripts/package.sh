@@ -89,6 +89,7 @@ ln -s "$repo/packaging/control" "$repo/packaging/changelog" "$work/debian/"
 DESTDIR=$work/unpackaged cmake --install "$build" --component Unspecified >/dev/null
 [ ! -e "$work/unpackaged" ] || die "installed outside the packages' components: $(cd "$work/unpackaged" && find . -type f)"
 
+# Packages reach dist/ only once lintian has passed them.
 debs=()
 for entry in fabricprobe:probe fabricprobe-sim:sim; do
   pkg=${entry%%:*}
@@ -98,10 +99,14 @@ for entry in fabricprobe:probe fabricprobe-sim:sim; do
   shlibdeps "$pkg"
   (cd "$work/debian/$pkg" && find . -path ./DEBIAN -prune -o -type f -printf '%P\0' | sort -z | xargs -0 md5sum >DEBIAN/md5sums)
   (cd "$work" && DEB_HOST_ARCH=$arch dpkg-gencontrol -p"$pkg" -P"debian/$pkg" -T"$pkg.substvars" -ffiles)
-  deb=dist/${pkg}_${version}_${arch}.deb
-  dpkg-deb --root-owner-group -Zxz --build "$work/debian/$pkg" "$deb" >/dev/null
+  deb=${pkg}_${version}_${arch}.deb
+  rm -f "dist/$deb"
+  dpkg-deb --root-owner-group -Zxz --build "$work/debian/$pkg" "$work/$deb" >/dev/null
   debs+=("$deb")
 done
 
-lintian --fail-on error --tag-display-limit 0 "${debs[@]}" >&2 || die "lintian found errors"
-printf '%s\n' "${debs[@]}"
+(cd "$work" && lintian --fail-on error --tag-display-limit 0 "${debs[@]}") >&2 || die "lintian found errors"
+for deb in "${debs[@]}"; do
+  mv "$work/$deb" dist/
+  echo "dist/$deb"
+done
