@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the demo and the tests need.
-# Usage: scripts/deps.sh [build|test|i386 SYSROOT]   (test adds the tools the suite runs,
-# i386 what the 32-bit build and its tests need, with the i386 SNIA HBA API unpacked into SYSROOT)
+# Usage: scripts/deps.sh [build|test|package|i386 SYSROOT]   (test adds the tools the suite
+# runs, package what scripts/package.sh runs, i386 what the 32-bit build and its tests need,
+# with the i386 SNIA HBA API unpacked into SYSROOT)
 set -euo pipefail
 
 mode=${1:-build}
@@ -13,7 +14,12 @@ export DEBIAN_FRONTEND=noninteractive
 want=(cmake make g++ pkg-config libhbaapi-dev nlohmann-json3-dev libc-bin graphviz)
 if [ "$mode" = "test" ]; then
   # libhbalinux2: the stock Linux HBA library the kernel-mode tests run the probe through.
-  want+=(libgtest-dev libgmock-dev faketime tshark clang libclang-rt-14-dev libhbalinux2)
+  # dpkg-dev, lintian, man-db: the suite builds, checks and installs the Debian packages.
+  want+=(libgtest-dev libgmock-dev faketime tshark clang libclang-rt-14-dev libhbalinux2
+         dpkg-dev lintian man-db)
+fi
+if [ "$mode" = "package" ]; then
+  want+=(dpkg-dev lintian)
 fi
 if [ "$mode" = "i386" ]; then
   [ $# -ge 2 ] || { echo "usage: scripts/deps.sh i386 SYSROOT" >&2; exit 2; }

@@ -35,12 +35,21 @@ sanitized_suite() {
     ctest --test-dir "$build" --output-on-failure -j"$jobs" --timeout 600
 }
 
+# The Debian packages, from the plain suite's build: lintian, their files and Depends,
+# apt-get install, probes of the example SAN from /opt/fabricprobe, purge.
+package_suite() {
+  scripts/test-package.sh amd64 build/test
+}
+
 # The 32-bit build, as the probe is deployed beside the agent: built and tested for i386,
-# its output files compared with those of the plain suite's installation.
+# its output files compared with those of the plain suite's installation; then its
+# packages, from that build: lintian, their files and Depends.
 i386_suite() {
   scripts/test-i386.sh build/test/stage
+  scripts/test-package.sh i386 build/i386
 }
 
 plain_suite
+package_suite
 sanitized_suite
 i386_suite
