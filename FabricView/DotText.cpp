@@ -1,5 +1,7 @@
 #include "DotText.h"
 
+#include "CountText.h"
+
 namespace {
 
 // Length of the valid UTF-8 sequence at text[i], or 0.
@@ -64,4 +66,10 @@ std::string dotQuote(std::string_view text) {
         }
     }
     return out + "\"";
+}
+
+void writeNotDrawnNote(std::ostream& out, const std::string& node, std::uint64_t n, const char* one, const char* many) {
+    if (n == 0) return;
+    out << "  " << node << " [shape=note, label=" << dotQuote("\xE2\x80\xA6 " + plural(n, one, many) + " not drawn")
+        << "];\n";
 }

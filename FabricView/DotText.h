@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <ostream>
 #include <string>
 #include <string_view>
 
@@ -11,3 +13,6 @@ std::string labelText(std::string_view value, std::size_t maxChars = 40);
 
 // A DOT double-quoted string; '\n' in text becomes a centred line break.
 std::string dotQuote(std::string_view text);
+
+// The note "… <n> <things> not drawn" as the node named node, only when n is not 0.
+void writeNotDrawnNote(std::ostream& out, const std::string& node, std::uint64_t n, const char* one, const char* many);

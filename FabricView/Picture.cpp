@@ -51,9 +51,7 @@ void Picture::writeDot(std::ostream& out, const std::string& title) const {
             out << "  f" << i + 1 << "_nothing [shape=plaintext, style=\"\", label=\"nothing recorded for this fabric\"];\n";
         out << "}\n";
     }
-    if (hiddenFabrics_)
-        out << "  more_fabrics [shape=note, label="
-            << dotQuote("\xE2\x80\xA6 " + std::to_string(hiddenFabrics_) + " more fabrics not drawn") << "];\n";
+    writeNotDrawnNote(out, "more_fabrics", hiddenFabrics_, "more fabrics", "more fabrics");
     if (fabrics_.empty() && !hiddenFabrics_) out << "  nothing [shape=plaintext, style=\"\", label=\"no fabric in this file\"];\n";
     out << "}\n";
 }

@@ -2,6 +2,7 @@
 // switch clusters, platform clusters, notes and edges.
 #include <algorithm>
 
+#include "CountText.h"
 #include "DotText.h"
 #include "FieldFormats.h"
 #include "TopologyPicture.h"
@@ -11,9 +12,6 @@ namespace {
 bool isHostType(const std::string& type) { return type == "Host" || type == "HBA"; }
 bool isStorageType(const std::string& type) { return type.find("Storage") != std::string::npos; }
 
-std::string plural(std::uint64_t n, const char* one, const char* many) {
-    return std::to_string(n) + " " + (n == 1 ? one : many);
-}
 
 constexpr int kFabric = -1;  // a node drawn in the fabric's cluster, outside any switch's
 
@@ -244,10 +242,6 @@ void TopologyPicture::writeDot(std::ostream& out) const {
     }
     writeSwitchLinks(out);
     writeEndPortLinks(out, l);
-    if (hiddenSwitches_)
-        out << "  " << id_ << "_moreswitches [shape=note, label="
-            << dotQuote("\xE2\x80\xA6 " + plural(hiddenSwitches_, "more switch", "more switches") + " not drawn") << "];\n";
-    if (hiddenPlatforms_)
-        out << "  " << id_ << "_moreplatforms [shape=note, label="
-            << dotQuote("\xE2\x80\xA6 " + plural(hiddenPlatforms_, "more platform node", "more platform nodes") + " not drawn") << "];\n";
+    writeNotDrawnNote(out, id_ + "_moreswitches", hiddenSwitches_, "more switch", "more switches");
+    writeNotDrawnNote(out, id_ + "_moreplatforms", hiddenPlatforms_, "more platform node", "more platform nodes");
 }

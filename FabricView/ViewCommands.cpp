@@ -3,6 +3,7 @@
 #include <iostream>
 #include <nlohmann/json.hpp>
 
+#include "CountText.h"
 #include "InputFile.h"
 #include "JsonStream.h"
 #include "LinkChecker.h"
@@ -14,9 +15,6 @@
 
 namespace {
 
-std::string plural(std::uint64_t n, const char* one, const char* many) {
-    return std::to_string(n) + " " + (n == 1 ? one : many);
-}
 
 // Notices a fabric block without its closing line: a file cut short.
 class OpenBlockWatch : public RecordSink {

@@ -2,15 +2,8 @@
 
 #include <algorithm>
 
+#include "CountText.h"
 #include "DotText.h"
-
-namespace {
-
-std::string plural(std::uint64_t n, const char* one, const char* many) {
-    return std::to_string(n) + " " + (n == 1 ? one : many);
-}
-
-}  // namespace
 
 void ZoningPicture::record(const Record& record) {
     const auto& f = record.fields;
@@ -119,10 +112,6 @@ void ZoningPicture::writeDot(std::ostream& out) const {
         if (zones_[z].memberCount > zones_[z].members.size())
             out << "  " << id_ << "_z" << z << " -- " << id_ << "_z" << z << "_more [style=dashed];\n";
     }
-    if (hiddenSets_)
-        out << "  " << id_ << "_moresets [shape=note, label="
-            << dotQuote("\xE2\x80\xA6 " + plural(hiddenSets_, "more zone set", "more zone sets") + " not drawn") << "];\n";
-    if (hiddenMembers_)
-        out << "  " << id_ << "_moremembers [shape=note, label="
-            << dotQuote("\xE2\x80\xA6 " + plural(hiddenMembers_, "more member link", "more member links") + " not drawn") << "];\n";
+    writeNotDrawnNote(out, id_ + "_moresets", hiddenSets_, "more zone set", "more zone sets");
+    writeNotDrawnNote(out, id_ + "_moremembers", hiddenMembers_, "more member link", "more member links");
 }

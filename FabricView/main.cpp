@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "CountText.h"
 #include "GraphvizRun.h"
 #include "InputFile.h"
 #include "LinkChecker.h"
@@ -20,9 +21,6 @@
 
 namespace {
 
-std::string plural(std::uint64_t n, const char* one, const char* many) {
-    return std::to_string(n) + " " + (n == 1 ? one : many);
-}
 
 void printProblems(const std::string& name, const Problems& problems, std::size_t listed) {
     const std::vector<Problem> kept = problems.kept();

@@ -134,7 +134,7 @@ int openCat(const std::string& dir, const std::string& lang, const std::string& 
         bool unknown = false;
         const std::string shorter = nlShortLanguage(lang, &unknown);
         if (unknown)
-            TR_LIB(TR_NLS, "Language specification \"%s\" not found, substituting US English\n", lang.c_str());
+            TR_LIB(TR_NLS, "Language \"%s\" not found, substituting US English\n", lang.c_str());
         path = dir + "/" + shorter + "/" + name;
         cat = catopen(path.c_str(), NL_CAT_LOCALE);
     }
