@@ -2,6 +2,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,16 @@ std::string valueAfter(const std::vector<std::string>& args, const std::string& 
 }
 
 bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// Standard error of an unusable command line: one line saying why, then the usage synopsis.
+::testing::AssertionResult explainedWithUsage(const std::string& err, const std::string& line) {
+    const std::string head = "fabricprobe: " + line + "\nusage: fabricprobe -servername S -serverip IP[_IP...] [-serverport N]\n";
+    const std::string tail = "\n       fabricprobe -version\n";
+    if (err.rfind(head, 0) == 0 && err.size() > head.size() + tail.size() &&
+        err.compare(err.size() - tail.size(), tail.size(), tail) == 0 && std::count(err.begin(), err.end(), '\n') == 7)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "expected \"" << line << "\" and the usage, got:\n" << err;
+}
 
 // A probe that gets as far as the HBA API runs against a SAN without adapters.
 ProbeRunOptions probeOptions(std::vector<std::string> args) {
@@ -60,6 +71,10 @@ TEST(SkeletonE2E, NoArgumentsStartsThenFailsTheFabricsCheck) {
     EXPECT_EQ(result.exitCode, exitStatusOf(-2012));
     EXPECT_EQ(result.exitCode, 36);
     EXPECT_EQ(result.agentStatus, "1");
+    EXPECT_EQ(result.out, "");
+    EXPECT_TRUE(explainedWithUsage(
+        result.err, "missing or empty: -servername, -serverip, -command, -fabrics, -jobtimestamp, "
+                    "-discoverrequestid, -devicejobid"));
 
     const std::vector<std::string> expected = {
         "-notify", "fabricprobe", "-installLoc", install.root(), "-serverName", "", "-serverPort", "-1",
@@ -124,17 +139,36 @@ TEST(SkeletonE2E, AnAgentThatClosedItsChannelCostsOnlyTheStatusByte) {
     EXPECT_TRUE(contains(result.out, "AGT0412E")) << result.out;
 }
 
-TEST(SkeletonE2E, OtherStartFailuresAreSilent) {
-    const std::vector<std::string> cases[] = {{"-bogus"}, {"-servername", "srv", "-debug"}};
+TEST(SkeletonE2E, UnusableCommandLinesSayWhyOnStandardError) {
+    // Standard output holds only AGT0412E, and only for a bad option after the first.
+    const struct {
+        std::vector<std::string> args;
+        const char* out;
+        const char* line;
+    } cases[] = {
+        {{"-h"}, "", "unknown option -h"},
+        {{"--help"}, "", "unknown option --help"},
+        {{"--version"}, "", "unknown option --version (did you mean -version?)"},
+        {{"-foo", "bar"}, "", "unknown option -foo"},
+        {{"-severname", "demo"}, "", "unknown option -severname (did you mean -servername?)"},
+        {{"demo"}, "", "demo is not an option: options begin with -"},
+        {{"-servername", "srv", "-bogus"}, "-bogus", "unknown option -bogus"},
+        {{"-servername", "srv", "-debug"}, "", "-debug needs a value"},
+        {{"-servername", "srv", "-debug", "LOTS"}, "-debug", "-debug LOTS: Invalid debug mode"},
+        {{"-version", "-servername", "srv"}, "-servername", "-servername cannot be given with -version"},
+        {{"-servername", "srv", "-version"}, "-version", "-version must be the first argument"},
+    };
     int n = 0;
-    for (const auto& args : cases) {
+    for (const auto& c : cases) {
         ProbeInstall install("skeleton_start_failure_" + std::to_string(n++));
         ProbeRunOptions options;
         options.agentPipe = false;
-        options.args = args;
+        options.args = c.args;
         ProbeRunResult result = runProbe(install, options);
-        EXPECT_EQ(result.exitCode, 48) << args[0];
-        EXPECT_EQ(result.out, "") << args[0];  // only an invalid option after the first is named
+        EXPECT_EQ(result.exitCode, 48) << c.line;
+        if (*c.out == '\0') EXPECT_EQ(result.out, "") << c.line;
+        else EXPECT_EQ(result.out, std::string("AGT0412E The argument ") + c.out + " is not a valid option for this command.\n");
+        EXPECT_TRUE(explainedWithUsage(result.err, c.line));
         EXPECT_TRUE(install.agentArgs().empty());
     }
 }
@@ -186,6 +220,8 @@ TEST(SkeletonE2E, NoInstallationDirectoryFailsTheStart) {
     EXPECT_EQ(result.exitCode, 48);
     EXPECT_EQ(result.agentStatus, "");  // the channel is never read from the command line
     EXPECT_TRUE(install.agentArgs().empty());
+    EXPECT_EQ(result.err, "fabricprobe: cannot tell the installation directory from the program's path " +
+                              install.path("tools/fabricprobe") + ": run it as <prefix>/bin/fabricprobe\n");
 }
 
 TEST(SkeletonE2E, BareProgramNameIsFoundInPath) {
@@ -204,10 +240,14 @@ TEST(SkeletonE2E, CheckFailuresEndWithTheirCodesAndStillNotify) {
     const struct {
         std::vector<std::string> args;
         int rc;
+        const char* line;
     } cases[] = {
-        {probeArgs({"-serverport", "0"}), -2005},
-        {probeArgs({"-command", "topology"}), -2011},
-        {probeArgs({"-fabrics", "\"allfabrics\"", "-devicejobid", "\"\""}), -2010},
+        {probeArgs({"-serverport", "0"}), -2005, "-serverport 0 is not a port"},
+        {probeArgs({"-command", "topology"}), -2011, "-command topology is neither Topology nor ZoningOnly (did you mean Topology?)"},
+        {probeArgs({"-command", "Topolgy"}), -2011, "-command Topolgy is neither Topology nor ZoningOnly (did you mean Topology?)"},
+        {probeArgs({"-fabrics", "\"allfabrics\"", "-devicejobid", "\"\""}), -2010, "missing or empty: -devicejobid"},
+        {probeArgs({"-fabrics", "some", "-servername", ""}), -2012,
+         "missing or empty: -servername; -fabrics some is neither allfabrics nor specificfabrics"},
     };
     int n = 0;
     for (const auto& c : cases) {
@@ -217,7 +257,25 @@ TEST(SkeletonE2E, CheckFailuresEndWithTheirCodesAndStillNotify) {
         ProbeRunResult result = runProbe(install, options);
         EXPECT_EQ(result.exitCode, exitStatusOf(c.rc)) << c.rc;
         EXPECT_EQ(valueAfter(install.agentArgs(), "-exitCode"), std::to_string(c.rc));
+        EXPECT_EQ(result.out, "");
+        EXPECT_TRUE(explainedWithUsage(result.err, c.line));
     }
+}
+
+TEST(SkeletonE2E, WithoutAnAdapterLibraryOneLineSaysSoAndWhereTheLogIs) {
+    // hba.conf names one library, which does not load: a host without adapters.
+    ProbeInstall install("skeleton_no_adapter_library");
+    makeDirs(install, "output/srv");
+    ProbeRunOptions options = probeOptions(probeArgs());
+    options.kernel = true;
+    options.env = {"FABRICSIM_HBALINUX=/dev/null"};
+    ProbeRunResult result = runProbe(install, options);
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.out, "");
+    const std::string log = install.path("log/srv/fabricprobe_000001.log");
+    EXPECT_EQ(result.err, "fabricprobe: no adapter was probed: the HBA API could not load any vendor library named "
+                          "in /etc/hba.conf (status 1); activity log: " + log + "\n");
+    EXPECT_TRUE(contains(readFile(log), "AGT0415I")) << readFile(log);
 }
 
 TEST(SkeletonE2E, MissingOutputDirectoryFailsTheCreate) {
