@@ -1,14 +1,16 @@
 #include "TerminalNotes.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "CmdArgs.h"
 #include "CmdTables.h"
 #include "KeywordMatch.h"
+#include "pssignal.h"
 
 namespace {
 
@@ -20,13 +22,14 @@ const char kUsage[] =
     "                   [-maxnumruns N] [-maxnumdays N] [-agentcom R,W]\n"
     "       fabricprobe -version\n";
 
-// One line (control characters shown as '?'), then the synopsis when asked for, in one write.
+// One line (control characters shown as '?'), then the synopsis when asked for, in one
+// write; a reader of standard error that has gone away costs only the text.
 void say(const std::string& line, bool withUsage) {
     std::string text = "fabricprobe: ";
     for (const unsigned char c : line) text += c < 0x20 || c == 0x7f ? '?' : static_cast<char>(c);
     text += '\n';
     if (withUsage) text += kUsage;
-    std::fputs(text.c_str(), stderr);
+    psWriteWithoutSigpipe(STDERR_FILENO, text.data(), text.size());
 }
 
 // An argument as the line shows it: quoted when empty, cut when very long.
