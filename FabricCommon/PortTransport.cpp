@@ -1,6 +1,7 @@
 #include "PortTransport.h"
 
 #include <array>
+#include <cerrno>
 
 #include "FcHostLookup.h"
 #include "GsTransport.h"
@@ -14,8 +15,11 @@ AdapterCt chooseAdapterCt(HbaHandle handle, const Wwn& firstPort, const std::str
     ct.version = setSendCTPassThruVersion(handle, firstPort, &v2Refused);
     unsigned host = 0;
     // A library with the older call only is the usual vendor case: nothing more is asked unless
-    // the kernel could carry the requests instead.
-    if (!v2Refused || !findFcHost(fcHostClass, firstPort, host)) return ct;
+    // the kernel could carry the requests instead. The look leaves errno as it was.
+    const int callErrno = errno;
+    const bool kernelCould = v2Refused && findFcHost(fcHostClass, firstPort, host);
+    errno = callErrno;
+    if (!kernelCould) return ct;
     std::uint8_t request[16];
     buildVersionProbe(request);
     std::array<std::uint8_t, kVersionProbeResponseSize> response{};
