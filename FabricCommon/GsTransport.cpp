@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "CtIu.h"
+#include "GsCommands.h"
 #include "GsPreambles.h"
 #include "HbaRoutes.h"
 #include "HexDump.h"
@@ -102,7 +103,8 @@ int IssueGS3Command(const GsPort& port, std::uint8_t* request, std::uint32_t req
                     std::uint32_t& used) {
     NATRACE(TR_ENTER, "Enter: %s\n", kFn);
     used = 0;
-    if (passThruVersion == 0 || port.route == nullptr) {
+    // No route before the adapter's version probe has chosen one.
+    if (port.route == nullptr) {
         NATRACE(TR_MIN, "CTPassThru version not set\n");
         NATRACE(TR_EXIT, "Exit: %s\n", kFn);
         return FAILED_CTPASSTHRU_CMD;
@@ -135,7 +137,10 @@ int IssueGS3Command(HbaHandle handle, const Wwn& hbaPortWwn, std::uint8_t* reque
     bool warned = false;
     HbaV1Route v1(warned);
     HbaV2Route v2(warned);
-    const GsPort port{handle, hbaPortWwn, passThruVersion == 2 ? static_cast<CtRoute*>(&v2) : &v1};
+    CtRoute* route = nullptr;
+    if (passThruVersion == 2) route = &v2;
+    if (passThruVersion == 1) route = &v1;
+    const GsPort port{handle, hbaPortWwn, route};
     std::uint32_t used = 0;
     return IssueGS3Command(port, request, requestSize, response, responseSize, reason, explanation, used);
 }
@@ -164,7 +169,7 @@ int setSendCTPassThruVersion(HbaHandle handle, const Wwn& hbaPortWwn, bool* v2Re
 
     std::uint8_t request[kCtHeaderSize];
     buildVersionProbe(request);
-    std::array<std::uint8_t, kVersionProbeResponseSize> response;
+    std::array<std::uint8_t, gs::GIEL.responseSize> response;
     std::uint8_t reason = 0;
     std::uint8_t explanation = 0;
     std::uint32_t used = 0;

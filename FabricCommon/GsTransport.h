@@ -8,7 +8,7 @@
 #include "GsTypes.h"
 
 // Sends request (which starts with a command preamble; bytes 10-11 are written
-// here) through the port's route and fills response. 0 accepted, -1000
+// here) through the port's route (-1001 when it has none) and fills response. 0 accepted, -1000
 // rejected (reason/explanation set), -1001 not sent (also for buffers shorter
 // than a 16-byte CT_IU header). Never returns -1002. used: the bytes of
 // response that hold the answer, as the route reports them (the whole buffer
@@ -16,7 +16,8 @@
 int IssueGS3Command(const GsPort& port, std::uint8_t* request, std::uint32_t requestSize, std::uint8_t* response,
                     std::uint32_t responseSize, std::uint8_t& reason, std::uint8_t& explanation,
                     std::uint32_t& used);
-// The same through the HBA library's call of the version in force.
+// The same through the HBA library's call of the version in force (-1001 before
+// the first version probe).
 int IssueGS3Command(HbaHandle handle, const Wwn& hbaPortWwn, std::uint8_t* request,
                     std::uint32_t requestSize, std::uint8_t* response, std::uint32_t responseSize,
                     std::uint8_t& reason, std::uint8_t& explanation);
@@ -29,8 +30,8 @@ int getSendCTPassThruVersion();
 // Back to "not chosen", so no request goes out until the next choice.
 void resetSendCTPassThruVersion();
 
-// The version probe's request: GIEL with the vendor-unique byte 1, and its response size.
-constexpr std::uint32_t kVersionProbeResponseSize = 3996;
+// The version probe's request: GIEL with the vendor-unique byte 1 (its
+// response buffer is GIEL's).
 void buildVersionProbe(std::uint8_t (&request)[16]);
 
 // Makes a fabric text safe for the output file: printable characters other than

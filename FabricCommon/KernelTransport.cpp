@@ -15,6 +15,9 @@
 #include "naTrace.h"
 
 namespace {
+// A failed request reports the status an HBA library gives a call that failed (HBA_STATUS_ERROR).
+constexpr std::uint32_t kCallFailed = 1;
+
 std::uint64_t pointerValue(const void* p) { return static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(p)); }
 
 BsgVerdict ioctlFailed(int error) {
@@ -112,7 +115,7 @@ CtSent KernelHostCtRoute::send(const CtExchange& x) {
                 static_cast<unsigned>(x.responseSize), static_cast<unsigned>(verdict.used));
     if (!verdict.ok) {
         NATRACE(TR_MIN, "FC_BSG_HST_CT through %s failed: %s\n", device_.path().c_str(), verdict.problem);
-        sent.status = 1;  // HBA_STATUS_ERROR
+        sent.status = kCallFailed;
         sent.callErrno = verdict.error;
         return sent;
     }

@@ -4,6 +4,7 @@
 #include <cerrno>
 
 #include "FcHostLookup.h"
+#include "GsCommands.h"
 #include "GsTransport.h"
 #include "HbaRoutes.h"
 #include "KernelTransport.h"
@@ -22,7 +23,7 @@ AdapterCt chooseAdapterCt(HbaHandle handle, const Wwn& firstPort, const std::str
     if (!kernelCould) return ct;
     std::uint8_t request[16];
     buildVersionProbe(request);
-    std::array<std::uint8_t, kVersionProbeResponseSize> response{};
+    std::array<std::uint8_t, gs::GIEL.responseSize> response{};
     ct.libraryRefuses = hbaRefusesOlderCall(handle, request, sizeof request, response.data(),
                                             static_cast<std::uint32_t>(response.size()));
     if (ct.libraryRefuses)

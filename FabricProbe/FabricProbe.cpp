@@ -77,8 +77,7 @@ int nameFabric(const GsPort& port, const CountedList& elements, Wwn& fabricWwn) 
         const WwnTypeEntry element = elementAt(elements, i);
         NATRACE(TR_MIN, "WWN of switch passed for GFN is %s", formatWwn(element.wwn).text);
         status = readFabricName(port, element.wwn, fabricWwn);
-        if (status == FAILED_GS_RESPONSE_BUFFER_SIZE_INSUFFICIENT) naLogMessage(AGT0432E, "GFN");
-        if (status == 0 || status == FAILED_GS_RESPONSE_BUFFER_SIZE_INSUFFICIENT) break;
+        if (status == 0) break;
     }
     return status;
 }
@@ -183,11 +182,9 @@ int getFabricProbeInfo(const GsPort& port, ProbeCommand probeCommand, FabricSele
 
     std::uint8_t response[gs::GIEL.responseSize];
     CountedList elements;
+    // A GIEL or GFN answer never ends the probe: a count beyond what arrived
+    // keeps the entries inside, a name too short is a failed attempt.
     int status = readElementList(port, response, elements);
-    if (status == FAILED_GS_RESPONSE_BUFFER_SIZE_INSUFFICIENT) {
-        naLogMessage(AGT0432E, "GIEL");
-        return scope.exit(status);
-    }
     // A fabric that cannot be identified is no error: the status is traced, 0 returned.
     if (status != 0) {
         scope.exit(status);
@@ -201,7 +198,6 @@ int getFabricProbeInfo(const GsPort& port, ProbeCommand probeCommand, FabricSele
 
     Wwn fabricWwn{};
     status = nameFabric(port, elements, fabricWwn);
-    if (status == FAILED_GS_RESPONSE_BUFFER_SIZE_INSUFFICIENT) return scope.exit(status);
     if (status != 0) {
         scope.exit(status);
         return 0;
