@@ -12,7 +12,7 @@
 #include "TopologyDecode.h"
 #include "ZoneDecode.h"
 
-struct GsCommandSpec {
+struct GsCommandBase {
     const char* name;            // "GPL", as trace lines and messages name it
     const GsPreamble& preamble;
     std::uint32_t payloadSize;   // bytes after the preamble (GZS: at most)
@@ -20,10 +20,10 @@ struct GsCommandSpec {
     std::uint16_t maxWords;      // what the request asks for: (responseSize - 16) / 4
 };
 
-// A row: the spec and the decoder of the bytes that arrived. A decoder that
+// A row: the command and the decoder of the bytes that arrived. A decoder that
 // answers false found its field missing: the query then counts as failed.
 template <class Answer>
-struct GsCommand : GsCommandSpec {
+struct GsCommand : GsCommandBase {
     bool (*decode)(ByteSpan answer, Answer& out);
 };
 
@@ -59,7 +59,8 @@ inline constexpr GsCommand<ByteSpan> GZS{{"GZS", GZS_PREAMBLE, 4 + 255 + 1, 2560
 inline constexpr std::uint32_t kMaxRequestSize = 16 + 4 + 255 + 1;
 
 // The maximum sizes above are the ones each response buffer makes the request ask for.
-#define GS_CHECK_WORDS(c) static_assert(c.maxWords == ctMaxSizeWords(c.responseSize) && 16 + c.payloadSize <= kMaxRequestSize, #c)
+#define GS_CHECK_WORDS(c) \
+    static_assert(c.maxWords == ctMaxSizeWords(c.responseSize) && 16 + c.payloadSize <= kMaxRequestSize, #c)
 GS_CHECK_WORDS(GIEL); GS_CHECK_WORDS(GDID); GS_CHECK_WORDS(GMID); GS_CHECK_WORDS(GFN); GS_CHECK_WORDS(GIELN);
 GS_CHECK_WORDS(GMAL); GS_CHECK_WORDS(GIEIL); GS_CHECK_WORDS(GPL); GS_CHECK_WORDS(GPPN); GS_CHECK_WORDS(GAPNL);
 GS_CHECK_WORDS(GPS); GS_CHECK_WORDS(GPLNL); GS_CHECK_WORDS(GPLT); GS_CHECK_WORDS(GPLML); GS_CHECK_WORDS(GPNL);

@@ -4,7 +4,7 @@
 
 #include "GsTransport.h"
 
-GsReply sendGs(const GsPort& port, const GsCommandSpec& command, ByteSpan payload, std::uint8_t* response) {
+GsReply sendGs(const GsPort& port, const GsCommandBase& command, ByteSpan payload, std::uint8_t* response) {
     std::uint8_t request[gs::kMaxRequestSize] = {};
     std::memcpy(request, command.preamble, sizeof command.preamble);
     const std::size_t payloadSize = payload.size < command.payloadSize ? payload.size : command.payloadSize;
@@ -19,7 +19,7 @@ GsReply sendGs(const GsPort& port, const GsCommandSpec& command, ByteSpan payloa
     return reply;
 }
 
-void traceShortAnswer(const GsCommandSpec& command, const GsReply& reply) {
+void traceShortAnswer(const GsCommandBase& command, const GsReply& reply) {
     NATRACE(TR_MIN, "%s answer of %u bytes lacks its field; taken as a failed query\n", command.name,
             static_cast<unsigned>(reply.answer.size));
 }

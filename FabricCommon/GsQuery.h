@@ -24,11 +24,11 @@ inline ByteSpan payloadOf(const Wwn& wwn) { return ByteSpan{wwn.bytes, sizeof ww
 
 // Builds the request (payload cut to the command's payload size) and sends it;
 // response holds command.responseSize bytes.
-GsReply sendGs(const GsPort& port, const GsCommandSpec& command, ByteSpan payload, std::uint8_t* response);
+GsReply sendGs(const GsPort& port, const GsCommandBase& command, ByteSpan payload, std::uint8_t* response);
 
 // The accepted answer decoded into out: 0; FAILED_GS_RESPONSE (traced) when the
 // answer is too short for its field, out then untouched as after a failed query.
-void traceShortAnswer(const GsCommandSpec& command, const GsReply& reply);
+void traceShortAnswer(const GsCommandBase& command, const GsReply& reply);
 template <class Answer>
 int decodeGs(const GsCommand<Answer>& command, const GsReply& reply, Answer& out) {
     if (reply.status != 0) return reply.status;

@@ -27,7 +27,8 @@ AdapterCt chooseAdapterCt(HbaHandle handle, const Wwn& firstPort, const std::str
     ct.libraryRefuses = hbaRefusesOlderCall(handle, request, sizeof request, response.data(),
                                             static_cast<std::uint32_t>(response.size()));
     if (ct.libraryRefuses)
-        NATRACE(TR_MIN, "HBA_SendCTPassThruV2() and HBA_SendCTPassThru() not supported: trying the kernel FC transport\n");
+        NATRACE(TR_MIN,
+                "HBA_SendCTPassThruV2() and HBA_SendCTPassThru() not supported: trying the kernel FC transport\n");
     else
         NATRACE(TR_MIN, "HBA_SendCTPassThru() answers the version probe: requests of this adapter use it\n");
     return ct;

@@ -4,7 +4,7 @@
 //
 // How a route is chosen (choosePortRoute, the one place):
 // 1. The version probe (setSendCTPassThruVersion) through the adapter's first
-//    port picks HBA_SendCTPassThruV2 or HBA_SendCTPassThru, as designed.
+//    port picks HBA_SendCTPassThruV2 or HBA_SendCTPassThru.
 // 2. Only when the V2 call answered NOT_SUPPORTED and an fc_host of the kernel's
 //    FC transport serves that port is the older call asked too (the same probe
 //    request, once). NOT_SUPPORTED again: the library cannot carry CT at all.
