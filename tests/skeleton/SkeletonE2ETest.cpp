@@ -144,12 +144,12 @@ TEST(SkeletonE2E, ShellTextInValuesReachesTheAgentUnchanged) {
     const std::string quote = "'; touch " + install.path("quote-ran") + "; '";
     const std::string dollar = "$(touch " + install.path("dollar-ran") + ")";
     ProbeRunOptions options;
-    options.args = {"-servername", quote, "-serverip", dollar, "-devicejobid", "`touch " + install.path("tick-ran") + "`"};
+    options.args = {"-fabrics", quote, "-serverip", dollar, "-devicejobid", "`touch " + install.path("tick-ran") + "`"};
     ProbeRunResult result = runProbe(install, options);
     EXPECT_EQ(result.agentStatus, "1");
     const std::vector<std::string> agent = install.agentArgs();
     ASSERT_FALSE(agent.empty()) << result.err;
-    EXPECT_EQ(valueAfter(agent, "-serverName"), quote);
+    EXPECT_EQ(valueAfter(agent, "-fabrics"), quote);
     EXPECT_EQ(valueAfter(agent, "-serverIP"), dollar);
     EXPECT_EQ(valueAfter(agent, "-devicejobid"), "`touch " + install.path("tick-ran") + "`");
     EXPECT_FALSE(fileExists(install.path("quote-ran")));
