@@ -15,12 +15,23 @@ namespace {
 
 // A file deleted again and again between its open and its hold is given up.
 constexpr int kHoldAttempts = 10;
+// Pruning holds a file exclusively only while it deletes it; an exclusive lock
+// held longer (by some other program) is not waited for beyond a second.
+constexpr int kLockAttempts = 100;
+constexpr useconds_t kLockPauseMicroseconds = 10000;
 
 int lockFile(int fd, int operation) {
     int rc = 0;
     do rc = ::flock(fd, operation);
     while (rc != 0 && errno == EINTR);
     return rc;
+}
+
+void lockShared(int fd) {
+    for (int attempt = 0; attempt < kLockAttempts; ++attempt) {
+        if (lockFile(fd, LOCK_SH | LOCK_NB) == 0 || errno != EWOULDBLOCK) return;
+        ::usleep(kLockPauseMicroseconds);
+    }
 }
 
 void closeHeld(const int* fd) {
@@ -33,8 +44,8 @@ void closeHeld(const int* fd) {
 bool psHoldOpenFile(int fd, PsFileHold& hold) {
     // Pruning deletes a file only while it holds it exclusively, so a file that
     // is still linked once the shared hold is granted stays while the hold lasts.
-    // Where the file system has no locks, the file is kept without a hold.
-    lockFile(fd, LOCK_SH);
+    // Where no lock can be had, the file is kept open without one.
+    lockShared(fd);
     struct stat st {};
     if (::fstat(fd, &st) != 0 || st.st_nlink == 0) {
         ::close(fd);
