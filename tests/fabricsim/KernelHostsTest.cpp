@@ -361,3 +361,32 @@ TEST(KernelDrivers, TheBsgTimeoutIsSixtySecondsUnlessSetAndLibfcWaitsItsExchange
     EXPECT_EQ(fabricsim::bsgDeadlineMs(KernelDriver::Other, 1000), 7000u) << "never under BLK_MIN_SG_TIMEOUT";
     EXPECT_EQ(fabricsim::bsgDeadlineMs(KernelDriver::Libfc, 0), 2000u);
 }
+
+TEST(KernelDrivers, AnAnswerLaterThanTheDeadlineAndAnEchoToNobodyTimeOut) {
+    nlohmann::json model = readModelJson("full.json");
+    model["faults"] = {{{"command", "GNN_ID"}, {"times", 1}, {"delay_ms", 40}}};
+    SimHarness harness(model);
+    const Bytes gnn = buildRequest(GsCommand::GNN_ID, "010100", 24);
+    Bytes answer(24, kFill);
+    fabricsim::Simulator::KernelExchange exchange;
+    exchange.destination = 0xFFFFFC;
+    exchange.deadlineMs = 5;
+    exchange.request = gnn.data();
+    exchange.requestSize = static_cast<std::uint32_t>(gnn.size());
+    exchange.response = answer.data();
+    exchange.responseSize = static_cast<std::uint32_t>(answer.size());
+    EXPECT_EQ(harness.sim().kernelCt(exchange).error, ETIMEDOUT);
+    EXPECT_EQ(answer, Bytes(24, kFill)) << "nothing arrived";
+    const auto late = harness.sim().kernelCt(exchange);
+    EXPECT_EQ(late.error, 0) << "the fault was used up";
+    EXPECT_EQ(late.received, 24u);
+
+    const Bytes echo = {0x10, 0, 0, 0, 'p', 'i', 'n', 'g'};
+    exchange.request = echo.data();
+    exchange.requestSize = static_cast<std::uint32_t>(echo.size());
+    exchange.destination = 0x0101AA;
+    ASSERT_EQ(harness.sim().kernelEls(exchange).received, 8u);
+    EXPECT_EQ(Bytes(answer.begin(), answer.begin() + 8), Bytes({0x02, 0, 0, 0, 'p', 'i', 'n', 'g'}));
+    exchange.destination = 0x0B0B0B;
+    EXPECT_EQ(harness.sim().kernelEls(exchange).error, ETIMEDOUT) << "class 3 frames to nobody are dropped";
+}
