@@ -85,7 +85,7 @@ DriverRoute libfcRoute(KernelDriver driver, std::uint32_t msgcode, const BsgJob&
     }
 }
 
-// qla24xx_bsg_request (qla_bsg.c:3038-3118). HST_CT goes by the loop id in the top byte of
+// qla24xx_bsg_request (qla_bsg.c:3041-3118). HST_CT goes by the loop id in the top byte of
 // preamble_word1 read as a host-order integer (qla2x00_process_ct, qla_bsg.c:510-524), not
 // by port_id. HST_ELS_NOLOGIN stores port_id[0] as the AL_PA (qla_bsg.c:363-368): the
 // destination is port_id read least significant byte first.
@@ -104,7 +104,7 @@ DriverRoute qla2xxxRoute(std::uint32_t msgcode, const BsgJob& job) {
     }
 }
 
-// lpfc_bsg_request (lpfc_bsg.c:5566-5590): remote-port requests only.
+// lpfc_bsg_request (lpfc_bsg.c:5565-5590): remote-port requests only.
 DriverRoute rportOnlyRoute(std::uint32_t msgcode, const BsgJob& job) {
     switch (msgcode) {
     case bsgmsg::kRportEls: return to(job.rportId, true);
