@@ -67,11 +67,7 @@ bool decodeWwnAttribute(ByteSpan text, Wwn& wwn) {
 
 bool findFcHost(const std::string& classDir, const Wwn& portWwn, unsigned& hostNumber) {
     DIR* dir = ::opendir(classDir.c_str());
-    if (dir == nullptr) {
-        const int err = errno;
-        NATRACE(TR_MIN, "no kernel FC transport: %s: %s\n", classDir.c_str(), std::strerror(err));
-        return false;
-    }
+    if (dir == nullptr) return false;  // no kernel FC transport on this host
     bool found = false;
     while (const dirent* entry = ::readdir(dir)) {
         unsigned number = 0;
