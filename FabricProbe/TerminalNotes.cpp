@@ -101,10 +101,12 @@ void explainRejectedCommandLine(int parseResult, const CmdArgs& args) {
     if (parseResult == CMDARGS_NO_MEMORY) return say("not enough memory to read the command line", false);
     if (parseResult == CMDARGS_NO_INSTALL_LOCATION) return say(why, false);
     if (why.empty()) return say(rejectedArgument(args), true);
-    // A handler refused its value, or found none.
+    // A handler refused its value, or found none; a refusal may have added the value to
+    // the argument it names.
+    const std::string keyword = args.currentArg.substr(0, args.currentArg.find(' '));
     const char* value = args.argIndex < args.argc ? args.argv[args.argIndex] : nullptr;
-    if (!value) return say(shown(args.currentArg) + " needs a value", true);
-    say(shown(args.currentArg) + " " + shown(value) + ": " + why, true);
+    if (!value) return say(shown(keyword) + " needs a value", true);
+    say(shown(keyword) + " " + shown(value) + ": " + why, true);
 }
 
 void explainFailedChecks(const CmdArgs& args) {
