@@ -38,10 +38,6 @@ ModeRun runIn(bool kernel, const std::string& model, const std::string& command,
     options.env = {"FABRICSIM_LOG=" + install.path("sim.log")};
     if (kernel) {
         options.env.insert(options.env.end(), kKernelEnv.begin(), kKernelEnv.end());
-        // Sanitized builds: libhbalinux never frees its adapter records and is unloaded before
-        // the exit, so LeakSanitizer cannot even name it; the probe's own leaks are checked in
-        // tests/leaks through the vendor mode.
-        options.env.push_back("ASAN_OPTIONS=detect_leaks=0:verify_asan_link_order=0");
     }
     options.fastClock = true;
     ModeRun run;
