@@ -114,24 +114,27 @@ extract_kernel() { # deb dir
 }
 
 # Debian's current kernel package (the one linux-image-amd64 depends on), downloaded and
-# unpacked once into the cache; an older one there is replaced. Sets kernel_dir.
+# unpacked once into the cache, under a lock for runs side by side; an older one there is
+# replaced. Sets kernel_dir.
 fetch_kernel() {
-  local pkg deb
+  local pkg
   pkg=$(kernel_package)
   if [ -z "$pkg" ]; then $SUDO apt-get update -q >/dev/null; pkg=$(kernel_package); fi
   [ -n "$pkg" ] || die "apt knows no linux-image-amd64: the VM has no kernel (check the apt sources)"
   kernel_dir=$cache/$pkg
-  [ -e "$kernel_dir/ready" ] && return
-  note "fetching $pkg into $cache"
   mkdir -p "$cache"
-  rm -rf "$cache"/linux-image-*
-  (cd "$cache" && apt-get download -q -o APT::Sandbox::User="$(id -un)" "$pkg" >/dev/null) ||
-    die "cannot download $pkg"
-  deb=$(ls "$cache/$pkg"_*.deb)
-  mkdir -p "$kernel_dir"
-  extract_kernel "$deb" "$kernel_dir"
-  rm -f "$deb"
-  touch "$kernel_dir/ready"
+  (
+    flock 9
+    [ -e "$kernel_dir/ready" ] && exit 0
+    note "fetching $pkg into $cache"
+    rm -rf "$cache"/linux-image-*
+    (cd "$cache" && apt-get download -q -o APT::Sandbox::User="$(id -un)" "$pkg" >/dev/null) ||
+      die "cannot download $pkg"
+    mkdir -p "$kernel_dir"
+    extract_kernel "$(ls "$cache/$pkg"_*.deb)" "$kernel_dir"
+    rm -f "$cache/$pkg"_*.deb
+    touch "$kernel_dir/ready"
+  ) 9>"$cache/lock"
 }
 
 # busybox, the modules and their dependency files, scripts/vm/init and guest.sh; not
@@ -169,7 +172,7 @@ make_install() { # dir
 # Starts the scenario's fabric; its NICs are appended to the plan and qemu's arguments.
 start_fabric() { # scenario model [option]
   local s=$1 dir=$work/$1 i nic adapter port mac address
-  "$fcf" "${@:3}" --log "$dir/fcf.log" "$2" > "$dir/nics" 2> "$dir/fcf.err" &
+  FABRICSIM_LOG=$dir/calls.log "$fcf" "${@:3}" --log "$dir/fcf.log" "$2" > "$dir/nics" 2> "$dir/fcf.err" &
   fabric_pids+=($!)
   for i in $(seq 100); do grep -q '^ready$' "$dir/nics" && break; kill -0 $! 2>/dev/null || break; sleep 0.1; done
   grep -q '^ready$' "$dir/nics" || die "fabricsim-fcf for $s did not start: $(cat "$dir/fcf.err")"
@@ -214,7 +217,8 @@ vendor_runs() {
   local s command
   for s in ms faults; do
     for command in Topology ZoningOnly; do
-      "$stage/bin/fabricsim-run" "$(scenario_model $s)" -- "$work/$s/host/bin/fabricprobe" -command "$command" \
+      FABRICSIM_LOG=$work/$s/host/calls.log "$stage/bin/fabricsim-run" "$(scenario_model $s)" -- \
+        "$work/$s/host/bin/fabricprobe" -command "$command" \
         "${probe_args[@]}" > "$work/$s/host/$command.out" 2>&1 && echo 0 > "$work/$s/host/$command.rc" ||
         echo $? > "$work/$s/host/$command.rc"
     done
@@ -263,6 +267,7 @@ compare_run() { # scenario command
   host_rc=$(cat "$work/$1/host/$2.rc")
   if [ ! -f "$vm" ] || [ ! -f "$host" ]; then
     fail "$1 $2: no output file from the $([ -f "$vm" ] && echo "vendor mode run" || echo VM) (return codes: VM $vm_rc, vendor mode $host_rc)"
+    tail -5 "$work/results/$1-$2.out" "$work/$1/host/$2.out" 2>/dev/null | sed 's/^/    /'
   elif ! cmp -s "$vm" "$host"; then
     fail "$1 $2: the VM's output file differs from vendor mode's (diff vendor VM):"
     diff "$host" "$vm" | head -20 | sed 's/^/    /'
@@ -270,6 +275,20 @@ compare_run() { # scenario command
     fail "$1 $2: the same output file, but return code $vm_rc in the VM and $host_rc in vendor mode"
   else
     pass "$1 $2: the VM's output file is byte-identical to vendor mode's ($(wc -l < "$vm") lines), return code $vm_rc in both, $(cat "$work/results/$1-$2.seconds") s in the VM"
+  fi
+}
+
+# The fault scenario's fabric gave the probe in the VM the answers vendor mode gave: the
+# simulator's call logs list the same requests answered other than ACC, in the same order.
+check_fault_answers() {
+  local vm=$work/faults/calls.log host=$work/faults/host/calls.log summary
+  summary=$(awk '$7 != "result=ACC" { sub(/^cmd=/, "", $5); n[$5 " " substr($0, index($0, "result=") + 7)]++ }
+    END { for (k in n) printf "%s%s x%d", (c++ ? ", " : ""), k, n[k] }' "$vm" 2>/dev/null)
+  if [ -s "$vm" ] && cmp -s <(awk '$7 != "result=ACC" { $1 = $2 = $4 = ""; print }' "$vm") \
+                           <(awk '$7 != "result=ACC" { $1 = $2 = $4 = ""; print }' "$host") && [ -n "$summary" ]; then
+    pass "faults: the same answers other than ACC in the VM as in vendor mode ($summary)"
+  else
+    fail "faults: the fabric in the VM answered otherwise than vendor mode (non-ACC answers: ${summary:-none}; see $vm, $host)"
   fi
 }
 
@@ -378,17 +397,20 @@ main() {
   vendor_runs &
   local vendor=$! s command
   note "booting the VM ($nic_count NICs, $accel); its console goes to $work/console.log"
+  local booted=$(date +%s.%N)
   boot_vm
+  vm_seconds=$(awk -v s="$booted" -v e="$(date +%s.%N)" 'BEGIN { printf "%.0f", e - s }')
   wait $vendor
   stop_fabrics
   check_hosts
   for s in ms faults; do
     for command in Topology ZoningOnly; do compare_run "$s" "$command"; done
   done
+  check_fault_answers
   check_no_management_server
   check_fcnsq
   check_frames
-  echo "test-vm: $checks checks, $failures failed, in $(awk -v s="$started" -v e="$(date +%s.%N)" 'BEGIN { printf "%.0f", e - s }') s (details in $work)"
+  echo "test-vm: $checks checks, $failures failed, in $(awk -v s="$started" -v e="$(date +%s.%N)" 'BEGIN { printf "%.0f", e - s }') s, the VM's $vm_seconds s of it (details in $work)"
   [ "$failures" -eq 0 ]
 }
 

@@ -66,32 +66,17 @@ bool bindLink(Link& link, const std::string& address, std::string& where) {
     return true;
 }
 
-FcfPort::Answerer modelAnswerer(Simulator& simulator, const Nic& nic, LogFile& log) {
-    return [&simulator, &log, nic](ByteSpan ctIu, std::size_t limit) -> std::optional<std::vector<std::uint8_t>> {
-        std::vector<std::uint8_t> response(limit);
-        std::uint32_t returned = 0;
-        const std::uint32_t status =
-            simulator.kernelPassThrough(nic.adapter, nic.port, ctIu.data, static_cast<std::uint32_t>(ctIu.size),
-                                        response.data(), static_cast<std::uint32_t>(limit), &returned);
-        if (status != status::kOk) {
-            log.line(nic.setup.name, "the model fails the request (status " + std::to_string(status) + ")");
-            return std::nullopt;
-        }
-        response.resize(returned);
-        return response;
-    };
-}
-
 void wireLink(Link& link, Simulator& simulator, LogFile& log) {
     Link* self = &link;
+    FcfPort::Logger logger = [self, &log](const std::string& text) { log.line(self->nic.setup.name, text); };
     link.port = std::make_unique<FcfPort>(
-        link.nic.setup, modelAnswerer(simulator, link.nic, log),
+        link.nic.setup, answerFromModel(simulator, link.nic, logger),
         [self](const std::vector<std::uint8_t>& frame) {
             if (self->peerKnown)
                 ::sendto(self->fd, frame.data(), frame.size(), 0, reinterpret_cast<const sockaddr*>(&self->peer),
                          sizeof self->peer);
         },
-        [self, &log](const std::string& text) { log.line(self->nic.setup.name, text); });
+        logger);
 }
 
 void receiveOn(Link& link) {

@@ -4,6 +4,7 @@
 
 #include "Fcoe.h"
 #include "Fip.h"
+#include "GsCommand.h"
 
 namespace fabricsim::fcf {
 namespace {
@@ -172,11 +173,16 @@ void FcfPort::onEls(const FcHeader& header, ByteSpan payload) {
 }
 
 void FcfPort::onCt(const FcHeader& header, ByteSpan payload) {
+    std::uint8_t gsType = 0;
+    std::uint8_t gsSubtype = 0;
     std::uint16_t code = 0;
+    payload.u8(4, gsType);
+    payload.u8(5, gsSubtype);
     payload.be16(8, code);
-    std::string what = "CT " + hex(payload.size >= 6 ? payload.data[4] : 0, 2) + "/" +
-                       hex(payload.size >= 6 ? payload.data[5] : 0, 2) + " " + hex(code, 4) + " " +
-                       hex(header.sId, 6) + " -> " + hex(header.dId, 6);
+    const GsCommandInfo* known = findCommand(gsType, gsSubtype, code);
+    const std::string what = "CT " + hex(gsType, 2) + "/" + hex(gsSubtype, 2) + " " + hex(code, 4) +
+                             (known != nullptr ? std::string(" ") + known->name : std::string()) + " " +
+                             hex(header.sId, 6) + " -> " + hex(header.dId, 6);
     if (std::optional<std::vector<std::uint8_t>> own = answerLoginQuery(payload, asker())) {
         sendSequence(header, rctl::kCtReply, *own);
         log_(what + ": answered by the name server");

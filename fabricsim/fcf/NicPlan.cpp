@@ -53,4 +53,20 @@ std::vector<Nic> planNics(const Model& model, bool listManagementServer) {
     return nics;
 }
 
+FcfPort::Answerer answerFromModel(Simulator& simulator, const Nic& nic, FcfPort::Logger log) {
+    return [&simulator, nic, log](ByteSpan ctIu, std::size_t limit) -> std::optional<std::vector<std::uint8_t>> {
+        std::vector<std::uint8_t> response(limit);
+        std::uint32_t returned = 0;
+        const std::uint32_t result =
+            simulator.kernelPassThrough(nic.adapter, nic.port, ctIu.data, static_cast<std::uint32_t>(ctIu.size),
+                                        response.data(), static_cast<std::uint32_t>(limit), &returned);
+        if (result != status::kOk) {
+            log("the model fails the request (status " + std::to_string(result) + ")");
+            return std::nullopt;
+        }
+        response.resize(returned);
+        return response;
+    };
+}
+
 }  // namespace fabricsim::fcf

@@ -9,6 +9,7 @@
 #include "Ethernet.h"
 #include "FcfPort.h"
 #include "Model.h"
+#include "Simulator.h"
 
 namespace fabricsim::fcf {
 
@@ -20,5 +21,10 @@ struct Nic {
 };
 
 std::vector<Nic> planNics(const Model& model, bool listManagementServer);
+
+// The NIC's CT answers: its model port's, through the simulator's kernel-mode entry (faults,
+// call log and capture apply as they do for fabricsim-run --kernel). A request the model
+// fails (a "fail" fault) is logged and left unanswered, as a fabric that drops it.
+FcfPort::Answerer answerFromModel(Simulator& simulator, const Nic& nic, FcfPort::Logger log);
 
 }  // namespace fabricsim::fcf

@@ -66,9 +66,10 @@ in_scenario() { # scenario command...
   hosts=$(awk -v s="$s" '$1 == "nic" && $4 == s { print $2 }' "$W/plan" | while read -r n; do host_of "$n"; done)
   unshare -m /bin/sh -c '
     dir=/host/sys/class/fc_host; want=$1; shift
-    mount -t tmpfs fc_host "$dir" || exit 125
+    mount -t tmpfs fc_host "$dir" || { echo "vm: cannot mount a tmpfs over $dir"; exit 125; }
     for h in $(echo $want | tr " " "\n" | sed -n "1!G;h;\$p"); do ln -s "$(readlink -f /sys/class/fc_host/$h)" "$dir/$h"; done
-    [ "$(find "$dir" -mindepth 1 -maxdepth 1 | sed "s|.*/||" | tr "\n" " ")" = "$(echo $want) " ] || exit 124
+    listed=$(find "$dir" -mindepth 1 -maxdepth 1 | sed "s|.*/||" | tr "\n" " ")
+    [ "$listed" = "$(echo $want) " ] || { echo "vm: $dir lists \"$listed\", not \"$want\" in that order"; exit 125; }
     exec chroot /host "$@"' sh "$(echo $hosts)" "$@"
 }
 
