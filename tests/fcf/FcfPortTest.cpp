@@ -262,7 +262,8 @@ TEST_F(Link, AnswersBsgRequestsFromTheModelInFramesThePortTakes) {
 }
 
 TEST_F(Link, TheModelsFaultsApply) {
-    start(R"([{"command": "GIEL", "busy": true, "times": 1}, {"command": "GFN", "fail": 1}])");
+    start(R"([{"command": "GIEL", "busy": true, "times": 1}, {"command": "GFN", "fail": 1},
+              {"command": "GMID", "raw": "01000000FA0100008002000000000000ABCDEF"}])");
     fabricLogin(0x20000000C9A00001, 2048);
     const Bytes giel = ctRequest(0xFA, 0x01, 0x0101, 0, {});
     auto busy = bsgRequest(0xFFFFFA, giel);
@@ -275,6 +276,11 @@ TEST_F(Link, TheModelsFaultsApply) {
     EXPECT_TRUE(bsgRequest(0xFFFFFA, ctRequest(0xFA, 0x01, 0x0114, 0, {0x10, 0, 0, 0x05, 0x1E, 0x0A, 0, 0x01})).empty())
         << "a failed request is left unanswered";
     EXPECT_NE(log.find("fails the request"), std::string::npos);
+    auto raw = bsgRequest(0xFFFFFA, ctRequest(0xFA, 0x01, 0x0113, 0, {0x10, 0, 0, 0x05, 0x1E, 0x0A, 0, 0x01}));
+    ASSERT_EQ(raw.size(), 1u);
+    EXPECT_EQ(raw[0].fc.fCtl & fctl::kFillBytesMask, 1u) << "19 bytes go out as 20, one of them fill";
+    EXPECT_EQ(raw[0].payload.size(), 19u);
+    EXPECT_EQ(raw[0].payload[18], 0xEF);
 }
 
 TEST_F(Link, AcceptsAnAbort) {
