@@ -36,7 +36,7 @@ if [ "$(id -u)" -eq 0 ]; then SUDO=""; default_cache=/var/cache/fabricprobe-vm
 else SUDO=sudo; default_cache=${XDG_CACHE_HOME:-$HOME/.cache}/fabricprobe-vm; fi
 cache=${FABRICPROBE_VM_CACHE:-$default_cache}
 # The one place that says which activity log line explains an unreachable management server.
-no_ms_message=${FABRICPROBE_VM_NO_MS_MESSAGE:-'[Mm]anagement server.*(cannot|could not) be reached'}
+no_ms_message=${FABRICPROBE_VM_NO_MS_MESSAGE:-'[Mm]anagement server.*(cannot be reached|could not be reached|not reachable|unreachable)'}
 accel=${FABRICPROBE_VM_ACCEL:-tcg}
 vm_timeout=${FABRICPROBE_VM_TIMEOUT:-300}
 # What the VM needs of the kernel package: the NIC, FCoE and the 9p file system (their

@@ -11,11 +11,6 @@ constexpr std::uint16_t kFeatureIncreasingOffset = 0x8000;
 constexpr std::uint16_t kFeatureFPort = 0x1000;
 constexpr std::uint16_t kClassValid = 0x8000;
 
-void put16(PayloadWriter& out, std::uint32_t v) {
-    out.u8(static_cast<std::uint8_t>(v >> 8));
-    out.u8(static_cast<std::uint8_t>(v));
-}
-
 }  // namespace
 
 bool decodeLogin(ByteSpan payload, LoginRequest& out) {
@@ -34,23 +29,23 @@ std::vector<std::uint8_t> loginAccept(bool fabricLogin, Wwn portName, Wwn nodeNa
     out.zeros(3);
     out.u8(kVersion);
     out.u8(kVersion);
-    put16(out, kBufferToBufferCredit);
-    put16(out, kFeatureIncreasingOffset | (fabricLogin ? kFeatureFPort : 0));
-    put16(out, receiveSize);
+    out.u16(kBufferToBufferCredit);
+    out.u16(kFeatureIncreasingOffset | (fabricLogin ? kFeatureFPort : 0));
+    out.u16(receiveSize);
     if (fabricLogin) {
         out.u32(kResourceAllocationTimeoutMs);
     } else {
-        put16(out, 0x00FF);  // total concurrent sequences
-        put16(out, 0x001F);  // relative offset by information category
+        out.u16(0x00FF);  // total concurrent sequences
+        out.u16(0x001F);  // relative offset by information category
     }
     out.u32(kErrorDetectTimeoutMs);
     out.wwn(portName);
     out.wwn(nodeName);
     out.zeros(32);  // classes 1 and 2 not offered
-    put16(out, kClassValid);
+    out.u16(kClassValid);
     out.zeros(4);
-    put16(out, receiveSize);
-    put16(out, 0x00FF);  // concurrent sequences
+    out.u16(receiveSize);
+    out.u16(0x00FF);  // concurrent sequences
     out.zeros(3);
     out.u8(1);  // open sequences per exchange
     out.zeros(2);
@@ -68,10 +63,10 @@ std::vector<std::uint8_t> basicAccept(std::uint16_t oxId, std::uint16_t rxId) {
     std::vector<std::uint8_t> acc;
     PayloadWriter out(acc);
     out.zeros(4);  // SEQ_ID not valid: every sequence of the exchange was aborted
-    put16(out, oxId);
-    put16(out, rxId);
-    put16(out, 0);
-    put16(out, 0xFFFF);
+    out.u16(oxId);
+    out.u16(rxId);
+    out.u16(0);
+    out.u16(0xFFFF);
     return acc;
 }
 

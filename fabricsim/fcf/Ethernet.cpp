@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "PayloadWriter.h"
+
 namespace fabricsim::fcf {
 namespace {
 
@@ -39,12 +41,13 @@ bool decodeEthernet(ByteSpan frame, EthernetFrame& out) {
 
 std::vector<std::uint8_t> encodeEthernet(const MacAddress& destination, const MacAddress& source,
                                          std::uint16_t etherType, const std::vector<std::uint8_t>& payload) {
-    std::vector<std::uint8_t> frame(destination.begin(), destination.end());
-    frame.insert(frame.end(), source.begin(), source.end());
-    frame.push_back(static_cast<std::uint8_t>(etherType >> 8));
-    frame.push_back(static_cast<std::uint8_t>(etherType));
-    frame.insert(frame.end(), payload.begin(), payload.end());
-    if (frame.size() < kMinimumFrame) frame.resize(kMinimumFrame, 0);
+    std::vector<std::uint8_t> frame;
+    PayloadWriter out(frame);
+    out.bytes(destination.data(), destination.size());
+    out.bytes(source.data(), source.size());
+    out.u16(etherType);
+    out.bytes(payload.data(), payload.size());
+    if (frame.size() < kMinimumFrame) out.zeros(kMinimumFrame - frame.size());
     return frame;
 }
 

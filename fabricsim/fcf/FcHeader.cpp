@@ -1,34 +1,28 @@
 #include "FcHeader.h"
 
+#include "PayloadWriter.h"
+
 namespace fabricsim::fcf {
 namespace {
 
-void put16(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
-    out.push_back(static_cast<std::uint8_t>(v));
-}
-void put24(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    out.push_back(static_cast<std::uint8_t>(v >> 16));
-    put16(out, v);
-}
 std::uint32_t get24(const std::uint8_t* p) { return (std::uint32_t(p[0]) << 16) | (std::uint32_t(p[1]) << 8) | p[2]; }
 
 }  // namespace
 
-void encodeFcHeader(const FcHeader& h, std::vector<std::uint8_t>& out) {
-    out.push_back(h.rCtl);
-    put24(out, h.dId);
-    out.push_back(h.csCtl);
-    put24(out, h.sId);
-    out.push_back(h.type);
-    put24(out, h.fCtl);
-    out.push_back(h.seqId);
-    out.push_back(h.dfCtl);
-    put16(out, h.seqCnt);
-    put16(out, h.oxId);
-    put16(out, h.rxId);
-    put16(out, h.parameter >> 16);
-    put16(out, h.parameter);
+void encodeFcHeader(const FcHeader& h, std::vector<std::uint8_t>& bytes) {
+    PayloadWriter out(bytes);
+    out.u8(h.rCtl);
+    out.u24(h.dId);
+    out.u8(h.csCtl);
+    out.u24(h.sId);
+    out.u8(h.type);
+    out.u24(h.fCtl);
+    out.u8(h.seqId);
+    out.u8(h.dfCtl);
+    out.u16(h.seqCnt);
+    out.u16(h.oxId);
+    out.u16(h.rxId);
+    out.u32(h.parameter);
 }
 
 bool decodeFcHeader(ByteSpan frame, FcHeader& h) {

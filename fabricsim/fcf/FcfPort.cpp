@@ -10,13 +10,10 @@ namespace fabricsim::fcf {
 namespace {
 
 constexpr std::uint8_t kPriority = 128;          // FIP_DEF_PRI
-constexpr std::size_t kCtHeader = 16;
 constexpr std::size_t kBsgTrailer = 16;          // libfc sends 16 bytes after a bsg CT_IU (fc_lport_ct_request)
 constexpr std::size_t kDefaultFrameLimit = 1024;
 constexpr std::size_t kLargestFrameLimit = 2048;
 constexpr std::size_t kSmallestFrameLimit = 256;
-
-std::string hex(std::uint64_t value, int digits) { return hexText(value, digits); }
 
 const char* elsName(std::uint8_t code) {
     switch (code) {
@@ -38,7 +35,7 @@ Wwn wellKnownPortName(std::uint32_t address, Wwn switchName) {
 std::size_t ctResponseLimit(ByteSpan ctIu) {
     std::uint16_t words = 0;
     ctIu.be16(10, words);
-    return kCtHeader + 4 * std::size_t{words == 0 ? std::uint16_t{0xFFFF} : words};
+    return kCtHeaderSize + 4 * std::size_t{words == 0 ? std::uint16_t{0xFFFF} : words};
 }
 
 FcfPort::FcfPort(PortSetup setup, Answerer answer, Sender send, Logger log)
@@ -98,8 +95,8 @@ void FcfPort::onFabricLogin(const MacAddress& enode, ByteSpan fcFrame) {
         return;
     }
     if (request.portName != setup_.expectedPortName) {
-        log_("FIP FLOGI from port " + hex(request.portName, 16) + " refused: this link serves the model's port " +
-             hex(setup_.expectedPortName, 16) + " (give the NIC the MAC of its WWNs: fabricsim-fcf --fcoe-model)");
+        log_("FIP FLOGI from port " + hexText(request.portName, 16) + " refused: this link serves the model's port " +
+             hexText(setup_.expectedPortName, 16) + " (give the NIC the MAC of its WWNs: fabricsim-fcf --fcoe-model)");
         sendFipEls(enode, fipdesc::kFlogi, header, lsReject(els::kUnableToPerform, els::kInvalidPortName), false);
         return;
     }
@@ -108,7 +105,7 @@ void FcfPort::onFabricLogin(const MacAddress& enode, ByteSpan fcFrame) {
     sendFipEls(enode, fipdesc::kFlogi, header,
                loginAccept(true, setup_.fabricPortName, setup_.fabricName, static_cast<std::uint16_t>(frameLimit())),
                true);
-    log_("FIP FLOGI of port " + hex(request.portName, 16) + ": FC_ID " + hex(setup_.fcid, 6) + ", MAC " +
+    log_("FIP FLOGI of port " + hexText(request.portName, 16) + ": FC_ID " + hexText(setup_.fcid, 6) + ", MAC " +
          macText(fabricProvidedMac(setup_.fcMap, setup_.fcid)) + ", frames of up to " +
          std::to_string(frameLimit()) + " bytes");
 }
@@ -118,7 +115,7 @@ void FcfPort::onFipLogout(const MacAddress& enode, ByteSpan fcFrame) {
     if (!decodeFcHeader(fcFrame, header)) return;
     login_.reset();
     sendFipEls(enode, fipdesc::kLogo, header, lsAccept(), true);
-    log_("FIP LOGO of FC_ID " + hex(header.sId, 6) + ": accepted");
+    log_("FIP LOGO of FC_ID " + hexText(header.sId, 6) + ": accepted");
 }
 
 void FcfPort::sendFipEls(const MacAddress& enode, std::uint8_t descriptorType, const FcHeader& request,
@@ -142,21 +139,21 @@ void FcfPort::onFcoe(const EthernetFrame& frame) {
         return;
     }
     if (!fcoe.crcGood || fcoe.version != 0) {
-        log_("FCoE frame with a bad CRC or version from " + hex(header.sId, 6) + " dropped");
+        log_("FCoE frame with a bad CRC or version from " + hexText(header.sId, 6) + " dropped");
         return;
     }
     const ByteSpan payload{fcoe.fc.data + kFrameHeaderSize, fcoe.fc.size - kFrameHeaderSize};
     if (header.type == fctype::kExtendedLinkService && header.rCtl == rctl::kElsRequest) onEls(header, payload);
     else if (header.type == fctype::kCt && header.rCtl == rctl::kCtRequest) onCt(header, payload);
     else if (header.type == fctype::kBasicLinkService && header.rCtl == rctl::kAbts) onAbts(header);
-    else log_("FC frame R_CTL " + hex(header.rCtl, 2) + " TYPE " + hex(header.type, 2) + " from " + hex(header.sId, 6) +
+    else log_("FC frame R_CTL " + hexText(header.rCtl, 2) + " TYPE " + hexText(header.type, 2) + " from " + hexText(header.sId, 6) +
               " ignored");
 }
 
 void FcfPort::onEls(const FcHeader& header, ByteSpan payload) {
     std::uint8_t code = 0;
     payload.u8(0, code);
-    const std::string what = std::string(elsName(code)) + " " + hex(header.sId, 6) + " -> " + hex(header.dId, 6);
+    const std::string what = std::string(elsName(code)) + " " + hexText(header.sId, 6) + " -> " + hexText(header.dId, 6);
     if (code == els::kPlogi && header.dId >= wellknown::kFirst) {
         sendSequence(header, rctl::kElsReply,
                      loginAccept(false, wellKnownPortName(header.dId, setup_.switchName), setup_.switchName,
@@ -168,7 +165,7 @@ void FcfPort::onEls(const FcHeader& header, ByteSpan payload) {
     } else {
         // No frames are switched between N_Ports, and nothing else is offered.
         sendSequence(header, rctl::kElsReply, lsReject(els::kNotSupported, 0));
-        log_(what + " (code " + hex(code, 2) + "): LS_RJT");
+        log_(what + " (code " + hexText(code, 2) + "): LS_RJT");
     }
 }
 
@@ -180,15 +177,15 @@ void FcfPort::onCt(const FcHeader& header, ByteSpan payload) {
     payload.u8(5, gsSubtype);
     payload.be16(8, code);
     const GsCommandInfo* known = findCommand(gsType, gsSubtype, code);
-    const std::string what = "CT " + hex(gsType, 2) + "/" + hex(gsSubtype, 2) + " " + hex(code, 4) +
+    const std::string what = "CT " + hexText(gsType, 2) + "/" + hexText(gsSubtype, 2) + " " + hexText(code, 4) +
                              (known != nullptr ? std::string(" ") + known->name : std::string()) + " " +
-                             hex(header.sId, 6) + " -> " + hex(header.dId, 6);
+                             hexText(header.sId, 6) + " -> " + hexText(header.dId, 6);
     if (std::optional<std::vector<std::uint8_t>> own = answerLoginQuery(payload, asker())) {
         sendSequence(header, rctl::kCtReply, *own);
         log_(what + ": answered by the name server");
         return;
     }
-    const ByteSpan ctIu{payload.data, payload.size >= kCtHeader + kBsgTrailer ? payload.size - kBsgTrailer : payload.size};
+    const ByteSpan ctIu{payload.data, payload.size >= kCtHeaderSize + kBsgTrailer ? payload.size - kBsgTrailer : payload.size};
     std::optional<std::vector<std::uint8_t>> answer = answer_(ctIu, ctResponseLimit(ctIu));
     if (!answer) {
         log_(what + ": left unanswered");
@@ -201,7 +198,7 @@ void FcfPort::onCt(const FcHeader& header, ByteSpan payload) {
 void FcfPort::onAbts(const FcHeader& header) {
     FcHeader reply = replyHeader(header, rctl::kBasicAccept, header.rxId);
     sendFrame(reply, basicAccept(header.oxId, header.rxId), sof::kInitiate3, eof::kTerminate);
-    log_("ABTS of exchange " + hex(header.oxId, 4) + " from " + hex(header.sId, 6) + ": BA_ACC");
+    log_("ABTS of exchange " + hexText(header.oxId, 4) + " from " + hexText(header.sId, 6) + ": BA_ACC");
 }
 
 void FcfPort::sendSequence(const FcHeader& request, std::uint8_t rCtl, const std::vector<std::uint8_t>& payload) {

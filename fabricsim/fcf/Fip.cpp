@@ -1,18 +1,11 @@
 #include "Fip.h"
 
+#include "PayloadWriter.h"
+
 namespace fabricsim::fcf {
 namespace {
 
 constexpr std::size_t kWord = 4;
-
-void put16(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
-    out.push_back(static_cast<std::uint8_t>(v));
-}
-
-void putWwn(std::vector<std::uint8_t>& out, Wwn wwn) {
-    for (int i = 7; i >= 0; --i) out.push_back(static_cast<std::uint8_t>(wwn >> (8 * i)));
-}
 
 }  // namespace
 
@@ -41,14 +34,17 @@ std::vector<std::uint8_t> encodeFip(std::uint16_t op, std::uint8_t subcode, std:
                                     const std::vector<std::vector<std::uint8_t>>& descriptors) {
     std::size_t bytes = 0;
     for (const auto& d : descriptors) bytes += d.size();
-    std::vector<std::uint8_t> out{static_cast<std::uint8_t>(kFipVersion << 4), 0};
-    put16(out, op);
-    out.push_back(0);
-    out.push_back(subcode);
-    put16(out, static_cast<std::uint32_t>(bytes / kWord));
-    put16(out, flags);
-    for (const auto& d : descriptors) out.insert(out.end(), d.begin(), d.end());
-    return out;
+    std::vector<std::uint8_t> fip;
+    PayloadWriter out(fip);
+    out.u8(static_cast<std::uint8_t>(kFipVersion << 4));
+    out.u8(0);
+    out.u16(op);
+    out.u8(0);
+    out.u8(subcode);
+    out.u16(static_cast<std::uint32_t>(bytes / kWord));
+    out.u16(flags);
+    for (const auto& d : descriptors) out.bytes(d.data(), d.size());
+    return fip;
 }
 
 std::vector<std::uint8_t> fipDescriptor(std::uint8_t type, const std::vector<std::uint8_t>& body) {
@@ -68,25 +64,28 @@ std::vector<std::uint8_t> macDescriptor(const MacAddress& mac) {
 }
 
 std::vector<std::uint8_t> nameDescriptor(Wwn name) {
-    std::vector<std::uint8_t> body{0, 0};
-    putWwn(body, name);
+    std::vector<std::uint8_t> body;
+    PayloadWriter out(body);
+    out.zeros(2);
+    out.wwn(name);
     return fipDescriptor(fipdesc::kName, body);
 }
 
 std::vector<std::uint8_t> fabricDescriptor(std::uint16_t vfid, std::uint32_t fcMap, Wwn fabricName) {
     std::vector<std::uint8_t> body;
-    put16(body, vfid);
-    body.push_back(0);
-    body.push_back(static_cast<std::uint8_t>(fcMap >> 16));
-    put16(body, fcMap);
-    putWwn(body, fabricName);
+    PayloadWriter out(body);
+    out.u16(vfid);
+    out.u8(0);
+    out.u24(fcMap);
+    out.wwn(fabricName);
     return fipDescriptor(fipdesc::kFabric, body);
 }
 
 std::vector<std::uint8_t> keepAlivePeriodDescriptor(std::uint32_t milliseconds) {
-    std::vector<std::uint8_t> body{0, 0};
-    put16(body, milliseconds >> 16);
-    put16(body, milliseconds);
+    std::vector<std::uint8_t> body;
+    PayloadWriter out(body);
+    out.zeros(2);
+    out.u32(milliseconds);
     return fipDescriptor(fipdesc::kKeepAlivePeriod, body);
 }
 

@@ -1,12 +1,12 @@
 #include "LoginQueries.h"
 
 #include "FcHeader.h"
+#include "GsCommand.h"
 #include "PayloadWriter.h"
 
 namespace fabricsim::fcf {
 namespace {
 
-constexpr std::size_t kCtHeader = 16;
 constexpr std::uint8_t kDirectoryService = 0xFC;
 constexpr std::uint8_t kNameServer = 0x02;
 constexpr std::uint16_t kAccept = 0x8002;
@@ -27,11 +27,12 @@ bool isRegistration(std::uint16_t code) {
 }
 
 std::vector<std::uint8_t> acceptHeader(ByteSpan request) {
-    std::vector<std::uint8_t> out(request.data, request.data + 8);
-    out.push_back(static_cast<std::uint8_t>(kAccept >> 8));
-    out.push_back(static_cast<std::uint8_t>(kAccept & 0xFF));
-    out.insert(out.end(), 6, 0);
-    return out;
+    std::vector<std::uint8_t> header;
+    PayloadWriter out(header);
+    out.bytes(request.data, 8);
+    out.u16(kAccept);
+    out.zeros(6);
+    return header;
 }
 
 void gpnFtEntry(PayloadWriter& out, bool last, std::uint32_t fcid, Wwn portName) {
@@ -45,7 +46,7 @@ void gpnFtEntry(PayloadWriter& out, bool last, std::uint32_t fcid, Wwn portName)
 
 std::optional<std::vector<std::uint8_t>> answerLoginQuery(ByteSpan ctIu, const Asker& asker) {
     std::uint16_t code = 0;
-    if (!ctIu.holds(0, kCtHeader) || ctIu.data[4] != kDirectoryService || ctIu.data[5] != kNameServer)
+    if (!ctIu.holds(0, kCtHeaderSize) || ctIu.data[4] != kDirectoryService || ctIu.data[5] != kNameServer)
         return std::nullopt;
     ctIu.be16(8, code);
     if (!isRegistration(code) && code != kGpnFt) return std::nullopt;
