@@ -25,6 +25,7 @@
 #   FABRICPROBE_VM_TIMEOUT        seconds the VM may run (default 300)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+PATH=$PATH:/usr/sbin:/sbin  # depmod and modinfo, for users whose PATH lacks them
 started=$(date +%s.%N)
 
 model=$(realpath "${1:-examples/san.json}")

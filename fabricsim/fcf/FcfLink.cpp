@@ -98,7 +98,10 @@ void serve(std::vector<Link>& links) {
     while (stopRequested == 0) {
         const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(nextAdvertisement - Clock::now());
         const int ready = ::poll(polled.data(), polled.size(), wait.count() > 0 ? static_cast<int>(wait.count()) : 0);
-        if (ready < 0 && errno != EINTR) return;
+        if (ready < 0 && errno != EINTR) {
+            std::fprintf(stderr, "fabricsim-fcf: poll: %s\n", std::strerror(errno));
+            return;
+        }
         for (std::size_t i = 0; ready > 0 && i < polled.size(); ++i)
             if ((polled[i].revents & POLLIN) != 0) receiveOn(links[i]);
         if (Clock::now() >= nextAdvertisement) {
