@@ -119,8 +119,12 @@ int serveFabric(const std::string& modelPath, const std::string& listenAddress, 
     std::string error;
     std::unique_ptr<Simulator> simulator = Simulator::fromEnvironment(error);
     LogFile log(logPath);
-    if (!simulator || !log.usable()) {
-        std::fprintf(stderr, "fabricsim-fcf: %s\n", simulator ? ("cannot write " + logPath).c_str() : error.c_str());
+    if (!simulator) {
+        std::fprintf(stderr, "%s\n", error.c_str());  // the simulator's own line, naming the model
+        return 1;
+    }
+    if (!log.usable()) {
+        std::fprintf(stderr, "fabricsim-fcf: cannot write %s: %s\n", logPath.c_str(), std::strerror(errno));
         return 1;
     }
     std::vector<Link> links;
