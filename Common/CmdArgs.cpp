@@ -114,9 +114,11 @@ int CmdArgs::completeParse() {
     config.maxNumRuns = maxNumRuns;
     config.maxNumDays = maxNumDays;
     config.maxLogSize = maxLogSize;
-    logFile = nameActivityLog(installLoc, serverName, name, config);
+    PsFileHold logHold, traceHold;
+    logFile = nameActivityLog(installLoc, serverName, name, config, &logHold);
     dataFile = nameDataFile(installLoc, serverName, name);
     if (debugLevel != 0 && traceFile.empty())
-        traceFile = nameTraceFile(logFile, installLoc, name, component, config);
+        traceFile = nameTraceFile(logFile, installLoc, name, component, config, &traceHold);
+    heldFiles_ = {logHold, traceHold};
     return CMDARGS_OK;
 }

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "psfilehold.h"
+
 class CmdArgs;
 
 // Receives the keyword's value (null when the keyword was the last argument),
@@ -82,4 +84,7 @@ private:
     const char* argAt(int index) const;
 
     std::int32_t toolKind_;
+    // The job's log and trace, held while the record lives, so that runs
+    // started beside this one never prune them.
+    std::vector<PsFileHold> heldFiles_;
 };

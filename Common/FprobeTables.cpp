@@ -102,8 +102,22 @@ int handleMaxLogSize(const char* value, CmdArgs& args) {
     return result;
 }
 
+// A server name is a host name or address, and names a directory under log,
+// output and input: it may not lead to another directory or hold a line break.
+bool isServerName(const char* value) {
+    if (std::strcmp(value, ".") == 0 || std::strcmp(value, "..") == 0) return false;
+    for (const unsigned char* c = reinterpret_cast<const unsigned char*>(value); *c; ++c)
+        if (*c == '/' || *c < 0x20 || *c == 0x7F) return false;
+    return true;
+}
+
 int handleServerName(const char* value, CmdArgs& args) {
     if (!value) return fail(args, "ServerName not specified", CMDARGS_MISSING_VALUE);
+    if (!isServerName(value)) {
+        // The refusal names the value too: the keyword alone would not say what is wrong.
+        args.currentArg = args.currentArg + " " + value;
+        return fail(args, "Invalid server name", CMDARGS_INVALID_OPTION);
+    }
     try {
         args.serverName = value;
     } catch (const std::bad_alloc&) {

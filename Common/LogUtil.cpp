@@ -10,10 +10,13 @@
 #include <cstring>
 #include <memory>
 #include <set>
+#include <vector>
 
 #include "naTrace.h"
 #include "psclock.h"
+#include "psfilehold.h"
 #include "psnautil.h"
+#include "ut/filemodes.h"
 
 namespace {
 
@@ -122,16 +125,23 @@ std::int32_t chooseLogNumber(LogConfig& config, const std::string& dir, const st
 }
 
 // Creates the first file of the trace exclusively, so that no two runs ever
-// write one trace: a number another run took meanwhile is passed over.
+// write one trace: a number another run took meanwhile is passed over. With
+// hold, the file is held from its creation on; one pruned before its hold was
+// taken is given up for the next number.
 std::int32_t reserveTraceNumber(const std::string& dir, const std::string& component, std::int32_t number,
-                                int maxLogSize) {
+                                int maxLogSize, PsFileHold* hold) {
     bool madeDirectory = false;
     for (int attempt = 0; attempt < kMaxReserveAttempts; ++attempt) {
         const std::string first = naTraceFirstFile(dirEntry(dir, numberedName(component, number, ".trace")), maxLogSize);
-        const int fd = ::open(first.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        const int fd = ::open(first.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kPrivateFileMode);
         if (fd >= 0) {
-            ::close(fd);
-            return number;
+            if (!hold) {
+                ::close(fd);
+                return number;
+            }
+            if (psHoldOpenFile(fd, *hold)) return number;
+            ++number;
+            continue;
         }
         if (errno == ENOENT && !madeDirectory) {
             madeDirectory = true;
@@ -181,14 +191,15 @@ bool lastModified(const std::string& path, const std::multimap<std::string, std:
 }
 
 // Deletes a numbered file with its segments (unlink: a directory of that name
-// stays); an odd entry in their place is left alone.
+// stays); an odd entry in their place is left alone, and so is a file that a
+// run still writing holds: a later run's pruning deletes it.
 void removeNumbered(const std::string& path, const std::multimap<std::string, std::string>& segments) {
-    auto remove = [](std::string file) {
-        if (!isOddEntry(file)) psRemoveFile(file);
-    };
-    remove(path);
+    std::vector<std::string> files;
+    if (!isOddEntry(path)) files.push_back(path);
     const auto range = segments.equal_range(path);
-    for (auto it = range.first; it != range.second; ++it) remove(it->second);
+    for (auto it = range.first; it != range.second; ++it)
+        if (!isOddEntry(it->second)) files.push_back(it->second);
+    if (!psRemoveUnlessHeld(files)) NATRACE(TR_MAX, "File \"%s\" is held by a running probe; kept\n", path.c_str());
 }
 
 }  // namespace
@@ -255,19 +266,20 @@ void purgeLogFiles(const LogConfig& config, const LogFileMap& files, bool ageFla
 }
 
 std::string nameActivityLog(const std::string& installLoc, const std::string& serverName,
-                            const std::string& component, const LogConfig& config) {
+                            const std::string& component, const LogConfig& config, PsFileHold* hold) {
     // Without an installation the log goes where temporary files go.
     std::string dir = installLoc.empty() ? std::string("/tmp/") : installLoc + "/log/";
     if (!serverName.empty()) dir += serverName + "/";
     LogConfig settings = config;
     const LogFileMap files = getMatchingFilesMap(dir, component, ".log");
     const std::string logFile = dir + getNextLogName(settings, dir, component, ".log", true);
+    if (hold) *hold = psHoldFile(logFile);
     purgeLogFiles(settings, files, true);
     return logFile;
 }
 
 std::string nameTraceFile(const std::string& logFile, const std::string& installLoc, const std::string& component,
-                          int componentNumber, const LogConfig& config) {
+                          int componentNumber, const LogConfig& config, PsFileHold* hold) {
     const std::size_t slash = logFile.rfind('/');
     const std::string dir = (logFile.empty() || slash == std::string::npos)
                                 ? withoutTrailingSlash(installLoc + "/log/")
@@ -277,7 +289,7 @@ std::string nameTraceFile(const std::string& logFile, const std::string& install
     std::string name = "agent.trace";
     if (componentNumber != 0) {
         const std::int32_t chosen = chooseLogNumber(settings, dir, component, ".trace", false);
-        name = numberedName(component, reserveTraceNumber(dir, component, chosen, config.maxLogSize), ".trace");
+        name = numberedName(component, reserveTraceNumber(dir, component, chosen, config.maxLogSize, hold), ".trace");
     }
     purgeLogFiles(settings, files, true);
     return dir + "/" + name;

@@ -5,6 +5,7 @@
 #include <map>
 #include <string>
 
+#include "psfilehold.h"
 #include "ut/logutils.h"
 
 struct LogConfig {
@@ -23,11 +24,14 @@ std::string getNextLogName(LogConfig& config, const std::string& dir, const std:
                            const std::string& ext, bool reuse);
 void purgeLogFiles(const LogConfig& config, const LogFileMap& files, bool ageFlag);
 
-// The naming steps at the end of the command-line parse.
+// The naming steps at the end of the command-line parse. With hold, the file
+// named is held for the run (the log created, the trace reserved) before the
+// older ones are pruned; pruning passes over files other runs hold.
 std::string nameActivityLog(const std::string& installLoc, const std::string& serverName,
-                            const std::string& component, const LogConfig& config);
+                            const std::string& component, const LogConfig& config,
+                            PsFileHold* hold = nullptr);
 std::string nameTraceFile(const std::string& logFile, const std::string& installLoc,
                           const std::string& component, int componentNumber,
-                          const LogConfig& config);
+                          const LogConfig& config, PsFileHold* hold = nullptr);
 std::string nameDataFile(const std::string& installLoc, const std::string& serverName,
                          const std::string& component);

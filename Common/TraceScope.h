@@ -1,10 +1,6 @@
 // A function's Enter and Exit lines, so that no return path forgets its Exit line.
 #pragma once
 
-// The formats below are the callers' constant texts, each with the arguments it is given here.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wformat-nonliteral"
-
 #include "naTrace.h"
 
 // The line of every error return, "function <fn> exiting error status <status>"; returns status.
@@ -13,25 +9,10 @@ inline int traceErrorReturn(const char* fn, int status) {
     return status;
 }
 
-// The usual Exit line of a Generic Services step: the function, the key it
-// was about (a WWN, port identifier or platform name), the handle and the status.
-// A null key leaves it out: the format then takes the handle and status only.
-struct KeyedExit {
-    const char* format;
-    const char* fn;
-    const char* key;
-    int handle;
-    void operator()(int status) const {
-        if (key)
-            NATRACE(TR_EXIT, format, fn, key, handle, status);
-        else
-            NATRACE(TR_EXIT, format, fn, handle, status);
-    }
-};
-
 // "Enter: <fn>" when made; the Exit line, given the status passed to exit() or
-// error(), when it goes out of scope. A return that the design leaves without
-// an Exit line (a failed writer) calls quiet() first.
+// error(), when it goes out of scope. The Exit line is the caller's lambda, so
+// that its format is a literal the compiler checks. A return that traces no
+// Exit line (a failed writer) calls quiet() first.
 template <class ExitLine>
 class TraceScope {
 public:
@@ -68,4 +49,3 @@ struct PlainExit {
     void operator()(int) const { NATRACE(TR_EXIT, "Exit: %s\n", fn); }
 };
 
-#pragma GCC diagnostic pop

@@ -14,7 +14,7 @@ inline constexpr std::size_t kCtVendorUniqueOffset = 15;
 // The maximum response size a request asks for, in 4-byte words after the
 // header. The field holds 16 bits, so a larger buffer asks for the most it can
 // rather than a wrapped-around small value.
-inline std::uint16_t ctMaxSizeWords(std::uint32_t responseSize) {
+constexpr std::uint16_t ctMaxSizeWords(std::uint32_t responseSize) {
     if (responseSize < kCtHeaderSize) return 0;
     const std::uint32_t words = (responseSize - kCtHeaderSize) / 4;
     return words > 0xFFFFu ? std::uint16_t{0xFFFF} : static_cast<std::uint16_t>(words);

@@ -26,10 +26,9 @@ struct ZoningBuffers {
     std::unique_ptr<std::uint8_t[]> zoneSet{new std::uint8_t[kZoneSetResponseSize]};
 };
 
-int finish(HbaHandle handle, int status) {
+int finish(const GsPort& port, int status) {
     if (status != 0) traceErrorReturn(fn, status);
-    NATRACE(TR_EXIT, "Exit: %s for handle %d with status %d\n", fn, static_cast<int>(handle),
-            status);
+    NATRACE(TR_EXIT, "Exit: %s for handle %d with status %d\n", fn, port.h(), status);
     return status;
 }
 
@@ -45,9 +44,9 @@ int writeZoneSet(const ZoneWalkSource& source, const std::string& name, bool act
 }
 
 // Where the zone set named `name` comes from: the GZS answer (a database copy) or the GAZS one.
-ZoneWalkSource sourceOf(HbaHandle handle, const char* fabricWwn, const std::string& name, bool activeCopy) {
+ZoneWalkSource sourceOf(const GsPort& port, const char* fabricWwn, const std::string& name, bool activeCopy) {
     ZoneWalkSource source;
-    source.handle = handle;
+    source.handle = port.handle;
     source.fabricWwn = fabricWwn;
     source.zoneSetName = name.c_str();
     source.isActiveCopy = activeCopy ? 1 : 0;
@@ -57,11 +56,10 @@ ZoneWalkSource sourceOf(HbaHandle handle, const char* fabricWwn, const std::stri
 
 // The active zone set; a failed query means the fabric has none. -1002 for an
 // answer too short for its header, else 0.
-int readActiveZoneSet(HbaHandle handle, const Wwn& hbaPortWwn, std::uint8_t* response, bool& exists,
+int readActiveZoneSet(const GsPort& port, std::uint8_t* response, ByteSpan& active, bool& exists,
                       std::string& name) {
     exists = false;
-    if (getActiveZoneSet(handle, hbaPortWwn, response, kZoneSetResponseSize) != 0) return 0;
-    const ByteSpan active{response, kZoneSetResponseSize};
+    if (getActiveZoneSet(port, response, active) != 0) return 0;
     ZoneSetHeader header;
     if (!decodeZoneSetHeader(active, header)) {
         naLogMessage(AGT0432E, "GAZS");
@@ -72,69 +70,68 @@ int readActiveZoneSet(HbaHandle handle, const Wwn& hbaPortWwn, std::uint8_t* res
     return 0;
 }
 
+// Step 4: each zone set, the database's in list order (those GZS answers), or the active one.
+int writeZoneSets(const GsPort& port, const char* fabricWwn, ZoningBuffers& buffers, const ZoneSetNames& list,
+                  bool fullDatabase, const std::string& activeName, ByteSpan active, bool activeExists,
+                  RecordSink& out, int invocationType) {
+    const std::uint32_t toWalk = fullDatabase ? list.count : (activeExists ? 1 : 0);
+    for (std::uint32_t i = 0; i < toWalk; ++i) {
+        const std::string& name = fullDatabase ? list.names[i] : activeName;
+        ByteSpan zoneSet = active;
+        if (fullDatabase && getZoneSet(port, name, buffers.zoneSet.get(), zoneSet) != 0) continue;
+        // Without an active zone set no name can match it, not even an empty one.
+        const bool isActive = activeExists && name == activeName;
+        const int status = writeZoneSet(sourceOf(port, fabricWwn, name, !fullDatabase), name, isActive, zoneSet,
+                                        out, invocationType);
+        if (status != 0) return status;
+    }
+    return 0;
+}
+
 }  // namespace
 
-int getCurrentZoningInfo(HbaHandle handle, const Wwn& hbaPortWwn, const char* fabricName,
-                         RecordSink& out, int invocationType) {
+int getCurrentZoningInfo(const GsPort& port, const char* fabricName, RecordSink& out, int invocationType) {
     const char* fabricWwn = fabricName ? fabricName : "";
-    NATRACE(TR_ENTER, "Enter: %s handle %d fabric %s invocationType %d\n", fn,
-            static_cast<int>(handle), fabricWwn, invocationType);
+    NATRACE(TR_ENTER, "Enter: %s handle %d fabric %s invocationType %d\n", fn, port.h(), fabricWwn,
+            invocationType);
 
     std::unique_ptr<ZoningBuffers> buffers;
     try {
         buffers = std::make_unique<ZoningBuffers>();
     } catch (const std::bad_alloc&) {
-        return finish(handle, FABRIC_PROBE_MEMORY_ALLOCATION_FAILURE);
+        return finish(port, FABRIC_PROBE_MEMORY_ALLOCATION_FAILURE);
     }
-    const ByteSpan active{buffers->active.get(), kZoneSetResponseSize};
-    const ByteSpan list{buffers->list.get(), kZoneSetNameListResponseSize};
-    const ByteSpan zoneSet{buffers->zoneSet.get(), kZoneSetResponseSize};
 
     // 1. The active zone set.
     bool activeExists = false;
     std::string activeName;
-    int status = readActiveZoneSet(handle, hbaPortWwn, buffers->active.get(), activeExists, activeName);
-    if (status != 0) return finish(handle, status);
-    // Without an active zone set no name can match it, not even an empty one.
-    auto isActiveName = [&](const std::string& name) { return activeExists && name == activeName; };
+    ByteSpan active;
+    int status = readActiveZoneSet(port, buffers->active.get(), active, activeExists, activeName);
+    if (status != 0) return finish(port, status);
 
-    // 2. The zone database's names.
-    std::uint32_t databaseCount = 0;
-    if (getZoneSetList(handle, hbaPortWwn, buffers->list.get(), kZoneSetNameListResponseSize) == 0)
-        list.be32(16, databaseCount);
+    // 2. The zone database's names; a failed query counts none.
+    ZoneSetNames list;
+    if (getZoneSetList(port, buffers->list.get(), list) != 0) list = ZoneSetNames{};
 
-    // 3. What to walk.
-    std::uint8_t reason = 0;
-    std::uint8_t explanation = 0;
-    const bool fullDatabase = isFullZoneDBSupported(handle, hbaPortWwn, reason, explanation) == 1;
-    const std::uint32_t toWalk = fullDatabase ? databaseCount : (activeExists ? 1 : 0);
-
-    // The whole list is checked before any GZS: walking a count the buffer
-    // cannot hold would send a GZS, with its retries, for every zero entry.
-    std::vector<std::string> names;
-    if (fullDatabase && toWalk > 0 && !decodeZoneSetNameList(list, names)) {
+    // 3. What to walk. The whole list is checked before any GZS: walking a count
+    // the answer cannot hold would send a GZS, with its retries, for every missing entry.
+    const bool fullDatabase = isFullZoneDBSupported(port) == 1;
+    if (fullDatabase && list.count > 0 && !list.whole) {
         naLogMessage(AGT0432E, "GZSN");
-        return finish(handle, FAILED_GS_RESPONSE_BUFFER_SIZE_INSUFFICIENT);
+        return finish(port, FAILED_GS_RESPONSE_BUFFER_SIZE_INSUFFICIENT);
     }
 
-    // 4. Each zone set: the database's in list order, or the active one.
-    for (std::uint32_t i = 0; i < toWalk; ++i) {
-        const std::string& name = fullDatabase ? names[i] : activeName;
-        if (fullDatabase && getZoneSet(handle, hbaPortWwn, name, buffers->zoneSet.get(), kZoneSetResponseSize) != 0)
-            continue;
-        status = writeZoneSet(sourceOf(handle, fabricWwn, name, !fullDatabase), name, isActiveName(name),
-                              fullDatabase ? zoneSet : active, out, invocationType);
-        if (status != 0) return finish(handle, status);
-    }
+    // 4. Each zone set.
+    status = writeZoneSets(port, fabricWwn, *buffers, list, fullDatabase, activeName, active, activeExists, out,
+                           invocationType);
+    if (status != 0) return finish(port, status);
 
     // 5. The active copy.
     if (!activeExists) {
-        NATRACE(TR_MIN, "function %s for handle %d no active zoneset copy exists\n", fn,
-                static_cast<int>(handle));
-        return finish(handle, 0);
+        NATRACE(TR_MIN, "function %s for handle %d no active zoneset copy exists\n", fn, port.h());
+        return finish(port, 0);
     }
     NATRACE(TR_MIN, "printing active copy of zoneset\n");
-    status = writeZoneSet(sourceOf(handle, fabricWwn, activeName, true), activeName, true, active, out,
-                          invocationType);
-    return finish(handle, status);
+    status = writeZoneSet(sourceOf(port, fabricWwn, activeName, true), activeName, true, active, out, invocationType);
+    return finish(port, status);
 }

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -32,9 +33,16 @@ bool hostNumberOf(const char* name, unsigned& number) {
 }
 
 // The attribute file's bytes, at most kAttributeMax of them; false when it cannot be read.
+// An attribute is a regular file: a FIFO or device planted in a tree is refused
+// without waiting for a writer (O_NONBLOCK) or reading from it.
 bool readAttribute(const std::string& path, char (&text)[kAttributeMax + 1], std::size_t& length) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return false;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return false;
+    }
     const ssize_t got = ::read(fd, text, sizeof text);
     ::close(fd);
     if (got < 0) return false;
@@ -59,11 +67,7 @@ bool decodeWwnAttribute(ByteSpan text, Wwn& wwn) {
 
 bool findFcHost(const std::string& classDir, const Wwn& portWwn, unsigned& hostNumber) {
     DIR* dir = ::opendir(classDir.c_str());
-    if (dir == nullptr) {
-        const int err = errno;
-        NATRACE(TR_MIN, "no kernel FC transport: %s: %s\n", classDir.c_str(), std::strerror(err));
-        return false;
-    }
+    if (dir == nullptr) return false;  // no kernel FC transport on this host
     bool found = false;
     while (const dirent* entry = ::readdir(dir)) {
         unsigned number = 0;

@@ -12,5 +12,6 @@ bool decodeWwnAttribute(ByteSpan text, Wwn& wwn);
 
 // Looks through classDir (normally /sys/class/fc_host) for the host<N> whose
 // port_name equals portWwn. True with hostNumber = N when one does; entries whose
-// port_name is missing or garbage are traced and passed over.
+// port_name is missing or garbage are traced and passed over. A host without
+// the class directory has no kernel FC transport: false, quietly.
 bool findFcHost(const std::string& classDir, const Wwn& portWwn, unsigned& hostNumber);

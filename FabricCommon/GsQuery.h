@@ -1,66 +1,56 @@
-// The one shape of a Generic Services query: the command's preamble and key
-// in one request, IssueGS3Command, the status line, and the answer decoded
-// only when it was accepted.
+// The one shape of a Generic Services query: the command's preamble and payload
+// in one request, sent through the port's route by IssueGS3Command into the
+// caller's response buffer (the command's size from the table), the status
+// traced by the caller's own line, and on acceptance the bytes that arrived
+// decoded by the command's decoder.
 #pragma once
 
-// The formats below are the callers' constant texts, each with the arguments it is given here.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wformat-nonliteral"
-
-#include <cstddef>
 #include <cstdint>
 
 #include "ByteSpan.h"
-#include "GsRequest.h"
-#include "GsTransport.h"
-#include "GsTypes.h"
-#include "TraceScope.h"
+#include "CtRoute.h"
+#include "GsCommands.h"
+#include "ReturnCodes.h"
+#include "Retry.h"
+#include "naTrace.h"
 
-// statusLine (none when null) is traced at TR_MAX with the key text (left out
-// when null), the handle and the status. The callers act on the status only; a reject's codes are traced
-// by the transport.
-template <std::size_t KeySize, std::size_t ResponseSize>
-int sendQuery(HbaHandle handle, const Wwn& hbaPortWwn, const GsPreamble& preamble, const std::uint8_t* key,
-              std::uint8_t (&response)[ResponseSize], const char* statusLine, const char* keyText) {
-    GsRequest<KeySize> request(preamble, key);
-    std::uint8_t reason = 0;
-    std::uint8_t explanation = 0;
-    const int status = IssueGS3Command(handle, hbaPortWwn, request.bytes, request.size, response,
-                                       static_cast<std::uint32_t>(ResponseSize), reason, explanation);
-    const int h = static_cast<int>(handle);
-    if (!statusLine) return status;
-    if (keyText)
-        NATRACE(TR_MAX, statusLine, keyText, h, status);
-    else
-        NATRACE(TR_MAX, statusLine, h, status);
-    return status;
-}
-
-// The texts of one named query function.
-struct QueryTexts {
-    const char* fn;          // "getPortState()"
-    const char* statusLine;  // as for sendQuery
-    const char* exitLine;    // a KeyedExit format
+// What one request brought back.
+struct GsReply {
+    int status = 0;  // IssueGS3Command's
+    ByteSpan answer;  // the bytes that arrived; empty unless accepted
 };
 
-// The whole query function: Enter, sendQuery, onAccept(response) on status 0,
-// the Exit line given by exitLine(status); returns the status.
-template <std::size_t KeySize, std::size_t ResponseSize, class OnAccept, class ExitLine>
-int gsQuery(const QueryTexts& texts, HbaHandle handle, const Wwn& hbaPortWwn, const GsPreamble& preamble,
-            const std::uint8_t* key, const char* keyText, OnAccept onAccept, ExitLine exitLine) {
-    TraceScope<ExitLine> scope(texts.fn, exitLine);
-    std::uint8_t response[ResponseSize];
-    const int status = sendQuery<KeySize>(handle, hbaPortWwn, preamble, key, response, texts.statusLine, keyText);
-    if (status == 0) onAccept(ByteSpan{response, ResponseSize});
-    return scope.exit(status);
+inline ByteSpan payloadOf(const Wwn& wwn) { return ByteSpan{wwn.bytes, sizeof wwn.bytes}; }
+
+// Builds the request (payload cut to the command's payload size) and sends it;
+// response holds command.responseSize bytes.
+GsReply sendGs(const GsPort& port, const GsCommandBase& command, ByteSpan payload, std::uint8_t* response);
+
+// The accepted answer decoded into out: 0; FAILED_GS_RESPONSE (traced) when the
+// answer is too short for its field, out then untouched as after a failed query.
+void traceShortAnswer(const GsCommandBase& command, const GsReply& reply);
+template <class Answer>
+int decodeGs(const GsCommand<Answer>& command, const GsReply& reply, Answer& out) {
+    if (reply.status != 0) return reply.status;
+    if (command.decode(reply.answer, out)) return 0;
+    traceShortAnswer(command, reply);
+    return FAILED_GS_RESPONSE;
 }
 
-// The same with the usual Exit line: texts.exitLine with the key text, handle and status.
-template <std::size_t KeySize, std::size_t ResponseSize, class OnAccept>
-int gsQuery(const QueryTexts& texts, HbaHandle handle, const Wwn& hbaPortWwn, const GsPreamble& preamble,
-            const std::uint8_t* key, const char* keyText, OnAccept onAccept) {
-    return gsQuery<KeySize, ResponseSize>(texts, handle, hbaPortWwn, preamble, key, keyText, onAccept,
-                                          KeyedExit{texts.exitLine, texts.fn, keyText, static_cast<int>(handle)});
+// sendGs, statusLine(status), decodeGs: the query's status.
+template <class Answer, class StatusLine>
+int askGs(const GsPort& port, const GsCommand<Answer>& command, ByteSpan payload, std::uint8_t* response,
+          Answer& out, StatusLine statusLine) {
+    const GsReply reply = sendGs(port, command, payload, response);
+    statusLine(reply.status);
+    return decodeGs(command, reply, out);
 }
 
-#pragma GCC diagnostic pop
+// The retries of GIEL, GFN (15 s apart) and the zone server's queries (10 s):
+// attempt() until it answers true, at most 3 times, each retry announced.
+template <class Attempt>
+void retryGs(const GsPort& port, const char* command, unsigned pauseSeconds, Attempt attempt) {
+    retryAttempts(3, pauseSeconds, attempt, [&] {
+        NATRACE(TR_MIN, "reattempting IssueGS3Command for %s using handle %d\n", command, port.h());
+    });
+}

@@ -17,6 +17,8 @@ struct Wwn {
 using WwnText = HexText<8>;
 inline WwnText formatWwn(const std::uint8_t* eightBytes) { return hexText<8>(eightBytes); }
 inline WwnText formatWwn(const Wwn& wwn) { return formatWwn(wwn.bytes); }
+// A 3-byte FC port identifier, most significant byte first.
+using FcId = std::uint8_t[3];
 // 6 upper-case hexadecimal digits of a 3-byte port identifier.
 using FcIdText = HexText<3>;
 inline FcIdText formatFcId(const std::uint8_t* threeBytes) { return hexText<3>(threeBytes); }

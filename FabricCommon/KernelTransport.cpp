@@ -15,7 +15,8 @@
 #include "naTrace.h"
 
 namespace {
-constexpr char kFcHostClass[] = "/sys/class/fc_host";
+// A failed request reports the status an HBA library gives a call that failed (HBA_STATUS_ERROR).
+constexpr std::uint32_t kCallFailed = 1;
 
 std::uint64_t pointerValue(const void* p) { return static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(p)); }
 
@@ -80,36 +81,48 @@ BsgVerdict sendBsgCt(const BsgDevice& device, const std::uint8_t* request, std::
     return decodeBsgReply(ByteSpan{reinterpret_cast<const std::uint8_t*>(&reply), sizeof reply}, completion);
 }
 
-void KernelRoute::reset() {
-    device_.close();
-    engaged_ = false;
-    warned_ = false;
-}
-
-bool KernelRoute::deviceFor(const Wwn& port) {
-    if (device_.isOpen() && std::memcmp(port.bytes, port_.bytes, sizeof port.bytes) == 0) return true;
-    device_.close();
+std::unique_ptr<KernelHostCtRoute> KernelHostCtRoute::open(const Wwn& port, const std::string& classDir,
+                                                           const std::string& devDir) {
     const WwnText wwn = formatWwn(port);
     unsigned host = 0;
-    if (!findFcHost(kFcHostClass, port, host)) {
-        NATRACE(TR_MIN, "no fc_host in %s has port_name %s\n", kFcHostClass, wwn.text);
-        return false;
+    if (!findFcHost(classDir, port, host)) {
+        NATRACE(TR_MIN, "no fc_host in %s has port_name %s\n", classDir.c_str(), wwn.text);
+        return nullptr;
     }
-    if (!device_.open(host)) {
+    std::unique_ptr<KernelHostCtRoute> route(new KernelHostCtRoute);
+    if (!route->device_.open(host, devDir)) {
         const int err = errno;
         NATRACE(TR_MIN, "fc_host host%u serves port %s but %s does not open: errno %d %s\n", host, wwn.text,
-                device_.path().c_str(), err, std::strerror(err));
-        return false;
+                route->device_.path().c_str(), err, std::strerror(err));
+        return nullptr;
     }
-    port_ = port;
-    engaged_ = true;
     NATRACE(TR_MIN, "kernel FC transport for port %s: fc_host host%u, %s\n", wwn.text, host,
-            device_.path().c_str());
-    return true;
+            route->device_.path().c_str());
+    NATRACE(TR_MIN, "HBA_SendCTPassThru() not supported: requests of this adapter go through %s\n",
+            route->device_.path().c_str());
+    return route;
 }
 
-bool KernelRoute::firstWarning() {
-    if (warned_) return false;
-    warned_ = true;
-    return true;
+void KernelHostCtRoute::traceCall() const {
+    NATRACE(TR_MAX, "using FC_BSG_HST_CT through %s\n", device_.path().c_str());
+}
+
+CtSent KernelHostCtRoute::send(const CtExchange& x) {
+    CtSent sent;
+    const BsgVerdict verdict = sendBsgCt(device_, x.request, x.requestSize, x.response, x.responseSize);
+    if (verdict.clamped)
+        NATRACE(TR_MIN, "bsg reply_payload_rcv_len beyond the %u-byte response buffer; %u bytes used\n",
+                static_cast<unsigned>(x.responseSize), static_cast<unsigned>(verdict.used));
+    if (!verdict.ok) {
+        NATRACE(TR_MIN, "FC_BSG_HST_CT through %s failed: %s\n", device_.path().c_str(), verdict.problem);
+        sent.status = kCallFailed;
+        sent.callErrno = verdict.error;
+        return sent;
+    }
+    sent.used = verdict.used;
+    return sent;
+}
+
+void KernelHostCtRoute::traceUsed(const CtSent& sent) const {
+    NATRACE(TR_MAX, "bsg answer used size %d\n", static_cast<int>(sent.used));
 }

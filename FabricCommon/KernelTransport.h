@@ -3,9 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "BsgReply.h"
+#include "CtRoute.h"
 #include "GsTypes.h"
 
 // Owns the descriptor of one fc_host's bsg device.
@@ -33,23 +35,18 @@ private:
 BsgVerdict sendBsgCt(const BsgDevice& device, const std::uint8_t* request, std::uint32_t requestSize,
                      std::uint8_t* response, std::uint32_t responseSize);
 
-// The open adapter's way to the kernel transport: taken after the HBA library
-// answered NOT_SUPPORTED, then kept for every later request of that adapter.
-class KernelRoute {
+// FC_BSG_HST_CT through the bsg device of the fc_host that serves one port,
+// to the server the request's GS type names.
+class KernelHostCtRoute : public CtRoute {
 public:
-    // A new adapter: nothing chosen, nothing warned about.
-    void reset();
-    bool engaged() const { return engaged_; }
-    // The bsg device of the port's fc_host, opened (again when the port changes);
-    // false, traced, when no fc_host serves the port or its device does not open.
-    bool deviceFor(const Wwn& port);
-    const BsgDevice& device() const { return device_; }
-    // True the first time it is asked for this adapter: the moment to log that nothing can be asked.
-    bool firstWarning();
+    // The route of the port's fc_host (classDir is normally /sys/class/fc_host);
+    // null, traced, when no fc_host serves the port or its device does not open.
+    static std::unique_ptr<KernelHostCtRoute> open(const Wwn& port, const std::string& classDir,
+                                                   const std::string& devDir = "/dev/bsg");
+    void traceCall() const override;
+    CtSent send(const CtExchange& exchange) override;
+    void traceUsed(const CtSent& sent) const override;
 
 private:
     BsgDevice device_;
-    Wwn port_{};
-    bool engaged_ = false;
-    bool warned_ = false;
 };

@@ -136,3 +136,9 @@ bool decodeZoneSetNameList(ByteSpan span, std::vector<std::string>& names) {
     }
     return true;
 }
+
+bool decodeZoneSetNames(ByteSpan span, ZoneSetNames& out) {
+    if (!span.be32(kZoneSetObjectOffset, out.count)) return false;
+    out.whole = decodeZoneSetNameList(span, out.names);
+    return true;
+}

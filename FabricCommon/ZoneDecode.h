@@ -46,3 +46,12 @@ MemberDecode decodeZoneMember(ByteSpan span, std::size_t offset, ZoneMemberText&
 // The zone set names of a GZSN response, in order. False when an entry would
 // end past the span; `names` then holds the entries before it.
 bool decodeZoneSetNameList(ByteSpan span, std::vector<std::string>& names);
+
+// The GZSN answer: its count, and the names of the entries lying inside it.
+struct ZoneSetNames {
+    std::uint32_t count = 0;
+    std::vector<std::string> names;
+    bool whole = false;  // every counted entry lies inside the answer
+};
+// False when the answer does not hold the count.
+bool decodeZoneSetNames(ByteSpan span, ZoneSetNames& out);

@@ -1,116 +1,97 @@
-// The zone server's requests: build, send through the transport, hand back.
+// The zone server's requests: build, send through the port's transport, decode what arrived.
 #include "ZoneQueries.h"
 
 #include <cstring>
 
-#include "GsPreambles.h"
-#include "GsTransport.h"
+#include "GsQuery.h"
+#include "TraceScope.h"
 #include "ZoneDecode.h"
 #include "naTrace.h"
-#include "Retry.h"
-#include "TraceScope.h"
 
 namespace {
 
-constexpr int kAttempts = 3;
 constexpr unsigned kRetryPauseSeconds = 10;
-constexpr std::size_t kFlagsOffset = 16;
 
-int issueWithRetries(const char* command, HbaHandle handle, const Wwn& hbaPortWwn,
-                     std::uint8_t* request, std::uint32_t requestSize, std::uint8_t* response,
-                     std::uint32_t responseSize) {
-    const int h = static_cast<int>(handle);
+// A zone server query with its retries: the status of the last attempt.
+template <class Answer>
+int askWithRetries(const GsPort& port, const GsCommand<Answer>& command, ByteSpan payload, std::uint8_t* response,
+                   Answer& out) {
     int status = 0;
-    retryAttempts(
-        kAttempts, kRetryPauseSeconds,
-        [&] {
-            std::uint8_t reason = 0;
-            std::uint8_t explanation = 0;
-            status = IssueGS3Command(handle, hbaPortWwn, request, requestSize, response, responseSize, reason,
-                                     explanation);
-            NATRACE(TR_MAX, "status from IssueGS3Command for %s using handle %d is %d\n", command, h, status);
-            return status == 0;
-        },
-        [&] { NATRACE(TR_MIN, "reattempting IssueGS3Command for %s using handle %d\n", command, h); });
+    retryGs(port, command.name, kRetryPauseSeconds, [&] {
+        status = askGs(port, command, payload, response, out, [&](int s) {
+            NATRACE(TR_MAX, "status from IssueGS3Command for %s using handle %d is %d\n", command.name, port.h(), s);
+        });
+        return status == 0;
+    });
     return status;
 }
 
 // A named query with nothing after its preamble: Enter, the sends, Exit.
-int preambleQuery(const char* fn, const char* command, const GsPreamble& preamble, HbaHandle handle,
-                  const Wwn& hbaPortWwn, std::uint8_t* response, std::uint32_t responseSize) {
-    TraceScope scope(fn, KeyedExit{"Exit: %s for handle %d with status %d\n", fn, nullptr, static_cast<int>(handle)});
-    GsRequest<0> request(preamble, nullptr);
-    return scope.exit(
-        issueWithRetries(command, handle, hbaPortWwn, request.bytes, request.size, response, responseSize));
+template <class Answer>
+int preambleQuery(const char* fn, const GsPort& port, const GsCommand<Answer>& command, std::uint8_t* response,
+                  Answer& out) {
+    TraceScope scope(fn, [&](int status) {
+        NATRACE(TR_EXIT, "Exit: %s for handle %d with status %d\n", fn, port.h(), status);
+    });
+    return scope.exit(askWithRetries(port, command, ByteSpan{}, response, out));
 }
 
 }  // namespace
 
 std::size_t buildZoneSetRequest(const std::string& zoneSetName, ZoneSetRequest& request) {
-    request = ZoneSetRequest(GZS_PREAMBLE, nullptr);
+    std::memset(request.bytes, 0, sizeof request.bytes);
     // A name longer than its length byte allows cannot come from the zone
     // server; cut rather than overrun the request.
     const std::size_t length = zoneSetName.size() > 255 ? 255 : zoneSetName.size();
-    request.bytes[16] = static_cast<std::uint8_t>(length);
-    std::memcpy(request.bytes + 20, zoneSetName.data(), length);
-    return 20 + length + namePadding(length);
+    request.bytes[0] = static_cast<std::uint8_t>(length);
+    std::memcpy(request.bytes + 4, zoneSetName.data(), length);
+    return 4 + length + namePadding(length);
 }
 
-int getZoneCapabilities(HbaHandle handle, const Wwn& hbaPortWwn, int& zsDbAvailable,
-                        std::uint8_t& reason, std::uint8_t& explanation) {
+int getZoneCapabilities(const GsPort& port, int& zsDbAvailable) {
     static const char fn[] = "getZoneCapabilities()";
     NATRACE(TR_ENTER, "Enter: %s\n", fn);
     zsDbAvailable = 0;
-    GsRequest<0> request(GZC_PREAMBLE, nullptr);
-    std::uint8_t response[kZoneCapabilitiesResponseSize];
-    const int status = IssueGS3Command(handle, hbaPortWwn, request.bytes, request.size, response,
-                                       sizeof response, reason, explanation);
+    std::uint8_t response[gs::GZC.responseSize];
+    std::uint8_t flags = 0;
+    const int status = askGs(port, gs::GZC, ByteSpan{}, response, flags, [](int) {});
     if (status == 0) {
-        const unsigned flags = response[kFlagsOffset];
-        NATRACE(TR_MID, "Capability flag is %02X\n", flags);
+        NATRACE(TR_MID, "Capability flag is %02X\n", static_cast<unsigned>(flags));
         zsDbAvailable = (flags & 0x01) ? 1 : 0;
     }
-    NATRACE(TR_EXIT, "Exit: %s for handle %d with status %d\n", fn, static_cast<int>(handle),
-            status);
+    NATRACE(TR_EXIT, "Exit: %s for handle %d with status %d\n", fn, port.h(), status);
     return status;
 }
 
-int isFullZoneDBSupported(HbaHandle handle, const Wwn& hbaPortWwn, std::uint8_t& reason,
-                          std::uint8_t& explanation) {
+int isFullZoneDBSupported(const GsPort& port) {
     static const char fn[] = "isFullZoneDBSupported()";
     NATRACE(TR_ENTER, "Enter: %s\n", fn);
     int zsDbAvailable = 0;
-    const int status = getZoneCapabilities(handle, hbaPortWwn, zsDbAvailable, reason, explanation);
+    const int status = getZoneCapabilities(port, zsDbAvailable);
     const int supported = (status == 0 && zsDbAvailable == 1) ? 1 : 0;
     if (!supported)
         NATRACE(TR_MIN,
                 "function %s handle %d zone capabilities for switch indicates it does not support "
                 "full zone db status %d zsDbAvailable is %d",
-                fn, static_cast<int>(handle), status, zsDbAvailable);
+                fn, port.h(), status, zsDbAvailable);
     NATRACE(TR_EXIT, "Exit: %s\n", fn);
     return supported;
 }
 
-int getActiveZoneSet(HbaHandle handle, const Wwn& hbaPortWwn, std::uint8_t* response,
-                     std::uint32_t responseSize) {
-    return preambleQuery("getActiveZoneSet()", "GAZS", GAZS_PREAMBLE, handle, hbaPortWwn, response, responseSize);
+int getActiveZoneSet(const GsPort& port, std::uint8_t* response, ByteSpan& answer) {
+    return preambleQuery("getActiveZoneSet()", port, gs::GAZS, response, answer);
 }
 
-int getZoneSetList(HbaHandle handle, const Wwn& hbaPortWwn, std::uint8_t* response,
-                   std::uint32_t responseSize) {
-    return preambleQuery("getZoneSetList()", "GZSN", GZSN_PREAMBLE, handle, hbaPortWwn, response, responseSize);
+int getZoneSetList(const GsPort& port, std::uint8_t* response, ZoneSetNames& names) {
+    return preambleQuery("getZoneSetList()", port, gs::GZSN, response, names);
 }
 
-int getZoneSet(HbaHandle handle, const Wwn& hbaPortWwn, const std::string& zoneSetName,
-               std::uint8_t* response, std::uint32_t responseSize) {
+int getZoneSet(const GsPort& port, const std::string& zoneSetName, std::uint8_t* response, ByteSpan& answer) {
     static const char fn[] = "getZoneSet()";
     NATRACE(TR_ENTER, "Enter: %s\n", fn);
-    ZoneSetRequest request(GZS_PREAMBLE, nullptr);
-    const std::size_t requestSize = buildZoneSetRequest(zoneSetName, request);
-    const int status = issueWithRetries("GZS", handle, hbaPortWwn, request.bytes,
-                                        static_cast<std::uint32_t>(requestSize), response,
-                                        responseSize);
-    NATRACE(TR_EXIT, "Exit: %s for handle %d with status %d\n", fn, static_cast<int>(handle),
-            status);
+    ZoneSetRequest request;
+    const std::size_t size = buildZoneSetRequest(zoneSetName, request);
+    const int status = askWithRetries(port, gs::GZS, ByteSpan{request.bytes, size}, response, answer);
+    NATRACE(TR_EXIT, "Exit: %s for handle %d with status %d\n", fn, port.h(), status);
     return status;
 }

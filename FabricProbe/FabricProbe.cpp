@@ -6,8 +6,8 @@
 #include "DiscoveryTrace.h"
 #include "GsQuery.h"
 #include "HbaAccess.h"
+#include "PortTransport.h"
 #include "PlatformDiscovery.h"
-#include "Retry.h"
 #include "ReturnCodes.h"
 #include "SwitchDiscovery.h"
 #include "TopologyWriters.h"
@@ -18,9 +18,6 @@
 #include "pssignal.h"
 
 namespace {
-constexpr std::size_t kElementListResponse = 3996;  // 331 entries
-constexpr std::size_t kFabricNameResponse = 24;
-constexpr int kAttempts = 3;
 constexpr unsigned kRetryPauseSeconds = 15;
 constexpr int kZoningInvocation = 1;
 
@@ -31,12 +28,15 @@ bool endsProbe(int result) {
            result == FABRIC_PROBE_MEMORY_ALLOCATION_FAILURE;
 }
 
-bool listsZeroWwn(ByteSpan elementList, int h) {
-    const ListCount count = decodeListCount(elementList, kWwnTypeEntrySize);
-    for (std::uint32_t i = 0; i < count.usable; ++i) {
-        WwnTypeEntry entry;
-        decodeWwnTypeEntry(listEntry(elementList, kWwnTypeEntrySize, i), entry);
-        if (isZeroWwn(entry.wwn)) {
+WwnTypeEntry elementAt(const CountedList& elements, std::uint32_t index) {
+    WwnTypeEntry entry;
+    decodeWwnTypeEntry(elements.entry(index), entry);
+    return entry;
+}
+
+bool listsZeroWwn(const CountedList& elements, int h) {
+    for (std::uint32_t i = 0; i < elements.count.usable; ++i) {
+        if (isZeroWwn(elementAt(elements, i).wwn)) {
             NATRACE(TR_MIN, "GIEL returned a WWN with all zeros using handle %d\n", h);
             return true;
         }
@@ -45,51 +45,39 @@ bool listsZeroWwn(ByteSpan elementList, int h) {
 }
 
 // GIEL, tried again while it fails or lists an all-zero WWN.
-int readElementList(HbaHandle handle, const Wwn& hbaPortWwn, std::uint8_t (&response)[kElementListResponse]) {
-    const int h = static_cast<int>(handle);
+int readElementList(const GsPort& port, std::uint8_t* response, CountedList& elements) {
     int status = 0;
-    retryAttempts(
-        kAttempts, kRetryPauseSeconds,
-        [&] {
-            status = sendQuery<0>(handle, hbaPortWwn, GIEL_PREAMBLE, nullptr, response, nullptr, nullptr);
-            return status == 0 && !listsZeroWwn(ByteSpan{response, sizeof response}, h);
-        },
-        [&] { NATRACE(TR_MIN, "reattempting IssueGS3Command for GIEL using handle %d\n", h); });
-    NATRACE(TR_MIN, "status from IssueGS3Command for GIEL using handle %d is %d\n", h, status);
+    retryGs(port, "GIEL", kRetryPauseSeconds, [&] {
+        status = askGs(port, gs::GIEL, ByteSpan{}, response, elements, [](int) {});
+        return status == 0 && !listsZeroWwn(elements, port.h());
+    });
+    NATRACE(TR_MIN, "status from IssueGS3Command for GIEL using handle %d is %d\n", port.h(), status);
     return status;
 }
 
 // GFN of one switch, tried again while it fails or names the all-zero WWN.
-int readFabricName(HbaHandle handle, const Wwn& hbaPortWwn, const Wwn& switchWwn, Wwn& fabricName) {
-    const int h = static_cast<int>(handle);
-    std::uint8_t response[kFabricNameResponse];
+int readFabricName(const GsPort& port, const Wwn& switchWwn, Wwn& fabricName) {
+    std::uint8_t response[gs::GFN.responseSize];
     int status = 0;
-    retryAttempts(
-        kAttempts, kRetryPauseSeconds,
-        [&] {
-            status = sendQuery<8>(handle, hbaPortWwn, GFN_PREAMBLE, switchWwn.bytes, response, nullptr, nullptr);
-            if (status != 0) return false;
-            decodeWwnAt16(ByteSpan{response, sizeof response}, fabricName);
-            if (!isZeroWwn(fabricName)) return true;
-            NATRACE(TR_MIN, "GFN returned a WWN with all zeros using handle %d\n", h);
-            return false;
-        },
-        [&] { NATRACE(TR_MIN, "reattempting IssueGS3Command for GFN using handle %d\n", h); });
+    retryGs(port, "GFN", kRetryPauseSeconds, [&] {
+        status = askGs(port, gs::GFN, payloadOf(switchWwn), response, fabricName, [](int) {});
+        if (status != 0) return false;
+        if (!isZeroWwn(fabricName)) return true;
+        NATRACE(TR_MIN, "GFN returned a WWN with all zeros using handle %d\n", port.h());
+        return false;
+    });
     NATRACE(TR_MIN, "status from IssueGS3Command for GFN is %d\n", status);
     return status;
 }
 
 // GFN of the listed switches in turn until one names the fabric; the last GFN status.
-int nameFabric(HbaHandle handle, const Wwn& hbaPortWwn, ByteSpan elementList, const ListCount& count,
-               Wwn& fabricWwn) {
+int nameFabric(const GsPort& port, const CountedList& elements, Wwn& fabricWwn) {
     int status = 0;
-    for (std::uint32_t i = 0; i < count.usable; ++i) {
-        WwnTypeEntry element;
-        decodeWwnTypeEntry(listEntry(elementList, kWwnTypeEntrySize, i), element);
+    for (std::uint32_t i = 0; i < elements.count.usable; ++i) {
+        const WwnTypeEntry element = elementAt(elements, i);
         NATRACE(TR_MIN, "WWN of switch passed for GFN is %s", formatWwn(element.wwn).text);
-        status = readFabricName(handle, hbaPortWwn, element.wwn, fabricWwn);
-        if (status == FAILED_GS_RESPONSE_BUFFER_SIZE_INSUFFICIENT) naLogMessage(AGT0432E, "GFN");
-        if (status == 0 || status == FAILED_GS_RESPONSE_BUFFER_SIZE_INSUFFICIENT) break;
+        status = readFabricName(port, element.wwn, fabricWwn);
+        if (status == 0) break;
     }
     return status;
 }
@@ -108,36 +96,35 @@ int afterDiscovery(int result, RecordSink& out) {
 }
 
 // The switches, zoning or platforms of one fabric block; 0, -1002, -2013 or -2015.
-int writeFabricContents(HbaHandle handle, const Wwn& hbaPortWwn, ProbeCommand probeCommand,
-                        const WwnText& fabricName, ByteSpan elementList, const ListCount& count, RecordSink& out) {
+int writeFabricContents(const GsPort& port, ProbeCommand probeCommand, const WwnText& fabricName,
+                        const CountedList& elements, RecordSink& out) {
     if (probeCommand == ProbeCommand::ZoningOnly) {
-        const int result = getCurrentZoningInfo(handle, hbaPortWwn, fabricName.text, out, kZoningInvocation);
+        const int result = getCurrentZoningInfo(port, fabricName.text, out, kZoningInvocation);
         NATRACE(TR_MIN, "status from getCurrentZoningInfo is %d\n", result);
         return afterDiscovery(result, out);
     }
     if (probeCommand != ProbeCommand::Topology) return 0;
-    for (std::uint32_t i = 0; i < count.usable; ++i) {
-        WwnTypeEntry element;
-        decodeWwnTypeEntry(listEntry(elementList, kWwnTypeEntrySize, i), element);
+    for (std::uint32_t i = 0; i < elements.count.usable; ++i) {
+        const WwnTypeEntry element = elementAt(elements, i);
         // A record that cannot be written ends the probe like any other.
         if (!out.put(printFabricToInterconnectElement(formatWwn(element.wwn).text, fabricName.text, out.stream())))
             return out.writeFailed();
-        int result = getInterconnectElementInfo(handle, hbaPortWwn, element, out);
+        int result = getInterconnectElementInfo(port, element, out);
         NATRACE(TR_MIN, "status from getInterconnectElementInfo is %d\n", result);
         if ((result = afterDiscovery(result, out)) != 0) return result;
     }
-    const int result = getPlatformInformation(handle, hbaPortWwn, out);
+    const int result = getPlatformInformation(port, out);
     NATRACE(TR_MIN, "status from getPlatformInformation is %d\n", result);
     return afterDiscovery(result, out);
 }
 
 // The fabric's block, from its start record to its end record; 0, -1002, -2013 or -2015.
-int writeFabricBlock(HbaHandle handle, const Wwn& hbaPortWwn, ProbeCommand probeCommand, const WwnText& fabricName,
-                     ByteSpan elementList, const ListCount& count, RecordSink& out, int& fabricFound) {
+int writeFabricBlock(const GsPort& port, ProbeCommand probeCommand, const WwnText& fabricName,
+                     const CountedList& elements, RecordSink& out, int& fabricFound) {
     if (!out.put(printFabricStart(fabricName.text, out.stream()))) return out.writeFailed();
     fabricFound = 1;
     NATRACE(TR_MIN, "fabricFound set to 1\n");
-    const int result = writeFabricContents(handle, hbaPortWwn, probeCommand, fabricName, elementList, count, out);
+    const int result = writeFabricContents(port, probeCommand, fabricName, elements, out);
     if (result != 0) return result;
     return out.put(printFabricEnd(out.stream())) ? 0 : out.writeFailed();
 }
@@ -160,10 +147,10 @@ int probeAdapters(int adapters, RecordSink& out, ProbeCommand probeCommand, Fabr
         if (adapter.get() == 0 || fabricPorts.empty()) continue;
         lastHandle = adapter.get();
         naLogMessage(AGT0417I, index);
-        setSendCTPassThruVersion(adapter.get(), fabricPorts.front());
-        for (const Wwn& port : fabricPorts) {
-            result = getFabricProbeInfo(adapter.get(), port, probeCommand, fabrics, out, wanted, fabricFound,
-                                        probedFabrics);
+        // Every port's route is chosen here, once, and lives until the adapter is closed.
+        const PortTransports transports(adapter.get(), fabricPorts);
+        for (const GsPort& port : transports.ports()) {
+            result = getFabricProbeInfo(port, probeCommand, fabrics, out, wanted, fabricFound, probedFabrics);
             NATRACE(TR_MIN, "status from method to get fabric info is %d\n", result);
             if (endsProbe(result)) return result;
         }
@@ -184,41 +171,37 @@ FabricSelection fabricSelectionOf(const std::string& word) {
     return FabricSelection::Unknown;
 }
 
-int getFabricProbeInfo(HbaHandle handle, const Wwn& hbaPortWwn, ProbeCommand probeCommand,
-                       FabricSelection fabrics, RecordSink& out, const FabricList& wanted, int& fabricFound,
-                       std::vector<WwnText>& probedFabrics) {
+int getFabricProbeInfo(const GsPort& port, ProbeCommand probeCommand, FabricSelection fabrics, RecordSink& out,
+                       const FabricList& wanted, int& fabricFound, std::vector<WwnText>& probedFabrics) {
     static const char fn[] = "getFabricProbeInfo()";
-    const int h = static_cast<int>(handle);
-    TraceScope scope(fn, KeyedExit{"Exit: %s for handle %d with status %d\n", fn, nullptr, h});
+    const int h = port.h();
+    TraceScope scope(fn, [&](int status) {
+        NATRACE(TR_EXIT, "Exit: %s for handle %d with status %d\n", fn, h, status);
+    });
     NATRACE(TR_MAX, "get fabric info for handle %d\n\n", h);
 
-    std::uint8_t elementList[kElementListResponse];
-    int status = readElementList(handle, hbaPortWwn, elementList);
-    if (status == FAILED_GS_RESPONSE_BUFFER_SIZE_INSUFFICIENT) {
-        naLogMessage(AGT0432E, "GIEL");
-        return scope.exit(status);
-    }
+    std::uint8_t response[gs::GIEL.responseSize];
+    CountedList elements;
+    // A GIEL or GFN answer never ends the probe: a count beyond what arrived
+    // keeps the entries inside, a name too short is a failed attempt.
+    int status = readElementList(port, response, elements);
     // A fabric that cannot be identified is no error: the status is traced, 0 returned.
     if (status != 0) {
         scope.exit(status);
         return 0;
     }
 
-    const ByteSpan span{elementList, sizeof elementList};
-    const ListCount count = decodeListCount(span, kWwnTypeEntrySize);
     NATRACE(TR_MIN, "number of switches in fabric connected to adapter %d is %d\n", h,
-            static_cast<int>(count.declared));
-    traceDroppedEntries("GIEL", count);
-    if (count.usable < 1) return scope.exit(status);
+            static_cast<int>(elements.count.declared));
+    traceDroppedEntries("GIEL", elements.count);
+    if (elements.count.usable < 1) return scope.exit(status);
 
     Wwn fabricWwn{};
-    status = nameFabric(handle, hbaPortWwn, span, count, fabricWwn);
-    if (status == FAILED_GS_RESPONSE_BUFFER_SIZE_INSUFFICIENT) return scope.exit(status);
+    status = nameFabric(port, elements, fabricWwn);
     if (status != 0) {
         scope.exit(status);
         return 0;
     }
-
     const WwnText fabricName = formatWwn(fabricWwn);
     NATRACE(TR_MIN, "fabric is %s\n", fabricName.text);
     if (alreadyProbed(probedFabrics, fabricName.text)) {
@@ -234,7 +217,7 @@ int getFabricProbeInfo(HbaHandle handle, const Wwn& hbaPortWwn, ProbeCommand pro
         NATRACE(TR_MIN, "Found fabric in input file\n");
     }
 
-    const int result = writeFabricBlock(handle, hbaPortWwn, probeCommand, fabricName, span, count, out, fabricFound);
+    const int result = writeFabricBlock(port, probeCommand, fabricName, elements, out, fabricFound);
     if (result != 0) return scope.exit(result);
     probedFabrics.push_back(fabricName);
     return scope.exit(status);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "CtRoute.h"
 #include "FabricList.h"
 #include "GsTypes.h"
 #include "RecordSink.h"
@@ -25,6 +26,5 @@ int getFabrics(FILE* stream, ProbeCommand probeCommand, FabricSelection fabrics,
 // Identifies the fabric behind one port (GIEL, GFN) and, unless it was probed
 // already or is not wanted, writes its block. 0 when the fabric was probed,
 // skipped or could not be identified; -1002, -2013 or -2015 end the whole probe.
-int getFabricProbeInfo(HbaHandle handle, const Wwn& hbaPortWwn, ProbeCommand probeCommand,
-                       FabricSelection fabrics, RecordSink& out, const FabricList& wanted, int& fabricFound,
-                       std::vector<WwnText>& probedFabrics);
+int getFabricProbeInfo(const GsPort& port, ProbeCommand probeCommand, FabricSelection fabrics, RecordSink& out,
+                       const FabricList& wanted, int& fabricFound, std::vector<WwnText>& probedFabrics);

@@ -2,34 +2,37 @@
 
 #include "DiscoveryTrace.h"
 #include "GsQuery.h"
+#include "TraceScope.h"
 #include "TimeoutEntries.h"
 #include "TopologyDecode.h"
 #include "naTrace.h"
 #include "psclock.h"
 
 namespace {
-constexpr std::size_t kListResponse = 8212;  // 32 entries of 256 bytes
 constexpr long long kTimeoutSeconds = 60;
-constexpr char kPlatformExit[] = "Exit: %s for platform %s through handle %d with status %d\n";
+
+void traceAddress(const char* field, const char* text) { NATRACE(TR_MID, "%s is %s\n", field, text); }
 }  // namespace
 
-int getPlatformType(HbaHandle handle, const Wwn& hbaPortWwn, const char* platformName,
-                    const std::uint8_t* nameEntry, std::uint32_t& typeCode) {
+int getPlatformType(const GsPort& port, const char* platformName, const std::uint8_t* nameEntry,
+                    std::uint32_t& typeCode) {
     static const char fn[] = "getPlatformType()";
-    const int h = static_cast<int>(handle);
-    TraceScope scope(fn, KeyedExit{kPlatformExit, fn, platformName, h});
+    const int h = port.h();
+    TraceScope scope(fn, [&](int status) {
+        NATRACE(TR_EXIT, "Exit: %s for platform %s through handle %d with status %d\n", fn, platformName, h, status);
+    });
     char key[kTimeoutKeySize];
-    formatTimeoutKey(key, handle, platformName);
+    formatTimeoutKey(key, port.handle, platformName);
     if (findTimeoutEntry(kTimeoutEntriesFile, key)) return scope.exit(kPlatformTypeSkipped);
 
-    std::uint8_t response[20];
+    std::uint8_t response[gs::GPLT.responseSize];
     const std::time_t started = psTimeNow();
-    const int status = sendQuery<kNameEntrySize>(
-        handle, hbaPortWwn, GPLT_PREAMBLE, nameEntry, response,
-        "status from IssueGS3Command for GPLT for platform %s through handle %d is %d\n", platformName);
+    const int status = askGs(port, gs::GPLT, ByteSpan{nameEntry, kNameEntrySize}, response, typeCode, [&](int s) {
+        NATRACE(TR_MAX, "status from IssueGS3Command for GPLT for platform %s through handle %d is %d\n",
+                platformName, h, s);
+    });
     const std::time_t ended = psTimeNow();
-    if (status == 0 && decodeWordAt16(ByteSpan{response, sizeof response}, typeCode))
-        NATRACE(TR_MID, "platform type is %d\n", static_cast<int>(typeCode));
+    if (status == 0) NATRACE(TR_MID, "platform type is %d\n", static_cast<int>(typeCode));
 
     const long long elapsed = static_cast<long long>(ended - started);
     NATRACE(TR_MAX, "hba api call completed in %d seconds\n", static_cast<int>(elapsed));
@@ -38,28 +41,36 @@ int getPlatformType(HbaHandle handle, const Wwn& hbaPortWwn, const char* platfor
                 "since hba api failed for handle %d platform name %s and completed longer than %d seconds "
                 "we will consider the call to have timed out\n",
                 h, platformName, static_cast<int>(kTimeoutSeconds));
-        appendTimeoutEntry(kTimeoutEntriesFile, handle, platformName);
+        appendTimeoutEntry(kTimeoutEntriesFile, port.handle, platformName);
     }
     return scope.exit(status);
 }
 
-int getPlatformManagementAddressList(HbaHandle handle, const Wwn& hbaPortWwn, const char* platformName,
-                                     const std::uint8_t* nameEntry, PlatformAddresses& addresses) {
-    static constexpr QueryTexts texts{
-        "getPlatformManagementAddressList()",
-        "status from IssueGS3Command for GPLML for platform %s through handle %d is %d\n", kPlatformExit};
-    return gsQuery<kNameEntrySize, kListResponse>(
-        texts, handle, hbaPortWwn, GPLML_PREAMBLE, nameEntry, platformName,
-        [&](ByteSpan response) { decodePlatformAddresses(response, addresses); });
+int getPlatformManagementAddressList(const GsPort& port, const char* platformName, const std::uint8_t* nameEntry,
+                                     PlatformAddresses& addresses) {
+    static const char fn[] = "getPlatformManagementAddressList()";
+    TraceScope scope(fn, [&](int status) {
+        NATRACE(TR_EXIT, "Exit: %s for platform %s through handle %d with status %d\n", fn, platformName, port.h(),
+                status);
+    });
+    std::uint8_t response[gs::GPLML.responseSize];
+    CountedList list;
+    const int status = askGs(port, gs::GPLML, ByteSpan{nameEntry, kNameEntrySize}, response, list, [&](int s) {
+        NATRACE(TR_MAX, "status from IssueGS3Command for GPLML for platform %s through handle %d is %d\n",
+                platformName, port.h(), s);
+    });
+    if (status != 0) return scope.exit(status);
+    NATRACE(TR_MID, "num addresses is %d\n", static_cast<int>(list.count.declared));
+    traceDroppedEntries("GPLML", list.count);
+    decodePlatformAddresses(list, addresses, traceAddress);
+    return scope.exit(status);
 }
 
-void decodePlatformAddresses(ByteSpan response, PlatformAddresses& addresses) {
-    const ListCount count = decodeListCount(response, kNameEntrySize);
-    NATRACE(TR_MID, "num addresses is %d\n", static_cast<int>(count.declared));
-    traceDroppedEntries("GPLML", count);
-    for (std::uint32_t i = 0; i < count.usable; ++i) {
+void decodePlatformAddresses(const CountedList& list, PlatformAddresses& addresses,
+                             void (*noted)(const char* field, const char* text)) {
+    for (std::uint32_t i = 0; i < list.count.usable; ++i) {
         char text[kPlatformTextField];
-        decodeCountedText(listEntry(response, kNameEntrySize, i), text, sizeof text);
+        decodeCountedText(list.entry(i), text, sizeof text);
         char* field = addresses.unknown;
         const char* name = "managementUnknownAddress";
         switch (classifyAddress(text)) {
@@ -70,6 +81,6 @@ void decodePlatformAddresses(ByteSpan response, PlatformAddresses& addresses) {
             case AddressKind::Other: break;
         }
         copyCut(field, kPlatformTextField, text);
-        NATRACE(TR_MID, "%s is %s\n", name, field);
+        if (noted) noted(name, field);
     }
 }

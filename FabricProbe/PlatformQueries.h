@@ -5,8 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "ByteSpan.h"
-#include "GsTypes.h"
+#include "CtRoute.h"
+#include "TopologyDecode.h"
 
 // Platform texts are kept whole (a length byte allows 255 characters).
 constexpr std::size_t kPlatformTextField = 256;
@@ -23,13 +23,15 @@ struct PlatformAddresses {
 
 // GPLT status, or 11 when a timeout entry for this handle and name exists. A
 // GPLT that fails after more than 60 seconds adds such an entry.
-int getPlatformType(HbaHandle handle, const Wwn& hbaPortWwn, const char* platformName,
-                    const std::uint8_t* nameEntry, std::uint32_t& typeCode);
+int getPlatformType(const GsPort& port, const char* platformName, const std::uint8_t* nameEntry,
+                    std::uint32_t& typeCode);
 // GPLML status; on 0 each address goes to the field of its kind ("snmp",
 // "http", "teln", "xml:", anything else unknown), a later one replacing an earlier one.
-int getPlatformManagementAddressList(HbaHandle handle, const Wwn& hbaPortWwn, const char* platformName,
-                                     const std::uint8_t* nameEntry, PlatformAddresses& addresses);
+int getPlatformManagementAddressList(const GsPort& port, const char* platformName, const std::uint8_t* nameEntry,
+                                     PlatformAddresses& addresses);
 
-// The GPLML answer itself: each listed address into the field of its kind, a
-// later one replacing an earlier one. Reads only inside the response.
-void decodePlatformAddresses(ByteSpan response, PlatformAddresses& addresses);
+// The GPLML list itself: each address lying inside the answer into the field of
+// its kind, a later one replacing an earlier one; noted(field name, its new
+// text) hears of each.
+void decodePlatformAddresses(const CountedList& list, PlatformAddresses& addresses,
+                             void (*noted)(const char* field, const char* text) = nullptr);

@@ -1,10 +1,12 @@
 #include "ProbeChecks.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "CmdArgs.h"
 #include "FabricProbe.h"
 #include "ReturnCodes.h"
+#include "naTrace.h"
 
 int checkProbeOptions(const CmdArgs& args) {
     // Each failing check overwrites the result, so the last one in this order decides.
@@ -34,6 +36,21 @@ std::string commandLineText(int argc, char** argv) {
         } else {
             text = overflow;
         }
+    }
+    return text;
+}
+
+std::string rejectedArgumentText(const std::string& argument) {
+    std::string text;
+    for (const char c : naTraceText(argument)) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7F) {
+            text += c;
+            continue;
+        }
+        char escaped[4];
+        std::snprintf(escaped, sizeof escaped, "%%%02X", byte);
+        text += escaped;
     }
     return text;
 }

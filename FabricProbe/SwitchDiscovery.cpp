@@ -27,34 +27,31 @@ struct ElementRecord {
 };
 
 // Everything the fabric tells about the element; a failed query leaves its columns empty.
-void readElementRecord(HbaHandle handle, const Wwn& hbaPortWwn, const Wwn& element, const char* wwnText,
-                       ElementRecord& r) {
-    int status = getLogicalName(handle, hbaPortWwn, element, wwnText, r.logicalName);
+void readElementRecord(const GsPort& port, const Wwn& element, const char* wwnText, ElementRecord& r) {
+    int status = getLogicalName(port, element, wwnText, r.logicalName);
     NATRACE(TR_MAX, "status from call to getLogicalName is %d\n", status);
     if (status == 0) NATRACE(TR_MID, "Logical name is %s\n", r.logicalName);
 
     std::uint8_t domain = 0;
-    status = getDomainIdentifier(handle, hbaPortWwn, element, wwnText, domain);
+    status = getDomainIdentifier(port, element, wwnText, domain);
     NATRACE(TR_MAX, "status from call to getDomainIdentifier is %d\n", status);
     if (status == 0) {
         std::snprintf(r.domain, sizeof r.domain, "%d", static_cast<int>(domain));
         NATRACE(TR_MID, "domainIdString is %s\n", r.domain);
     }
 
-    std::uint8_t managementId[3] = {};
-    status = getInbandManagementAddress(handle, hbaPortWwn, element, wwnText, managementId);
+    FcId managementId = {};
+    status = getInbandManagementAddress(port, element, wwnText, managementId);
     NATRACE(TR_MAX, "status from call to getInbandManagementAddress is %d\n", status);
     if (status == 0) {
         std::memcpy(r.managementId, formatFcId(managementId).text, sizeof r.managementId);
         NATRACE(TR_MID, "management address string is %s\n", r.managementId);
     }
 
-    std::uint8_t informationList[kInformationListSize];
-    status = getIEWWNAttributes(handle, hbaPortWwn, element, wwnText, informationList);
+    ElementAttributeTexts texts;
+    status = getIEWWNAttributes(port, element, wwnText, texts);
     NATRACE(TR_MAX, "status from call to getIEWWNAttributes is %d\n", status);
     if (status == 0) {
-        ElementAttributeTexts texts;
-        decodeInformationList(ByteSpan{informationList, sizeof informationList}, texts);
         hexToHexString(texts.vendor, r.vendor, sizeof r.vendor);
         hexToHexString(texts.model, r.model, sizeof r.model);
         hexToHexString(texts.release, r.release, sizeof r.release);
@@ -63,16 +60,17 @@ void readElementRecord(HbaHandle handle, const Wwn& hbaPortWwn, const Wwn& eleme
         NATRACE(TR_MID, "releaseCodeString is %s\n", r.release);
     }
 
-    status = getIEManagementAddressList(handle, hbaPortWwn, element, wwnText, r.addresses);
+    status = getIEManagementAddressList(port, element, wwnText, r.addresses);
     NATRACE(TR_MAX, "status from call to getIEManagementAddressList is %d\n", status);
 }
 }  // namespace
 
-int getInterconnectElementInfo(HbaHandle handle, const Wwn& hbaPortWwn, WwnTypeEntry element, RecordSink& out) {
+int getInterconnectElementInfo(const GsPort& port, WwnTypeEntry element, RecordSink& out) {
     static const char fn[] = "getInterconnectElementInfo()";
     const WwnText wwn = formatWwn(element.wwn);
-    TraceScope scope(fn, KeyedExit{"Exit: %s for switch %s through handle %d with status %d\n", fn, wwn.text,
-                                   static_cast<int>(handle)});
+    TraceScope scope(fn, [&](int status) {
+        NATRACE(TR_EXIT, "Exit: %s for switch %s through handle %d with status %d\n", fn, wwn.text, port.h(), status);
+    });
     NATRACE(TR_MAX, "getting interconnectelement info for switch %s type %d\n", wwn.text,
             static_cast<int>(element.type));
 
@@ -86,14 +84,14 @@ int getInterconnectElementInfo(HbaHandle handle, const Wwn& hbaPortWwn, WwnTypeE
     ElementRecord r;
     copyCut(r.type, sizeof r.type, ieTypeTable[element.type]);
     NATRACE(TR_MID, "ie type is %s\n", r.type);
-    readElementRecord(handle, hbaPortWwn, element.wwn, wwn.text, r);
+    readElementRecord(port, element.wwn, wwn.text, r);
 
     if (!out.put(printInterConnectElement(wwn.text, wwn.text, r.type, r.domain, r.logicalName, r.managementId,
                                           r.vendor, r.model, r.release, r.addresses.snmp, r.addresses.url,
                                           r.addresses.telnet, out.stream())))
         return scope.error(out.writeFailed());
 
-    const int status = getInterconnectElementPorts(handle, hbaPortWwn, element.wwn, wwn.text, out);
+    const int status = getInterconnectElementPorts(port, element.wwn, wwn.text, out);
     NATRACE(TR_MAX, "status from call to getInterconnectElementPorts is %d\n", status);
     return scope.exit(status);
 }

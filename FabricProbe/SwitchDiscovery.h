@@ -1,12 +1,11 @@
 // Switch discovery: one [InterconnectElement] record per GIEL entry, then its ports.
 #pragma once
 
-#include "GsTypes.h"
+#include "CtRoute.h"
 #include "RecordSink.h"
 #include "TopologyDecode.h"
 
 // 0 or the port discovery's status when the element was handled; -2014 when
 // its type cannot be interpreted (nothing written); -2013 when the output file
 // could not be written.
-int getInterconnectElementInfo(HbaHandle handle, const Wwn& hbaPortWwn, WwnTypeEntry element,
-                               RecordSink& out);
+int getInterconnectElementInfo(const GsPort& port, WwnTypeEntry element, RecordSink& out);

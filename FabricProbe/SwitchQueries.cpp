@@ -1,90 +1,90 @@
 #include "SwitchQueries.h"
 
 #include "GsQuery.h"
-#include "TopologyDecode.h"
+#include "TraceScope.h"
 #include "naTrace.h"
 
 namespace {
-constexpr std::size_t kShortResponse = 20;
-constexpr std::size_t kNameResponse = 272;
-constexpr std::size_t kListResponse = 8212;
+void traceAddress(const char* field, const char* text) { NATRACE(TR_MID, "%s is %s\n", field, text); }
+
+// The usual Exit line of these queries.
+struct SwitchExit {
+    const char* fn;
+    const char* wwn;
+    int h;
+    void operator()(int status) const {
+        NATRACE(TR_EXIT, "Exit: %s for switch %s through handle %d with status %d\n", fn, wwn, h, status);
+    }
+};
 }  // namespace
 
-int getDomainIdentifier(HbaHandle handle, const Wwn& hbaPortWwn, const Wwn& elementWwn,
-                        const char* elementWwnText, std::uint8_t& domain) {
-    static constexpr QueryTexts texts{
-        "getDomainIdentifier()",
-        "status from IssueGS3Command for GDID for switch %s through handle %d is %d\n",
-        "Exit: %s for switch %s handle %d with status %d\n"};
-    return gsQuery<8, kShortResponse>(texts, handle, hbaPortWwn, GDID_PREAMBLE, elementWwn.bytes,
-                                      elementWwnText, [&](ByteSpan response) {
-                                          if (decodeDomainId(response, domain))
-                                              NATRACE(TR_MID, "domain id i %d\n", static_cast<int>(domain));
-                                      });
+int getDomainIdentifier(const GsPort& port, const Wwn& elementWwn, const char* elementWwnText, std::uint8_t& domain) {
+    static const char fn[] = "getDomainIdentifier()";
+    TraceScope scope(fn, [&](int status) {
+        NATRACE(TR_EXIT, "Exit: %s for switch %s handle %d with status %d\n", fn, elementWwnText, port.h(), status);
+    });
+    std::uint8_t response[gs::GDID.responseSize];
+    const int status = askGs(port, gs::GDID, payloadOf(elementWwn), response, domain, [&](int s) {
+        NATRACE(TR_MAX, "status from IssueGS3Command for GDID for switch %s through handle %d is %d\n",
+                elementWwnText, port.h(), s);
+    });
+    if (status == 0) NATRACE(TR_MID, "domain id i %d\n", static_cast<int>(domain));
+    return scope.exit(status);
 }
 
-int getLogicalName(HbaHandle handle, const Wwn& hbaPortWwn, const Wwn& elementWwn,
-                   const char* elementWwnText, char (&logicalName)[kLogicalNameField]) {
-    static constexpr QueryTexts texts{
-        "getLogicalName()",
-        "status from IssueGS3Command for GIELN fo switch %s through handle %d is %d\n",
-        "Exit: %s for switch %s through handle %d with status %d\n"};
-    return gsQuery<8, kNameResponse>(texts, handle, hbaPortWwn, GIELN_PREAMBLE, elementWwn.bytes,
-                                     elementWwnText, [&](ByteSpan response) {
-                                         decodeCountedText(subSpan(response, 16, 256), logicalName,
-                                                           sizeof logicalName);
-                                     });
+int getLogicalName(const GsPort& port, const Wwn& elementWwn, const char* elementWwnText, LogicalName& logicalName) {
+    static const char fn[] = "getLogicalName()";
+    TraceScope scope(fn, SwitchExit{fn, elementWwnText, port.h()});
+    std::uint8_t response[gs::GIELN.responseSize];
+    return scope.exit(askGs(port, gs::GIELN, payloadOf(elementWwn), response, logicalName, [&](int s) {
+        NATRACE(TR_MAX, "status from IssueGS3Command for GIELN fo switch %s through handle %d is %d\n",
+                elementWwnText, port.h(), s);
+    }));
 }
 
-int getInbandManagementAddress(HbaHandle handle, const Wwn& hbaPortWwn, const Wwn& elementWwn,
-                               const char* elementWwnText, std::uint8_t (&managementId)[3]) {
-    static constexpr QueryTexts texts{
-        "getInbandManagementAddress()",
-        "status from IssueGS3Command for GMID for switch %s through handle %d is %d\n",
-        "Exit: %s for switch %s through handle %d with status %d\n"};
-    return gsQuery<8, kShortResponse>(texts, handle, hbaPortWwn, GMID_PREAMBLE, elementWwn.bytes,
-                                      elementWwnText,
-                                      [&](ByteSpan response) { decodeIdAt17(response, managementId); });
+int getInbandManagementAddress(const GsPort& port, const Wwn& elementWwn, const char* elementWwnText,
+                               FcId& managementId) {
+    static const char fn[] = "getInbandManagementAddress()";
+    TraceScope scope(fn, SwitchExit{fn, elementWwnText, port.h()});
+    std::uint8_t response[gs::GMID.responseSize];
+    return scope.exit(askGs(port, gs::GMID, payloadOf(elementWwn), response, managementId, [&](int s) {
+        NATRACE(TR_MAX, "status from IssueGS3Command for GMID for switch %s through handle %d is %d\n",
+                elementWwnText, port.h(), s);
+    }));
 }
 
-int getIEManagementAddressList(HbaHandle handle, const Wwn& hbaPortWwn, const Wwn& elementWwn,
-                               const char* elementWwnText, SwitchManagementAddresses& addresses) {
-    static constexpr QueryTexts texts{
-        "getIEManagementAddressList()",
-        "status from IssueGS3Command for GMAL for switch %s through handle %d is %d\n",
-        "Exit: %s for switch %s through handle %d with status %d\n"};
-    static_assert(kListResponse >= 20 + kMaxSwitchAddresses * kNameEntrySize, "five addresses fit");
-    return gsQuery<8, kListResponse>(texts, handle, hbaPortWwn, GMAL_PREAMBLE, elementWwn.bytes,
-                                     elementWwnText,
-                                     [&](ByteSpan response) { decodeSwitchAddresses(response, addresses); });
-}
-
-void decodeSwitchAddresses(ByteSpan response, SwitchManagementAddresses& addresses) {
-    const ListCount count = decodeListCount(response, kNameEntrySize);
-    NATRACE(TR_MID, "number addresses is %d\n", static_cast<int>(count.declared));
-    std::uint32_t used = count.usable;
-    if (count.declared > kMaxSwitchAddresses) {
+int getIEManagementAddressList(const GsPort& port, const Wwn& elementWwn, const char* elementWwnText,
+                               SwitchManagementAddresses& addresses) {
+    static const char fn[] = "getIEManagementAddressList()";
+    TraceScope scope(fn, SwitchExit{fn, elementWwnText, port.h()});
+    std::uint8_t response[gs::GMAL.responseSize];
+    CountedList list;
+    const int status = askGs(port, gs::GMAL, payloadOf(elementWwn), response, list, [&](int s) {
+        NATRACE(TR_MAX, "status from IssueGS3Command for GMAL for switch %s through handle %d is %d\n",
+                elementWwnText, port.h(), s);
+    });
+    if (status != 0) return scope.exit(status);
+    NATRACE(TR_MID, "number addresses is %d\n", static_cast<int>(list.count.declared));
+    if (list.count.declared > kMaxSwitchAddresses)
         NATRACE(TR_MID, "Setting numAddresses to %d\n", static_cast<int>(kMaxSwitchAddresses));
-        if (used > kMaxSwitchAddresses) used = kMaxSwitchAddresses;
-    }
+    decodeSwitchAddresses(list, addresses, traceAddress);
+    return scope.exit(status);
+}
+
+void decodeSwitchAddresses(const CountedList& list, SwitchManagementAddresses& addresses, AddressNoted noted) {
+    const std::uint32_t used = list.count.usable < kMaxSwitchAddresses ? list.count.usable : kMaxSwitchAddresses;
     for (std::uint32_t i = 0; i < used; ++i) {
         char text[kNameEntrySize];
-        decodeCountedText(listEntry(response, kNameEntrySize, i), text, sizeof text);
+        decodeCountedText(list.entry(i), text, sizeof text);
+        char* field = nullptr;
+        const char* name = "";
         switch (classifyAddress(text)) {
-            case AddressKind::Snmp:
-                copyCut(addresses.snmp, sizeof addresses.snmp, text);
-                NATRACE(TR_MID, "managementSnmpAddress is %s\n", addresses.snmp);
-                break;
-            case AddressKind::Url:
-                copyCut(addresses.url, sizeof addresses.url, text);
-                NATRACE(TR_MID, "managementUrlAddress is %s\n", addresses.url);
-                break;
-            case AddressKind::Telnet:
-                copyCut(addresses.telnet, sizeof addresses.telnet, text);
-                NATRACE(TR_MID, "managementTelnetAddress is %s\n", addresses.telnet);
-                break;
-            default:
-                break;
+            case AddressKind::Snmp: field = addresses.snmp; name = "managementSnmpAddress"; break;
+            case AddressKind::Url: field = addresses.url; name = "managementUrlAddress"; break;
+            case AddressKind::Telnet: field = addresses.telnet; name = "managementTelnetAddress"; break;
+            default: continue;
         }
+        copyCut(field, kSwitchTextField, text);
+        if (noted) noted(name, field);
     }
 }

@@ -80,8 +80,10 @@ int startUp(int argc, char** argv, CmdArgs* args, RunServices& services) {
     if (!args->logFile.empty()) logPath = args->logFile;
     services.openLog(logPath);
     if (parsed == CMDARGS_INVALID_OPTION) {
-        const std::string rejected = naTraceText(args->currentArg);
+        // Said to whoever started the run, and kept in the log for the operator.
+        const std::string rejected = rejectedArgumentText(args->currentArg);
         naLog->PrintMessage(AGT0412E.number, AGT0412E.id, rejected.c_str());
+        naLogMessage(AGT0412E, rejected.c_str());
     }
     if (parsed != CMDARGS_OK) return FABRIC_PROBE_FAILED;
 
@@ -183,8 +185,9 @@ int run(int argc, char** argv) {
     if (rc == FABRIC_PROBE_SUCCESS) rc = runJob(*args, jobFile);
 
     NATRACE(TR_EXIT, "Exit: %s, rc = %d\n", fn, rc);
-    args.reset();
+    // The record holds the log and the trace: it goes once they are closed.
     services.shutDown();
+    args.reset();
     return rc;
 }
 

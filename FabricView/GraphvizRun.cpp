@@ -1,5 +1,6 @@
 #include "GraphvizRun.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -14,6 +15,9 @@ extern char** environ;
 
 namespace {
 
+// Names tried beside OUT before giving up: each taken one is passed over.
+constexpr int kTemporaryAttempts = 100;
+
 // Closes a descriptor once, on every path.
 struct Fd {
     int fd = -1;
@@ -21,6 +25,14 @@ struct Fd {
     void close() {
         if (fd >= 0) ::close(fd);
         fd = -1;
+    }
+};
+
+// The temporary file beside OUT, removed on every path that does not rename it.
+struct Temporary {
+    std::string path;
+    ~Temporary() {
+        if (!path.empty()) ::unlink(path.c_str());
     }
 };
 
@@ -37,10 +49,33 @@ std::string writeAll(int fd, const std::string& data) {
     return {};
 }
 
-}  // namespace
+std::string directoryOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
 
-std::string renderSvg(const std::string& dot, const std::string& outPath) {
-    const std::string temporary = outPath + ".tmp" + std::to_string(::getpid());
+// Creates the temporary file in OUT's directory exclusively: whatever stands at
+// a name, a link included, is passed over and never written through. Empty, or
+// what went wrong.
+std::string createTemporary(const std::string& outPath, Temporary& temporary, Fd& file) {
+    const std::string stem = outPath + ".tmp" + std::to_string(::getpid());
+    for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
+        const std::string path = attempt == 0 ? stem : stem + "." + std::to_string(attempt);
+        file.fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (file.fd >= 0) {
+            temporary.path = path;
+            return {};
+        }
+        if (errno == EEXIST) continue;
+        if (errno == ENOENT) return "cannot write " + outPath + ": the directory " + directoryOf(outPath) + " does not exist";
+        return "cannot write " + outPath + ": " + std::strerror(errno);
+    }
+    return "cannot write " + outPath + ": every temporary name beside it is taken";
+}
+
+// Runs dot with the graph on its standard input and the SVG going to `svg`.
+std::string runDot(const std::string& dot, int svg) {
     int fds[2];
     if (::pipe(fds) != 0) return std::string("cannot make a pipe: ") + std::strerror(errno);
     Fd readEnd{fds[0]}, writeEnd{fds[1]};
@@ -48,10 +83,9 @@ std::string renderSvg(const std::string& dot, const std::string& outPath) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, readEnd.fd, 0);
+    posix_spawn_file_actions_adddup2(&actions, svg, 1);
     posix_spawn_file_actions_addclose(&actions, writeEnd.fd);
-    const std::string output = "-o" + temporary;
-    std::vector<char*> argv = {const_cast<char*>("dot"), const_cast<char*>("-Tsvg"),
-                               const_cast<char*>(output.c_str()), nullptr};
+    std::vector<char*> argv = {const_cast<char*>("dot"), const_cast<char*>("-Tsvg"), nullptr};
     pid_t pid = 0;
     const int spawned = posix_spawnp(&pid, "dot", &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
@@ -73,18 +107,27 @@ std::string renderSvg(const std::string& dot, const std::string& outPath) {
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
-    const bool ok = WIFEXITED(status) && WEXITSTATUS(status) == 0 && writeError.empty();
-    if (!ok) {
-        std::remove(temporary.c_str());
-        if (WIFSIGNALED(status)) return "the Graphviz program dot was ended by signal " + std::to_string(WTERMSIG(status));
-        if (WIFEXITED(status) && WEXITSTATUS(status) != 0)
-            return "the Graphviz program dot failed with exit status " + std::to_string(WEXITSTATUS(status));
-        return "cannot hand the graph to the Graphviz program dot: " + writeError;
+    if (WIFSIGNALED(status)) return "the Graphviz program dot was ended by signal " + std::to_string(WTERMSIG(status));
+    if (WIFEXITED(status) && WEXITSTATUS(status) != 0)
+        return "the Graphviz program dot failed with exit status " + std::to_string(WEXITSTATUS(status));
+    if (!writeError.empty()) return "cannot hand the graph to the Graphviz program dot: " + writeError;
+    return {};
+}
+
+}  // namespace
+
+std::string renderSvg(const std::string& dot, const std::string& outPath) {
+    Temporary temporary;
+    Fd svg;
+    if (std::string failed = createTemporary(outPath, temporary, svg); !failed.empty()) return failed;
+    if (std::string failed = runDot(dot, svg.fd); !failed.empty()) return failed;
+    if (::close(svg.fd) != 0) {
+        svg.fd = -1;
+        return "cannot write " + outPath + ": " + std::strerror(errno);
     }
-    if (std::rename(temporary.c_str(), outPath.c_str()) != 0) {
-        const std::string why = std::strerror(errno);
-        std::remove(temporary.c_str());
-        return "cannot write " + outPath + ": " + why;
-    }
+    svg.fd = -1;
+    if (std::rename(temporary.path.c_str(), outPath.c_str()) != 0)
+        return "cannot write " + outPath + ": " + std::strerror(errno);
+    temporary.path.clear();
     return {};
 }

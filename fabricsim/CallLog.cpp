@@ -35,6 +35,8 @@ std::string rejectResult(std::uint8_t reason, std::uint8_t explanation) {
 
 std::string failResult(std::uint32_t status) { return "FAIL " + std::to_string(status); }
 
+std::string errnoResult(int error) { return "ERRNO " + std::to_string(error); }
+
 std::string formatCallRecord(const CallRecord& record) {
     char stamp[48];
     std::snprintf(stamp, sizeof stamp, "%lld.%03d", static_cast<long long>(record.at.tv_sec),

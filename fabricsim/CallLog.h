@@ -17,12 +17,13 @@ struct CallRecord {
     int version = 2;                // 1, 2, or 0 for the kernel's bsg interface ("bsg")
     std::string command;            // command name, "-" when the request is unreadable
     std::optional<std::string> key; // none for commands without a key
-    std::string result;             // ACC, RJT rr ee, FAIL s, RAW
+    std::string result;             // ACC, RJT rr ee, FAIL s, RAW; kernel mode also ERRNO n
 };
 
 std::string formatCallRecord(const CallRecord& record);
 std::string rejectResult(std::uint8_t reason, std::uint8_t explanation);
 std::string failResult(std::uint32_t status);
+std::string errnoResult(int error);  // kernel mode: the request failed with this errno
 
 class CallLog {
 public:

@@ -33,6 +33,7 @@ const GsCommandInfo kCommands[kGsCommandCount] = {
     {GsCommand::GZSN, "GZSN", kMgmt, kZs, 0x0112, KeyKind::None},
     {GsCommand::GAZS, "GAZS", kMgmt, kZs, 0x0115, KeyKind::None},
     {GsCommand::GZS, "GZS", kMgmt, kZs, 0x0116, KeyKind::ZoneSetName},
+    {GsCommand::GPN_ID, "GPN_ID", kDir, kNs, 0x0112, KeyKind::Fcid},
 };
 
 }  // namespace
@@ -41,9 +42,11 @@ const GsCommandInfo& commandInfo(GsCommand command) {
     return kCommands[static_cast<std::size_t>(command)];
 }
 
-const GsCommandInfo* findCommand(std::uint8_t gsType, std::uint8_t gsSubtype, std::uint16_t code) {
+const GsCommandInfo* findCommand(std::uint8_t gsType, std::uint8_t gsSubtype, std::uint16_t code,
+                                 NameServer nameServer) {
     for (const GsCommandInfo& info : kCommands)
-        if (info.gsType == gsType && info.gsSubtype == gsSubtype && info.code == code) return &info;
+        if (info.gsType == gsType && info.gsSubtype == gsSubtype && info.code == code)
+            return info.id == GsCommand::GPN_ID && nameServer == NameServer::Basic ? nullptr : &info;
     return nullptr;
 }
 
@@ -53,14 +56,14 @@ const GsCommandInfo* findCommandByName(std::string_view name) {
     return nullptr;
 }
 
-GsRequest parseRequest(const std::uint8_t* request, std::size_t size) {
+GsRequest parseRequest(const std::uint8_t* request, std::size_t size, NameServer nameServer) {
     GsRequest parsed;
     if (request == nullptr || size < kCtHeaderSize) return parsed;
     parsed.revision = request[0];
     parsed.gsType = request[4];
     parsed.gsSubtype = request[5];
     parsed.code = static_cast<std::uint16_t>((request[8] << 8) | request[9]);
-    parsed.command = findCommand(parsed.gsType, parsed.gsSubtype, parsed.code);
+    parsed.command = findCommand(parsed.gsType, parsed.gsSubtype, parsed.code, nameServer);
     if (parsed.command == nullptr) return parsed;
 
     const std::uint8_t* payload = request + kCtHeaderSize;

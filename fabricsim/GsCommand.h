@@ -12,8 +12,15 @@ namespace fabricsim {
 
 enum class GsCommand {
     GIEL, GFN, GDID, GMID, GIELN, GIEIL, GMAL, GPL, GPPN, GAPNL, GPS,
-    GPNL, GPLT, GPLML, GPLNL, GID_PN, GNN_ID, GZC, GZSN, GAZS, GZS
+    GPNL, GPLT, GPLML, GPLNL, GID_PN, GNN_ID, GZC, GZSN, GAZS, GZS,
+    GPN_ID  // answered in kernel mode only, where the name server is a switch's
 };
+
+// How much of a switch's name server the fabric plays. The vendor mode keeps the
+// simulator's own contract; the kernel mode, which real clients such as fcoe-utils
+// talk to, also answers GPN_ID and explains a name-server reject of an unknown key as a
+// switch does (0x01 port identifier, 0x02 port name not registered).
+enum class NameServer { Basic, Switch };
 
 enum class KeyKind { None, Wwn, Fcid, PlatformName, ZoneSetName };
 
@@ -27,10 +34,12 @@ struct GsCommandInfo {
 };
 
 constexpr std::size_t kCtHeaderSize = 16;
-constexpr std::size_t kGsCommandCount = 21;
+constexpr std::size_t kGsCommandCount = 22;
 
 const GsCommandInfo& commandInfo(GsCommand command);
-const GsCommandInfo* findCommand(std::uint8_t gsType, std::uint8_t gsSubtype, std::uint16_t code);
+// Commands the Basic name server does not answer are not found for it.
+const GsCommandInfo* findCommand(std::uint8_t gsType, std::uint8_t gsSubtype, std::uint16_t code,
+                                 NameServer nameServer = NameServer::Basic);
 const GsCommandInfo* findCommandByName(std::string_view name);
 
 // What a request asks for. `command` is null when the server or code is unknown;
@@ -49,7 +58,7 @@ struct GsRequest {
 };
 
 // The request must hold at least the CT_IU header.
-GsRequest parseRequest(const std::uint8_t* request, std::size_t size);
+GsRequest parseRequest(const std::uint8_t* request, std::size_t size, NameServer nameServer = NameServer::Basic);
 
 // Upper-cases WWN and FCID texts so that keys compare regardless of case.
 std::string normalizeKey(KeyKind kind, std::string_view key);

@@ -10,6 +10,14 @@ namespace {
 constexpr std::size_t kNameField = 256;
 
 GsAnswer unknownKey() { return GsAnswer::rejected(reject::kUnableToPerform, 0x00); }
+
+// FC-GS-3 reason code explanations a switch's name server gives for a key it does not hold.
+constexpr std::uint8_t kPortIdNotRegistered = 0x01;
+constexpr std::uint8_t kPortNameNotRegistered = 0x02;
+
+GsAnswer unknownNameServerKey(NameServer nameServer, std::uint8_t explanation) {
+    return nameServer == NameServer::Switch ? GsAnswer::rejected(reject::kUnableToPerform, explanation) : unknownKey();
+}
 // A value the model leaves null or out.
 GsAnswer notAvailable() { return GsAnswer::rejected(reject::kUnableToPerform, 0x00); }
 
@@ -191,9 +199,28 @@ GsAnswer answerZoneQuery(const FabricIndex& index, const GsRequest& request) {
     return std::move(acc.answer);
 }
 
+GsAnswer answerNameServerQuery(const FabricIndex& index, const GsRequest& request, NameServer nameServer) {
+    if (request.command->id == GsCommand::GID_PN) {
+        const AttachedPort* port = index.findAttachedPort(request.wwn);
+        if (port == nullptr) return unknownNameServerKey(nameServer, kPortNameNotRegistered);
+        if (!port->fcid) return notAvailable();
+        Accept acc;
+        acc.out.u8(0);
+        acc.out.u24(*port->fcid);
+        return std::move(acc.answer);
+    }
+    const AttachedPort* port = index.findAttachedByFcid(request.fcid);
+    if (port == nullptr) return unknownNameServerKey(nameServer, kPortIdNotRegistered);
+    const std::optional<Wwn> name = request.command->id == GsCommand::GPN_ID ? std::optional<Wwn>(port->wwn) : port->nodeWwn;
+    if (!name) return notAvailable();
+    Accept acc;
+    acc.out.wwn(*name);
+    return std::move(acc.answer);
+}
+
 }  // namespace
 
-GsAnswer answerRequest(const FabricIndex& index, const GsRequest& request) {
+GsAnswer answerRequest(const FabricIndex& index, const GsRequest& request, NameServer nameServer) {
     if (request.command == nullptr) return GsAnswer::rejected(reject::kNotSupported, 0x00);
     if (request.revision != 0x01) return GsAnswer::rejected(reject::kInvalidVersion, 0x00);
     if (!request.keyPresent) return GsAnswer::rejected(reject::kInvalidSize, 0x00);
@@ -218,23 +245,10 @@ GsAnswer answerRequest(const FabricIndex& index, const GsRequest& request) {
         for (const Platform& platform : *fabric.platforms) acc.out.countedField(platform.name, kNameField);
         return std::move(acc.answer);
     }
-    case GsCommand::GID_PN: {
-        const AttachedPort* port = index.findAttachedPort(request.wwn);
-        if (port == nullptr) return unknownKey();
-        if (!port->fcid) return notAvailable();
-        Accept acc;
-        acc.out.u8(0);
-        acc.out.u24(*port->fcid);
-        return std::move(acc.answer);
-    }
-    case GsCommand::GNN_ID: {
-        const AttachedPort* port = index.findAttachedByFcid(request.fcid);
-        if (port == nullptr) return unknownKey();
-        if (!port->nodeWwn) return notAvailable();
-        Accept acc;
-        acc.out.wwn(*port->nodeWwn);
-        return std::move(acc.answer);
-    }
+    case GsCommand::GID_PN:
+    case GsCommand::GNN_ID:
+    case GsCommand::GPN_ID:
+        return answerNameServerQuery(index, request, nameServer);
     case GsCommand::GFN:
     case GsCommand::GDID:
     case GsCommand::GMID:

@@ -31,7 +31,10 @@ struct GsAnswer {
     }
 };
 
-GsAnswer answerRequest(const FabricIndex& fabric, const GsRequest& request);
+// nameServer: how a name-server query for a key the fabric does not know is explained
+// (Basic: 0x00; Switch: 0x01 for a port identifier, 0x02 for a port name).
+GsAnswer answerRequest(const FabricIndex& fabric, const GsRequest& request,
+                       NameServer nameServer = NameServer::Basic);
 
 // The whole CT_IU: the request's first 8 header bytes, then 0x8002 or 0x8001 with the
 // reject's reason and explanation, then the payload. Bytes 10-11 (residual) are left 0.

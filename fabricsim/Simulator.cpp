@@ -1,11 +1,13 @@
 #include "Simulator.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <utility>
 
+#include "ElsResponder.h"
 #include "GsResponder.h"
 #include "ModelLoader.h"
 
@@ -48,6 +50,10 @@ std::size_t deliverResponse(const std::vector<std::uint8_t>& response, std::uint
 
 struct Simulator::Call {
     CallRecord log;
+    NameServer nameServer = NameServer::Basic;
+    std::uint32_t destination = 0;  // kernel mode: where the driver sent it; else by GS type
+    std::uint64_t deadlineMs = 0;   // kernel mode: an answer later than this never arrives
+    bool timedOut = false;
     bool onWire = false;          // the request reached the fabric
     std::uint32_t sourceId = 0;
     std::uint8_t gsType = 0;
@@ -115,15 +121,16 @@ const Adapter* Simulator::adapterForHandle(std::uint32_t handle) const {
 }
 
 void Simulator::beginCall(Call& call, std::uint32_t handle, const Wwn* port, int version, const void* request,
-                          std::uint32_t requestSize, GsRequest& parsed) const {
+                          std::uint32_t requestSize, GsRequest& parsed, NameServer nameServer) const {
     call.log.at = now();
     call.log.handle = handle;
     call.log.version = version;
     call.log.command = "-";
+    call.nameServer = nameServer;
     if (port != nullptr) call.log.port = *port;
 
     const auto* req = static_cast<const std::uint8_t*>(request);
-    parsed = parseRequest(req, request != nullptr ? requestSize : 0);
+    parsed = parseRequest(req, request != nullptr ? requestSize : 0, nameServer);
     if (parsed.command != nullptr) {
         call.log.command = parsed.command->name;
         if (parsed.command->key != KeyKind::None && parsed.keyPresent) call.log.key = parsed.keyText;
@@ -138,21 +145,79 @@ std::uint32_t Simulator::finishCall(Call& call, std::uint32_t result) {
     return result;
 }
 
-std::uint32_t Simulator::kernelPassThrough(std::size_t adapterIndex, std::size_t portIndex, const void* request,
-                                           std::uint32_t requestSize, void* response, std::uint32_t responseSize,
-                                           std::uint32_t* returned) {
+const AdapterPort* Simulator::kernelPort(const KernelExchange& exchange) const {
+    if (exchange.adapter >= model_->adapters.size() || exchange.port >= model_->adapters[exchange.adapter].ports.size())
+        return nullptr;
+    const AdapterPort& port = model_->adapters[exchange.adapter].ports[exchange.port];
+    return port.fabric ? &port : nullptr;
+}
+
+Simulator::KernelOutcome Simulator::kernelCt(const KernelExchange& exchange) {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (adapterIndex >= model_->adapters.size() || portIndex >= model_->adapters[adapterIndex].ports.size())
-        return status::kIllegalIndex;
-    const AdapterPort& via = model_->adapters[adapterIndex].ports[portIndex];
+    KernelOutcome outcome;
+    const AdapterPort* via = kernelPort(exchange);
+    if (via == nullptr) {
+        outcome.error = ENODEV;
+        return outcome;
+    }
     Call call;
     GsRequest parsed;
-    beginCall(call, static_cast<std::uint32_t>(adapterIndex + 1), &via.wwn, 0, request, requestSize, parsed);
-    if (request == nullptr || requestSize < kCtHeaderSize || response == nullptr || responseSize < kCtHeaderSize)
-        return finishCall(call, status::kBadArgument);
-    if (!via.fabric) return finishCall(call, status::kError);
-    return finishCall(call, answer(call, via, parsed, static_cast<const std::uint8_t*>(request), requestSize,
-                                   static_cast<std::uint8_t*>(response), responseSize, returned));
+    beginCall(call, static_cast<std::uint32_t>(exchange.adapter + 1), &via->wwn, 0, exchange.request,
+              exchange.requestSize, parsed, NameServer::Switch);
+    call.destination = exchange.destination;
+    call.deadlineMs = exchange.deadlineMs;
+    if (exchange.requestSize < kCtHeaderSize) {
+        // Not a CT_IU: the server drops it and the exchange runs out of time.
+        call.onWire = true;
+        call.sourceId = via->fcid;
+        call.requestBytes.assign(exchange.request, exchange.request + exchange.requestSize);
+        sleepMilliseconds(exchange.deadlineMs);
+        call.log.result = errnoResult(ETIMEDOUT);
+        record(call);
+        outcome.error = ETIMEDOUT;
+        return outcome;
+    }
+    if (serverAddress(exchange.request[4]) != exchange.destination) parsed.command = nullptr;
+    const std::uint32_t status = answer(call, *via, parsed, exchange.request, exchange.requestSize, exchange.response,
+                                        exchange.responseSize, &outcome.received);
+    if (call.timedOut)
+        outcome.error = ETIMEDOUT;
+    else if (status != status::kOk)
+        outcome.error = EIO;
+    finishCall(call, status);
+    return outcome;
+}
+
+Simulator::KernelOutcome Simulator::kernelEls(const KernelExchange& exchange) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    KernelOutcome outcome;
+    const AdapterPort* via = kernelPort(exchange);
+    if (via == nullptr) {
+        outcome.error = ENODEV;
+        return outcome;
+    }
+    const std::vector<std::uint8_t> answer =
+        answerEls(indexes_[*via->fabric], exchange.destination, exchange.request, exchange.requestSize);
+    if (answer.empty()) {
+        sleepMilliseconds(exchange.deadlineMs);
+        outcome.error = ETIMEDOUT;
+        return outcome;
+    }
+    outcome.received = static_cast<std::uint32_t>(std::min<std::size_t>(answer.size(), exchange.responseSize));
+    if (outcome.received > 0) std::memcpy(exchange.response, answer.data(), outcome.received);
+    return outcome;
+}
+
+void Simulator::logRefusedCt(std::size_t adapter, std::size_t port, const std::uint8_t* request,
+                             std::uint32_t requestSize, int error) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (adapter >= model_->adapters.size() || port >= model_->adapters[adapter].ports.size()) return;
+    Call call;
+    GsRequest parsed;
+    beginCall(call, static_cast<std::uint32_t>(adapter + 1), &model_->adapters[adapter].ports[port].wwn, 0, request,
+              requestSize, parsed, NameServer::Switch);
+    call.log.result = errnoResult(error);
+    record(call);
 }
 
 std::uint32_t Simulator::passThrough(std::uint32_t handle, const Wwn* port, const void* request,
@@ -205,6 +270,12 @@ std::uint32_t Simulator::answer(Call& call, const AdapterPort& port, const GsReq
         const std::string* key = parsed.command->key != KeyKind::None && parsed.keyPresent ? &parsed.keyText : nullptr;
         fault = faults_.take(parsed.command->id, key, port.wwn);
     }
+    if (fault != nullptr && call.deadlineMs != 0 && fault->delayMs > call.deadlineMs) {
+        sleepMilliseconds(call.deadlineMs);
+        call.timedOut = true;
+        call.log.result = errnoResult(ETIMEDOUT);
+        return status::kError;
+    }
     if (fault != nullptr && fault->delayMs > 0) sleepMilliseconds(fault->delayMs);
     call.answeredAt = now();
 
@@ -220,7 +291,7 @@ std::uint32_t Simulator::answer(Call& call, const AdapterPort& port, const GsReq
     } else {
         GsAnswer gs = fault != nullptr && fault->answer == Fault::Answer::Reject
                           ? GsAnswer::rejected(fault->reason, fault->explanation)
-                          : answerRequest(indexes_[*port.fabric], parsed);
+                          : answerRequest(indexes_[*port.fabric], parsed, call.nameServer);
         sent = deliverResponse(buildResponse(request, gs), response, responseSize);
         call.log.result = gs.accepted ? "ACC" : rejectResult(gs.reason, gs.explanation);
     }
@@ -237,7 +308,7 @@ void Simulator::record(const Call& call) {
     frame.oxId = nextExchange_;
     nextExchange_ = static_cast<std::uint16_t>(nextExchange_ == 0xFFFE ? 1 : nextExchange_ + 1);
     frame.rCtl = 0x02;
-    frame.dId = serverAddress(call.gsType);
+    frame.dId = call.destination != 0 ? call.destination : serverAddress(call.gsType);
     frame.sId = call.sourceId;
     frame.fCtl = kRequestFrameControl;
     frame.rxId = 0xFFFF;

@@ -60,20 +60,44 @@ public:
     std::uint32_t passThrough(std::uint32_t handle, const Wwn* port, const void* request, std::uint32_t requestSize,
                               void* response, std::uint32_t responseSize, std::uint32_t* returned);
 
-    // One FC_BSG_HST_CT request through the fc_host of the model's adapter port (kernel
-    // mode): faults, log (v=bsg, handle = adapter index + 1) and capture as above.
-    std::uint32_t kernelPassThrough(std::size_t adapterIndex, std::size_t portIndex, const void* request,
-                                    std::uint32_t requestSize, void* response, std::uint32_t responseSize,
-                                    std::uint32_t* returned);
+    // Kernel mode: what the host's driver sends through the fc_host of a model adapter port
+    // to `destination`. The fabric's answer, cut to the response buffer, comes back with
+    // the bytes delivered; error is the errno of an exchange that failed (EIO for a fail
+    // fault) or got no answer before deadlineMs (ETIMEDOUT).
+    struct KernelExchange {
+        std::size_t adapter = 0;
+        std::size_t port = 0;
+        std::uint32_t destination = 0;
+        std::uint64_t deadlineMs = 0;
+        const std::uint8_t* request = nullptr;
+        std::uint32_t requestSize = 0;
+        std::uint8_t* response = nullptr;
+        std::uint32_t responseSize = 0;
+    };
+    struct KernelOutcome {
+        int error = 0;
+        std::uint32_t received = 0;
+    };
+
+    // A CT_IU to a server: as passThrough, with the name server a switch's
+    // (NameServer::Switch); a GS type the server at the destination does not serve is an
+    // unknown command to it. Logged (v=bsg, handle = adapter index + 1) and captured.
+    KernelOutcome kernelCt(const KernelExchange& exchange);
+    // An ELS (answerEls); neither logged nor captured.
+    KernelOutcome kernelEls(const KernelExchange& exchange);
+    // A CT_IU the driver refused with `error` before it left the host: logged only.
+    void logRefusedCt(std::size_t adapter, std::size_t port, const std::uint8_t* request, std::uint32_t requestSize,
+                      int error);
 
 private:
     struct Call;
     void beginCall(Call& call, std::uint32_t handle, const Wwn* port, int version, const void* request,
-                   std::uint32_t requestSize, GsRequest& parsed) const;
+                   std::uint32_t requestSize, GsRequest& parsed, NameServer nameServer = NameServer::Basic) const;
     std::uint32_t finishCall(Call& call, std::uint32_t result);
     std::uint32_t answer(Call& call, const AdapterPort& port, const GsRequest& parsed, const std::uint8_t* request,
                          std::uint32_t requestSize, std::uint8_t* response, std::uint32_t responseSize,
                          std::uint32_t* returned);
+    const AdapterPort* kernelPort(const KernelExchange& exchange) const;
     void record(const Call& call);
 
     std::unique_ptr<Model> model_;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "GsCommands.h"
 #include "PlatformQueries.h"
 #include "SwitchQueries.h"
 
@@ -15,15 +16,17 @@ void checkField(const char (&field)[N]) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const ByteSpan response{data, size};
+    CountedList list;
+    if (!gs::GMAL.decode(ByteSpan{data, size}, list)) return 0;
+    if (list.count.usable > list.count.declared) __builtin_trap();
     SwitchManagementAddresses switchAddresses{};
-    decodeSwitchAddresses(response, switchAddresses);
+    decodeSwitchAddresses(list, switchAddresses);
     checkField(switchAddresses.snmp);
     checkField(switchAddresses.url);
     checkField(switchAddresses.telnet);
 
     PlatformAddresses platformAddresses{};
-    decodePlatformAddresses(response, platformAddresses);
+    decodePlatformAddresses(list, platformAddresses);
     checkField(platformAddresses.snmp);
     checkField(platformAddresses.url);
     checkField(platformAddresses.telnet);

@@ -1,9 +1,11 @@
 // The fabric probe's command line: the arguments are the input's NUL-separated
 // pieces. The parse names log files and prunes old ones in the installation, so
-// the program path names a scratch installation of its own; arguments holding
-// "/" (a server name could then lead outside it) and -agentcom (which closes
-// descriptors the fuzzer owns) are left out.
+// the program path names a scratch installation of its own; -agentcom (which
+// closes descriptors the fuzzer owns) is left out. A parse that succeeds must
+// name its log and trace inside the installation's log directory, with the
+// paths resolved as the kernel follows them ("log/../.." does not pass).
 #include <ftw.h>
+#include <limits.h>
 #include <stdlib.h>
 #include <strings.h>
 #include <sys/stat.h>
@@ -37,6 +39,32 @@ std::string scratchInstall() {
     return install;
 }
 
+// The part of path that exists through realpath (links and ".." as the kernel
+// takes them), the rest with "." and ".." taken component by component.
+std::string resolvedPath(const std::string& path) {
+    std::vector<std::string> rest;
+    std::string head = path;
+    char real[PATH_MAX];
+    while (!::realpath(head.c_str(), real)) {
+        const std::size_t slash = head.rfind('/');
+        if (slash == std::string::npos || slash == 0) return std::string();
+        rest.push_back(head.substr(slash + 1));
+        head.resize(slash);
+    }
+    std::string resolved = real;
+    for (auto part = rest.rbegin(); part != rest.rend(); ++part) {
+        if (part->empty() || *part == ".") continue;
+        if (*part == "..") resolved.resize(resolved.rfind('/') == 0 ? 1 : resolved.rfind('/'));
+        else resolved += (resolved == "/" ? "" : "/") + *part;
+    }
+    return resolved;
+}
+
+bool insideLogDirectory(const std::string& path, const std::string& logDir) {
+    const std::string resolved = resolvedPath(path);
+    return resolved.size() > logDir.size() && resolved.compare(0, logDir.size(), logDir) == 0;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -45,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string current;
     for (std::size_t i = 0; i <= size; ++i) {
         if (i == size || data[i] == '\0') {
-            if (current.find('/') != std::string::npos || strcasecmp(current.c_str(), "-agentcom") == 0) return 0;
+            if (strcasecmp(current.c_str(), "-agentcom") == 0) return 0;
             pieces.push_back(current);
             current.clear();
             if (pieces.size() > 64) return 0;
@@ -62,8 +90,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int result = args.parse();
     if (result == CMDARGS_OK) {
         if (args.installLoc != install) __builtin_trap();
-        if (args.logFile.compare(0, install.size(), install) != 0 && args.logFile.compare(0, 5, "/tmp/") != 0)
-            __builtin_trap();
+        const std::string logDir = resolvedPath(install + "/log") + "/";
+        if (!insideLogDirectory(args.logFile, logDir)) __builtin_trap();
+        if (!args.traceFile.empty() && !insideLogDirectory(args.traceFile, logDir)) __builtin_trap();
     }
     return 0;
 }

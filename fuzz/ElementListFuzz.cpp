@@ -1,7 +1,9 @@
 // GIEL, GPL and GAPNL answers (12-byte entries: WWN, type) and the short
-// single-value answers, decoded as the discovery drivers decode them.
+// single-value answers (GIELN and GIEIL among them), decoded as the discovery
+// drivers decode them.
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "TopologyDecode.h"
 #include "TopologyWriters.h"
@@ -34,5 +36,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)decodePortState(response, byte);
     std::uint32_t word = 0;
     if (decodeWordAt16(response, word)) (void)physicalPortNumber(word);
+    LogicalName name;
+    if (decodeLogicalName(response, name) && std::memchr(name, '\0', sizeof name) == nullptr) __builtin_trap();
+    ElementAttributeTexts texts;
+    (void)decodeElementAttributes(response, texts);
     return 0;
 }

@@ -14,8 +14,9 @@ export DEBIAN_FRONTEND=noninteractive
 want=(cmake make g++ pkg-config libhbaapi-dev nlohmann-json3-dev libc-bin graphviz)
 if [ "$mode" = "test" ]; then
   # libhbalinux2: the stock Linux HBA library the kernel-mode tests run the probe through.
+  # fcoe-utils: real clients (fcnsq, fcping, fcrls) the kernel-mode simulation is tested with.
   # dpkg-dev, lintian, man-db: the suite builds, checks and installs the Debian packages.
-  want+=(libgtest-dev libgmock-dev faketime tshark clang libclang-rt-14-dev libhbalinux2
+  want+=(libgtest-dev libgmock-dev faketime tshark clang libclang-rt-14-dev libhbalinux2 fcoe-utils
          dpkg-dev lintian man-db)
 fi
 if [ "$mode" = "package" ]; then

@@ -8,6 +8,7 @@
 #include <cerrno>
 
 #include "naTrace.h"
+#include "ut/filemodes.h"
 
 std::string stripQuotes(const std::string& path) {
     if (path.size() > 2 && path.front() == '"' && path.back() == '"')
@@ -44,7 +45,7 @@ FILE* psOpenFileNoLink(const std::string& path, const char* mode) {
         case 'a': flags |= O_WRONLY | O_CREAT | O_APPEND; break;
         default: errno = EINVAL; return nullptr;
     }
-    const int fd = open(path.c_str(), flags, 0666);
+    const int fd = open(path.c_str(), flags, kPrivateFileMode);
     if (fd < 0) return nullptr;
     FILE* file = fdopen(fd, mode);
     if (!file) {

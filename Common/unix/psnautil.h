@@ -36,6 +36,7 @@ int psFileExist(std::string& path);
 std::string stripQuotes(const std::string& path);
 
 // fopen for the modes "r", "w" and "a" that never goes through a symbolic
-// link in the path's last component: a link there fails with ELOOP. The
-// descriptor is not inherited by programs the probe starts.
+// link in the path's last component: a link there fails with ELOOP. A file it
+// creates is 0640 whatever the umask. The descriptor is not inherited by
+// programs the probe starts.
 FILE* psOpenFileNoLink(const std::string& path, const char* mode);

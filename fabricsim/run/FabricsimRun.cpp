@@ -1,8 +1,9 @@
-// fabricsim-run [--kernel] MODEL -- CMD [ARG...]
+// fabricsim-run [--kernel [--driver NAME]] MODEL -- CMD [ARG...]
 //
 // --kernel serves the model as a stock Linux host instead: hba.conf lists only
 // libhbalinux, a tree generated from the model stands in for the FC transport's
-// sysfs, and a preloaded library answers for its /dev/bsg/fc_host<N> devices.
+// sysfs, and a preloaded library answers for its bsg devices as the host's driver
+// (--driver, default libfc) would.
 //
 // Runs CMD with /etc/hba.conf replaced, for CMD's process tree only, by a file that lists
 // the simulator library: a private mount namespace (inside a user namespace when not
@@ -115,20 +116,43 @@ std::string enterPrivateMountNamespace() {
 
 void usage() {
     std::fprintf(stderr,
-                 "usage: fabricsim-run [--kernel] MODEL -- CMD [ARG...]\n"
+                 "usage: fabricsim-run [--kernel [--driver NAME]] MODEL -- CMD [ARG...]\n"
                  "Runs CMD against the simulated SAN described by the JSON file MODEL;\n"
-                 "--kernel serves it through libhbalinux and the kernel's FC transport.\n");
+                 "--kernel serves it through libhbalinux and the kernel's FC transport, with\n"
+                 "hosts of the driver NAME: %s (default libfc).\n",
+                 fabricsim::kernelDriverNames().c_str());
     std::exit(kLauncherFailed);
+}
+
+struct Options {
+    bool kernel = false;
+    fabricsim::KernelDriver driver = fabricsim::KernelDriver::Libfc;
+};
+
+// Takes the options off the front of argv.
+Options parseOptions(int& argc, char**& argv) {
+    Options options;
+    options.kernel = argc > 1 && std::strcmp(argv[1], "--kernel") == 0;
+    if (options.kernel) {
+        --argc;
+        ++argv;
+    }
+    if (argc > 1 && std::strcmp(argv[1], "--driver") == 0) {
+        if (!options.kernel || argc < 3) usage();
+        if (!fabricsim::kernelDriverByName(argv[2], options.driver))
+            die(std::string("no simulated driver is called ") + argv[2] + "; the drivers are " +
+                fabricsim::kernelDriverNames());
+        argc -= 2;
+        argv += 2;
+    }
+    return options;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const bool kernel = argc > 1 && std::strcmp(argv[1], "--kernel") == 0;
-    if (kernel) {
-        --argc;
-        ++argv;
-    }
+    const Options options = parseOptions(argc, argv);
+    const bool kernel = options.kernel;
     if (argc < 4 || std::strcmp(argv[2], "--") != 0) usage();
 
     const std::string model = realPath(argv[1]);
@@ -161,9 +185,13 @@ int main(int argc, char** argv) {
     if (failure.empty() && ::mount(confPath.c_str(), kHbaConf, nullptr, MS_BIND, nullptr) != 0)
         failure = systemError(std::string("cannot bind-mount over ") + kHbaConf);
     ::unlink(confPath.c_str());
-    if (failure.empty() && kernel) failure = serveModelAsKernelHost(model);
+    if (failure.empty() && kernel) failure = serveModelAsKernelHost(model, options.driver);
     if (!failure.empty()) die(failure);
-    if (kernel) preload(shim);
+    if (kernel) {
+        preload(shim);
+        if (::setenv("FABRICSIM_DRIVER", fabricsim::kernelDriverName(options.driver), 1) != 0)
+            die(systemError("cannot set FABRICSIM_DRIVER"));
+    }
 
     if (::setenv("FABRICSIM_MODEL", model.c_str(), 1) != 0) die(systemError("cannot set FABRICSIM_MODEL"));
     ::execvp(argv[3], argv + 3);

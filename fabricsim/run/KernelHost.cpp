@@ -37,13 +37,13 @@ std::string checkHostOrder(std::size_t hosts) {
 }
 }  // namespace
 
-std::string serveModelAsKernelHost(const std::string& modelPath) {
+std::string serveModelAsKernelHost(const std::string& modelPath, fabricsim::KernelDriver driver) {
     fabricsim::Model model;
     fabricsim::ModelError error;
     if (!fabricsim::loadModelFile(modelPath, model, error)) return fabricsim::describeModelError(modelPath, error);
     std::string failure = mountTree(kSysClass);
     if (failure.empty()) failure = mountTree(kPciDevices);
-    if (failure.empty()) failure = fabricsim::writeSysfsTree(model, kSysClass, kPciDevices);
-    if (failure.empty()) failure = checkHostOrder(fabricsim::kernelHosts(model).size());
+    if (failure.empty()) failure = fabricsim::writeSysfsTree(model, driver, kSysClass, kPciDevices);
+    if (failure.empty()) failure = checkHostOrder(fabricsim::kernelHosts(model, driver).size());
     return failure;
 }

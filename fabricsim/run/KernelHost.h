@@ -4,6 +4,9 @@
 
 #include <string>
 
+#include "KernelDriver.h"
+
 // Replaces /sys/class and /sys/bus/pci/devices, for this namespace only, by a tree
-// generated from the model. Empty on success, else one line saying what failed.
-std::string serveModelAsKernelHost(const std::string& modelPath);
+// generated from the model for hosts of that driver. Empty on success, else one line
+// saying what failed.
+std::string serveModelAsKernelHost(const std::string& modelPath, fabricsim::KernelDriver driver);

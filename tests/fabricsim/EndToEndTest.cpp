@@ -232,7 +232,14 @@ TEST(Launcher, SignalsGoStraightToTheCommand) {
 TEST(Launcher, ExplainsWhatItCannotDo) {
     ProcessResult usage = runProcess({stagePath("bin/fabricsim-run"), kSan, "sh"});
     EXPECT_EQ(usage.exitCode, 125);
-    EXPECT_TRUE(contains(usage.err, "usage: fabricsim-run [--kernel] MODEL -- CMD [ARG...]"));
+    EXPECT_TRUE(contains(usage.err, "usage: fabricsim-run [--kernel [--driver NAME]] MODEL -- CMD [ARG...]"));
+    EXPECT_TRUE(contains(usage.err, "libfc, libfc-nofdmi, qla2xxx, lpfc, other (default libfc)")) << usage.err;
+    ProcessResult driverAlone = runProcess({stagePath("bin/fabricsim-run"), "--driver", "lpfc", kSan, "--", "true"});
+    EXPECT_EQ(driverAlone.exitCode, 125) << "--driver belongs to --kernel";
+    ProcessResult noDriver = runProcess({stagePath("bin/fabricsim-run"), "--kernel", "--driver", "bfa", kSan, "--", "true"});
+    EXPECT_EQ(noDriver.exitCode, 125);
+    EXPECT_EQ(noDriver.err, "fabricsim-run: no simulated driver is called bfa; the drivers are "
+                            "libfc, libfc-nofdmi, qla2xxx, lpfc, other\n");
     ProcessResult missing = runProcess({stagePath("bin/fabricsim-run"), kSan, "--", "no-such-command-here"});
     EXPECT_EQ(missing.exitCode, 127);
     EXPECT_EQ(missing.err, "fabricsim-run: cannot run no-such-command-here: No such file or directory\n");

@@ -11,7 +11,7 @@ std::size_t probeResponseSize(GsCommand command) {
     case GsCommand::GIEL: return 3996;
     case GsCommand::GDID: case GsCommand::GMID: case GsCommand::GPPN: case GsCommand::GPLT: case GsCommand::GID_PN:
         return 20;
-    case GsCommand::GFN: case GsCommand::GPS: case GsCommand::GNN_ID: return 24;
+    case GsCommand::GFN: case GsCommand::GPS: case GsCommand::GNN_ID: case GsCommand::GPN_ID: return 24;
     case GsCommand::GIELN: case GsCommand::GIEIL: return 272;
     case GsCommand::GMAL: case GsCommand::GPL: case GsCommand::GPLNL: case GsCommand::GPLML: case GsCommand::GPNL:
         return 8212;

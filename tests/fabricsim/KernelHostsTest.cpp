@@ -1,20 +1,29 @@
-// Kernel mode's view of a model: which ports become fc_hosts, and the tree written for them.
+// Kernel mode's view of a model: which ports become fc_hosts, the tree written for them
+// under each driver, and SG_IO on their bsg devices checked as each driver checks it.
 #include <gtest/gtest.h>
 
+#include <linux/bsg.h>
+#include <scsi/sg.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
+#include "BsgSgIo.h"
 #include "KernelHosts.h"
 #include "ModelLoader.h"
 #include "SimHarness.h"
 
+using fabricsim::GsCommand;
+using fabricsim::KernelDriver;
 using fabricsim::KernelHost;
 using fabricsim::Model;
+using namespace fstest;
 
 namespace {
 Model modelWith(nlohmann::json json) {
@@ -24,22 +33,62 @@ Model modelWith(nlohmann::json json) {
     return model;
 }
 
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+// A generated tree in a scratch directory, read by the paths a program in the namespace
+// sees: links are followed inside the tree, never into this machine's /sys.
+class Tree {
+public:
+    Tree(const Model& model, KernelDriver driver) {
+        char pattern[] = "/tmp/kernel-tree-XXXXXX";
+        if (::mkdtemp(pattern) == nullptr) throw std::runtime_error("mkdtemp");
+        root_ = pattern;
+        ::mkdir((root_ + "/class").c_str(), 0755);
+        ::mkdir((root_ + "/pci").c_str(), 0755);
+        failure = fabricsim::writeSysfsTree(model, driver, root_ + "/class", root_ + "/pci");
+    }
+    ~Tree() { std::system(("rm -rf '" + root_ + "'").c_str()); }
+    std::string failure;
 
-std::string linkOf(const std::string& path) {
-    char target[PATH_MAX];
-    const ssize_t n = ::readlink(path.c_str(), target, sizeof target - 1);
-    return n < 0 ? std::string() : std::string(target, static_cast<std::size_t>(n));
-}
+    // The scratch path of a seen path, with every link on the way followed.
+    std::string resolve(const std::string& seen, int depth = 0) const {
+        std::string done;
+        std::istringstream parts(seen);
+        for (std::string part; std::getline(parts, part, '/');) {
+            if (part.empty()) continue;
+            done += "/" + part;
+            const std::string link = linkOf(done);
+            if (!link.empty() && depth < 8) done = resolve(link, depth + 1);
+        }
+        return done;
+    }
+    std::string read(const std::string& seen) const {
+        std::ifstream in(at(resolve(seen)), std::ios::binary);
+        std::stringstream ss;
+        ss << in.rdbuf();
+        return ss.str();
+    }
+    std::string linkOf(const std::string& seen) const {
+        char target[PATH_MAX];
+        const ssize_t n = ::readlink(at(seen).c_str(), target, sizeof target - 1);
+        return n < 0 ? std::string() : std::string(target, static_cast<std::size_t>(n));
+    }
+    bool exists(const std::string& seen) const {
+        struct stat st;
+        return ::stat(at(resolve(seen)).c_str(), &st) == 0;
+    }
+
+private:
+    std::string at(const std::string& seen) const {
+        const std::string pci = "/sys/bus/pci/devices", cls = "/sys/class";
+        if (seen.compare(0, pci.size(), pci) == 0) return root_ + "/pci" + seen.substr(pci.size());
+        if (seen.compare(0, cls.size(), cls) == 0) return root_ + "/class" + seen.substr(cls.size());
+        return root_ + "/elsewhere" + seen;
+    }
+    std::string root_;
+};
 }  // namespace
 
 TEST(KernelHosts, OneFcHostPerPortWithAFabricInModelOrder) {
-    nlohmann::json json = fstest::readModelJson("full.json");
+    nlohmann::json json = readModelJson("full.json");
     json["adapters"][0]["ports"][1]["fail_attributes"] = true;
     const Model model = modelWith(json);
     const std::vector<KernelHost> hosts = fabricsim::kernelHosts(model);
@@ -59,29 +108,285 @@ TEST(KernelHosts, OneFcHostPerPortWithAFabricInModelOrder) {
     EXPECT_TRUE(hosts[0].pciFunction);
     ASSERT_EQ(hosts[1].port, 1u);
     EXPECT_FALSE(hosts[1].pciFunction) << "fail_attributes: libhbalinux must find no PCI function";
+    const KernelHost native = fabricsim::kernelHosts(model, KernelDriver::Lpfc)[1];
+    EXPECT_TRUE(native.pciFunction);
+    EXPECT_FALSE(native.online) << "a native port whose attributes fail shows its link down";
 }
 
 TEST(KernelHosts, TheTreeHoldsWhatLibhbalinuxReads) {
-    const Model model = modelWith(fstest::readModelJson("full.json"));
-    char pattern[] = "/tmp/kernel-tree-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    const std::string root = pattern;
-    ::mkdir((root + "/class").c_str(), 0755);
-    ::mkdir((root + "/pci").c_str(), 0755);
-    ASSERT_EQ(fabricsim::writeSysfsTree(model, root + "/class", root + "/pci"), "");
+    const Model model = modelWith(readModelJson("full.json"));
+    const Tree tree(model, KernelDriver::Libfc);
+    ASSERT_EQ(tree.failure, "");
 
     const KernelHost host = fabricsim::kernelHosts(model).front();
     const auto& port = model.adapters[host.adapter].ports[host.port];
-    const std::string dir = root + "/class/fc_host/host0";
     char wwn[24];
     std::snprintf(wwn, sizeof wwn, "0x%llx\n", static_cast<unsigned long long>(port.wwn));
-    EXPECT_EQ(slurp(dir + "/port_name"), wwn);
-    EXPECT_EQ(slurp(dir + "/symbolic_name"), "fcoe v0.1 over " + host.ifname + "\n");
-    EXPECT_EQ(linkOf(dir + "/device").find("devices/pci"), std::string::npos);
-    EXPECT_EQ(linkOf(root + "/class/net/" + host.ifname + "/device"), "/sys/bus/pci/devices/" + host.pciAddress);
-    const std::string config = slurp(root + "/pci/" + host.pciAddress + "/config");
+    EXPECT_EQ(tree.read("/sys/class/fc_host/host0/port_name"), wwn);
+    EXPECT_EQ(tree.read("/sys/class/fc_host/host0/symbolic_name"), "fcoe v0.1 over " + host.ifname + "\n");
+    EXPECT_EQ(tree.linkOf("/sys/class/fc_host/host0"), "/sys/class/net/eth0/ctlr_0/host0/fc_host/host0")
+        << "class entries are links into the device, as in sysfs";
+    EXPECT_EQ(tree.linkOf(tree.resolve("/sys/class/fc_host/host0") + "/device"), "/sys/class/net/eth0/ctlr_0/host0")
+        << "a net device's host: libhbalinux takes the interface from the symbolic name";
+    EXPECT_TRUE(tree.exists("/sys/class/net/eth0/ctlr_0/host0/fc_host/host0/port_id")) << "where fcoe-utils looks";
+    EXPECT_EQ(tree.linkOf("/sys/class/net/" + host.ifname + "/device"), "/sys/bus/pci/devices/" + host.pciAddress);
+    const std::string config = tree.read("/sys/bus/pci/devices/" + host.pciAddress + "/config");
     ASSERT_EQ(config.size(), 256u);
     EXPECT_EQ(static_cast<unsigned char>(config[0x0e]), 0u) << "one function: libhbalinux counts one port";
-    EXPECT_EQ(slurp(root + "/class/bsg/fc_host0/dev"), "254:0\n");
-    std::system(("rm -rf '" + root + "'").c_str());
+    EXPECT_EQ(tree.read("/sys/class/bsg/fc_host0/dev"), "254:0\n");
+}
+
+TEST(KernelHosts, EachDriverShowsItsNamesAndTheServersItRegistersAsRemotePorts) {
+    const Model model = modelWith(readModelJson("full.json"));
+    struct Case {
+        KernelDriver driver;
+        const char* procName;
+        const char* symbolicName;  // host0's
+        std::vector<std::string> rports;  // port_id of rport-0:0-0, rport-0:0-1, ...
+        const char* device;               // what /sys/class/fc_host/host0/device points at
+    };
+    const Case cases[] = {
+        {KernelDriver::Libfc, "fcoe", "fcoe v0.1 over eth0", {"0xfffffc", "0xfffffa"}, "/sys/class/net/eth0/ctlr_0/host0"},
+        {KernelDriver::LibfcNoFdmi, "fcoe", "fcoe v0.1 over eth0", {"0xfffffc"}, "/sys/class/net/eth0/ctlr_0/host0"},
+        {KernelDriver::Qla2xxx, "(null)", "QLE2562 FW:v8.07.00 DVR:v10.02.07.900-k", {},
+         "/sys/bus/pci/devices/0000:01:00.0/host0"},
+        {KernelDriver::Lpfc, "lpfc", "Emulex LPe12002-M8 FV2.02A1 DV14.2.0.7 HN:fabricsim OS:Linux",
+         {"0xfffffc", "0xfffffa"}, "/sys/bus/pci/devices/0000:01:00.0/host0"},
+        {KernelDriver::Other, "simfc", "SimFC 16G FW:v1.0 DVR:v1.0", {"0xfffffc", "0xfffffa"},
+         "/sys/bus/pci/devices/0000:01:00.0/host0"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(fabricsim::kernelDriverName(c.driver));
+        const Tree tree(model, c.driver);
+        ASSERT_EQ(tree.failure, "");
+        EXPECT_EQ(tree.read("/sys/class/scsi_host/host0/proc_name"), std::string(c.procName) + "\n");
+        EXPECT_EQ(tree.read("/sys/class/fc_host/host0/symbolic_name"), std::string(c.symbolicName) + "\n");
+        EXPECT_EQ(tree.linkOf(tree.resolve("/sys/class/fc_host/host0") + "/device"), c.device);
+        EXPECT_EQ(tree.read("/sys/class/fc_host/host0/port_state"), "Online\n");
+        for (std::size_t r = 0; r < c.rports.size(); ++r) {
+            const std::string name = "rport-0:0-" + std::to_string(r);
+            const std::string dir = "/sys/class/fc_remote_ports/" + name;
+            EXPECT_EQ(tree.read(dir + "/port_id"), c.rports[r] + "\n");
+            EXPECT_EQ(tree.read(dir + "/port_state"), "Online\n");
+            EXPECT_EQ(tree.read(dir + "/roles"), r == 0 ? "Directory Server\n" : "Management Server\n");
+            EXPECT_EQ(tree.read(dir + "/port_name").substr(0, 6), "0x20" + c.rports[r].substr(6, 2));
+            EXPECT_TRUE(tree.exists(std::string(c.device) + "/" + name + "/fc_remote_ports/" + name))
+                << "under the host's device, where libhbalinux counts discovered ports";
+            EXPECT_TRUE(tree.exists("/sys/class/bsg/" + name + "/dev"));
+        }
+        EXPECT_FALSE(tree.exists("/sys/class/fc_remote_ports/rport-0:0-" + std::to_string(c.rports.size())));
+    }
+}
+
+namespace {
+enum class Preamble { HostOrder, Wire, Zero };
+
+struct BsgResult {
+    int rc = 0;
+    int error = 0;
+    sg_io_v4 io{};
+    Bytes reply;   // the whole reply buffer, pre-filled with kFill
+    Bytes answer;  // the whole response buffer, pre-filled with kFill
+};
+
+// One SG_IO with an fc_bsg_request laid out as include/uapi/scsi/scsi_bsg_fc.h has it.
+BsgResult sgIo(fabricsim::Simulator& sim, KernelDriver driver, int rport, std::uint32_t msgcode, std::uint32_t portId,
+               Preamble preamble, const Bytes& ct, std::size_t answerSize, std::uint32_t maxReply = 96) {
+    const std::vector<KernelHost> hosts = fabricsim::kernelHosts(sim.model(), driver);
+    Bytes request(20, 0);
+    std::memcpy(request.data(), &msgcode, 4);
+    const std::size_t words = msgcode == fabricsim::bsgmsg::kRportCt ? 4 : 8;  // r_ct, else h_ct
+    request[5] = static_cast<std::uint8_t>(portId >> 16);
+    request[6] = static_cast<std::uint8_t>(portId >> 8);
+    request[7] = static_cast<std::uint8_t>(portId);
+    for (std::size_t w = 0; w < 3 && preamble != Preamble::Zero; ++w) {
+        std::uint32_t word = 0;
+        if (preamble == Preamble::Wire) std::memcpy(&word, ct.data() + 4 * w, 4);
+        else word = be32(ct, 4 * w);
+        std::memcpy(request.data() + words + 4 * w, &word, 4);
+    }
+    BsgResult result;
+    result.reply.assign(96, kFill);
+    result.answer.assign(answerSize, kFill);
+    std::memset(&result.io, 0, sizeof result.io);
+    result.io.guard = 'Q';
+    result.io.protocol = BSG_PROTOCOL_SCSI;
+    result.io.subprotocol = BSG_SUB_PROTOCOL_SCSI_TRANSPORT;
+    result.io.request_len = static_cast<std::uint32_t>(request.size());
+    result.io.request = reinterpret_cast<std::uintptr_t>(request.data());
+    result.io.dout_xfer_len = static_cast<std::uint32_t>(ct.size());
+    result.io.dout_xferp = reinterpret_cast<std::uintptr_t>(ct.data());
+    result.io.din_xfer_len = static_cast<std::uint32_t>(answerSize);
+    result.io.din_xferp = reinterpret_cast<std::uintptr_t>(result.answer.data());
+    result.io.max_response_len = maxReply;
+    result.io.response = reinterpret_cast<std::uintptr_t>(result.reply.data());
+    result.io.response_len = 0xEEEE;  // stays when the kernel does not copy the header back
+    const fabricsim::KernelRport* via = rport >= 0 ? &hosts[0].rports.at(static_cast<std::size_t>(rport)) : nullptr;
+    errno = 0;
+    result.rc = fabricsim::bsgSgIo(sim, driver, hosts[0], via, result.io);
+    result.error = errno;
+    return result;
+}
+
+std::uint32_t hostWord(const Bytes& b, std::size_t at) {
+    std::uint32_t word = 0;
+    std::memcpy(&word, b.data() + at, 4);
+    return word;
+}
+
+// "ACC", "RJT rr ee", or "E<errno>" with the failure's shape checked.
+std::string outcome(const BsgResult& r) {
+    if (r.rc != 0) {
+        EXPECT_EQ(r.rc, -1);
+        EXPECT_EQ(r.io.response_len, 0xEEEEu) << "a failed job's sg_io_v4 is not copied back";
+        EXPECT_EQ(static_cast<std::int32_t>(hostWord(r.reply, 0)), -r.error) << "the result, and only it";
+        EXPECT_EQ(r.reply[4], kFill);
+        EXPECT_TRUE(r.answer.empty() || r.answer[0] == kFill) << "nothing received";
+        return "E" + std::to_string(r.error);
+    }
+    if (r.answer[8] == 0x80 && r.answer[9] == 0x02) return "ACC";
+    char text[16];
+    std::snprintf(text, sizeof text, "RJT %02X %02X", r.answer[13], r.answer[14]);
+    return text;
+}
+}  // namespace
+
+TEST(KernelDrivers, EachTakesCtTheWayItsSourceDoes) {
+    using namespace fabricsim::bsgmsg;
+    const std::string e = std::to_string(EINVAL);
+    struct Case {
+        KernelDriver driver;
+        int rport;  // -1: /dev/bsg/fc_host0
+        std::uint32_t msgcode;
+        std::uint32_t portId;
+        Preamble preamble;
+        GsCommand command;
+        const char* key;
+        std::string expected;
+    };
+    const Case cases[] = {
+        // qla2xxx: the loop id is the top byte of preamble_word1 as the CPU reads it.
+        {KernelDriver::Qla2xxx, -1, kHostCt, 0xFFFFFA, Preamble::Wire, GsCommand::GIEL, "", "E" + e},
+        {KernelDriver::Qla2xxx, -1, kHostCt, 0xFFFFFA, Preamble::HostOrder, GsCommand::GIEL, "", "ACC"},
+        {KernelDriver::Qla2xxx, -1, kHostCt, 0, Preamble::HostOrder, GsCommand::GID_PN, "1000000A0A000001", "ACC"},
+        {KernelDriver::Qla2xxx, -1, kHostCt, 0xFFFFFC, Preamble::Zero, GsCommand::GNN_ID, "010100", "E" + e},
+        // lpfc and a driver nobody knows: remote ports only.
+        {KernelDriver::Lpfc, -1, kHostCt, 0xFFFFFA, Preamble::HostOrder, GsCommand::GIEL, "", "E" + e},
+        {KernelDriver::Lpfc, 1, kRportCt, 0, Preamble::Wire, GsCommand::GIEL, "", "ACC"},
+        {KernelDriver::Lpfc, 0, kRportCt, 0, Preamble::Zero, GsCommand::GID_PN, "1000000A0A000001", "ACC"},
+        {KernelDriver::Lpfc, 0, kRportCt, 0, Preamble::HostOrder, GsCommand::GIEL, "", "RJT 0B 00"},
+        {KernelDriver::Other, -1, kHostCt, 0xFFFFFC, Preamble::HostOrder, GsCommand::GNN_ID, "010100", "E" + e},
+        {KernelDriver::Other, 1, kRportCt, 0, Preamble::HostOrder, GsCommand::GIEL, "", "ACC"},
+        // libfc: port_id decides, the preamble is not read; FFFFFA only once logged in with FDMI.
+        {KernelDriver::Libfc, -1, kHostCt, 0xFFFFFA, Preamble::Zero, GsCommand::GIEL, "", "ACC"},
+        {KernelDriver::Libfc, -1, kHostCt, 0xFFFFFC, Preamble::Wire, GsCommand::GIEL, "", "RJT 0B 00"},
+        {KernelDriver::Libfc, 1, kRportCt, 0, Preamble::Zero, GsCommand::GIEL, "", "ACC"},
+        {KernelDriver::LibfcNoFdmi, -1, kHostCt, 0xFFFFFA, Preamble::HostOrder, GsCommand::GIEL, "", "E" + e},
+        {KernelDriver::LibfcNoFdmi, -1, kHostCt, 0xFFFFFC, Preamble::Wire, GsCommand::GNN_ID, "010100", "ACC"},
+        {KernelDriver::Libfc, -1, kHostCt, 0x010200, Preamble::Zero, GsCommand::GIEL, "", "E" + e},
+        // The name server explains unknown keys as a switch does; GPN_ID is answered.
+        {KernelDriver::Libfc, -1, kHostCt, 0xFFFFFC, Preamble::Zero, GsCommand::GID_PN, "1000000A0A0000CC", "RJT 09 02"},
+        {KernelDriver::Libfc, 0, kRportCt, 0, Preamble::Zero, GsCommand::GNN_ID, "0B0B0B", "RJT 09 01"},
+        {KernelDriver::Libfc, 0, kRportCt, 0, Preamble::Zero, GsCommand::GPN_ID, "0101AA", "ACC"},
+        // The FC transport: host messages on the host device only, payloads both ways.
+        {KernelDriver::Libfc, -1, kRportCt, 0, Preamble::Zero, GsCommand::GIEL, "", "E" + std::to_string(EBADR)},
+        {KernelDriver::Lpfc, 0, kHostCt, 0xFFFFFC, Preamble::HostOrder, GsCommand::GIEL, "", "E" + std::to_string(EBADR)},
+    };
+    SimHarness harness(readModelJson("full.json"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(fabricsim::kernelDriverName(c.driver)) + " " +
+                     fabricsim::commandInfo(c.command).name + " rport " + std::to_string(c.rport));
+        const Bytes ct = buildRequest(c.command, c.key, probeResponseSize(c.command));
+        const BsgResult r = sgIo(harness.sim(), c.driver, c.rport, c.msgcode, c.portId, c.preamble, ct,
+                                 probeResponseSize(c.command));
+        EXPECT_EQ(outcome(r), c.expected);
+    }
+    const Bytes giel = buildRequest(GsCommand::GIEL, "", 3996);
+    EXPECT_EQ(outcome(sgIo(harness.sim(), KernelDriver::Libfc, -1, kHostCt, 0xFFFFFA, Preamble::Zero, giel, 0)),
+              "E" + e) << "no response buffer";
+    EXPECT_EQ(outcome(sgIo(harness.sim(), KernelDriver::Libfc, -1, kHostCt, 0xFFFFFA, Preamble::Zero, Bytes(), 3996)),
+              "E" + e) << "no request payload";
+}
+
+TEST(KernelDrivers, ACompletedJobIsReportedAsEachDriverReportsIt) {
+    SimHarness harness(readModelJson("full.json"));
+    const Bytes gnn = buildRequest(GsCommand::GNN_ID, "010100", 24);  // a 24-byte answer
+    const Bytes unknown = buildRequest(GsCommand::GNN_ID, "0B0B0B", 24);
+    struct Case {
+        KernelDriver driver;
+        int rport;
+        const Bytes* ct;
+        std::size_t answerSize;
+        std::uint32_t maxReply;
+        std::uint32_t responseLen;
+        std::uint32_t ctelsStatus;  // reply word 2, when copied
+    };
+    const Case cases[] = {
+        {KernelDriver::Libfc, -1, &gnn, 40, 16, 16, 0},
+        {KernelDriver::Libfc, -1, &gnn, 40, 96, 96, 0},
+        {KernelDriver::Libfc, -1, &unknown, 40, 16, 16, 1},  // a CT reject: FC_CTELS_STATUS_REJECT
+        {KernelDriver::Qla2xxx, -1, &gnn, 24, 96, 0, 0},     // CS_COMPLETE: no reply at all
+        {KernelDriver::Qla2xxx, -1, &gnn, 40, 96, 28, 0},    // CS_DATA_UNDERRUN
+        {KernelDriver::Lpfc, 0, &gnn, 40, 96, 96, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(fabricsim::kernelDriverName(c.driver)) + " " + std::to_string(c.answerSize));
+        const std::uint32_t msgcode = c.rport < 0 ? fabricsim::bsgmsg::kHostCt : fabricsim::bsgmsg::kRportCt;
+        const BsgResult r = sgIo(harness.sim(), c.driver, c.rport, msgcode, 0xFFFFFC, Preamble::HostOrder, *c.ct,
+                                 c.answerSize, c.maxReply);
+        ASSERT_EQ(r.rc, 0) << r.error;
+        EXPECT_EQ(r.io.response_len, c.responseLen);
+        const std::uint32_t received = c.ct == &unknown ? 16 : 24;  // a reject is its header
+        EXPECT_EQ(r.io.din_resid, static_cast<std::int32_t>(c.answerSize - received));
+        EXPECT_EQ(r.io.transport_status | r.io.device_status | r.io.driver_status, 0u);
+        if (c.responseLen == 0) {
+            EXPECT_EQ(r.reply[0], kFill) << "nothing copied";
+            continue;
+        }
+        EXPECT_EQ(hostWord(r.reply, 0), 0u);
+        EXPECT_EQ(hostWord(r.reply, 4), received) << "reply_payload_rcv_len";
+        EXPECT_EQ(hostWord(r.reply, 8), c.ctelsStatus);
+        if (c.responseLen == 28) {
+            EXPECT_EQ(hostWord(r.reply, 16), 0x15u) << "qla2xxx's underrun status";
+        }
+        if (c.responseLen < 96) {
+            EXPECT_EQ(r.reply[c.responseLen], kFill) << "nothing past response_len";
+        }
+    }
+}
+
+TEST(KernelDrivers, TheBsgTimeoutIsSixtySecondsUnlessSetAndLibfcWaitsItsExchangeTimeout) {
+    EXPECT_EQ(fabricsim::bsgDeadlineMs(KernelDriver::Qla2xxx, 0), 60000u);
+    EXPECT_EQ(fabricsim::bsgDeadlineMs(KernelDriver::Lpfc, 30000), 30000u);
+    EXPECT_EQ(fabricsim::bsgDeadlineMs(KernelDriver::Other, 1000), 7000u) << "never under BLK_MIN_SG_TIMEOUT";
+    EXPECT_EQ(fabricsim::bsgDeadlineMs(KernelDriver::Libfc, 0), 2000u);
+}
+
+TEST(KernelDrivers, AnAnswerLaterThanTheDeadlineAndAnEchoToNobodyTimeOut) {
+    nlohmann::json model = readModelJson("full.json");
+    model["faults"] = {{{"command", "GNN_ID"}, {"times", 1}, {"delay_ms", 40}}};
+    SimHarness harness(model);
+    const Bytes gnn = buildRequest(GsCommand::GNN_ID, "010100", 24);
+    Bytes answer(24, kFill);
+    fabricsim::Simulator::KernelExchange exchange;
+    exchange.destination = 0xFFFFFC;
+    exchange.deadlineMs = 5;
+    exchange.request = gnn.data();
+    exchange.requestSize = static_cast<std::uint32_t>(gnn.size());
+    exchange.response = answer.data();
+    exchange.responseSize = static_cast<std::uint32_t>(answer.size());
+    EXPECT_EQ(harness.sim().kernelCt(exchange).error, ETIMEDOUT);
+    EXPECT_EQ(answer, Bytes(24, kFill)) << "nothing arrived";
+    const auto late = harness.sim().kernelCt(exchange);
+    EXPECT_EQ(late.error, 0) << "the fault was used up";
+    EXPECT_EQ(late.received, 24u);
+
+    const Bytes echo = {0x10, 0, 0, 0, 'p', 'i', 'n', 'g'};
+    exchange.request = echo.data();
+    exchange.requestSize = static_cast<std::uint32_t>(echo.size());
+    exchange.destination = 0x0101AA;
+    ASSERT_EQ(harness.sim().kernelEls(exchange).received, 8u);
+    EXPECT_EQ(Bytes(answer.begin(), answer.begin() + 8), Bytes({0x02, 0, 0, 0, 'p', 'i', 'n', 'g'}));
+    exchange.destination = 0x0B0B0B;
+    EXPECT_EQ(harness.sim().kernelEls(exchange).error, ETIMEDOUT) << "class 3 frames to nobody are dropped";
 }

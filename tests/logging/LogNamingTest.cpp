@@ -172,6 +172,37 @@ TEST_F(LogNamingTest, SegmentsCountAndArePrunedWithTheirTrace) {
     EXPECT_FALSE(exists(dir.file(numbered(4, ".trace.1"))));
 }
 
+TEST_F(LogNamingTest, FilesARunHoldsAreNeverPrunedAndLaterRunsCatchUp) {
+    for (int i = 1; i <= 9; ++i) make(numbered(i, ".trace"));
+    PsFileHold oldest = psHoldFile(dir.file(numbered(1, ".trace")));  // a run still writing it
+    ASSERT_TRUE(oldest.held());
+    PsFileHold trace;
+    EXPECT_EQ(dir.file(numbered(10, ".trace")), nameTraceFile(dir.file("x.log"), "", "fabricprobe", 7, {}, &trace));
+    EXPECT_TRUE(trace.held());
+    EXPECT_TRUE(exists(dir.file(numbered(1, ".trace"))));
+    EXPECT_FALSE(exists(dir.file(numbered(2, ".trace"))));
+    LogConfig none;
+    none.maxNumLogs = 0;
+    purgeLogFiles(none, getMatchingFilesMap(dir.path(), "fabricprobe", ".trace"), true);
+    EXPECT_EQ(2u, getMatchingFilesMap(dir.path(), "fabricprobe", ".trace").size());
+    EXPECT_TRUE(exists(dir.file(numbered(1, ".trace"))) && exists(dir.file(numbered(10, ".trace"))));
+    oldest = trace = PsFileHold();
+    purgeLogFiles(none, getMatchingFilesMap(dir.path(), "fabricprobe", ".trace"), true);
+    EXPECT_TRUE(getMatchingFilesMap(dir.path(), "fabricprobe", ".trace").empty());
+
+    // A run's log is created and held when it is named: not even its own
+    // pruning to no file at all deletes it, nor a run beside it continuing it.
+    PsFileHold log;
+    const std::string own = nameActivityLog(dir.path(), "srv", "fabricprobe", none, &log);
+    EXPECT_EQ(dir.file("log/srv/" + numbered(1, ".log")), own);
+    EXPECT_TRUE(log.held() && exists(own));
+    EXPECT_EQ(own, nameActivityLog(dir.path(), "srv", "fabricprobe", none));
+    EXPECT_TRUE(exists(own));
+    log = PsFileHold();
+    purgeLogFiles(none, getMatchingFilesMap(dir.file("log/srv"), "fabricprobe", ".log"), true);
+    EXPECT_FALSE(exists(own));
+}
+
 TEST_F(LogNamingTest, OddEntriesArePassedOverAndNeverDeleted) {
     make(numbered(1, ".log"));
     ASSERT_EQ(0, ::mkdir(dir.file(numbered(2, ".log")).c_str(), 0755));

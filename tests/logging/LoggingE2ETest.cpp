@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <regex>
@@ -202,23 +203,51 @@ TEST(LoggingE2E, SymbolicLinkInTheLogsPlaceIsNeverWrittenThrough) {
     EXPECT_NE(std::string::npos, log.find(" AGT0430I FabricProbe ended with return code 0.\n"));
 }
 
-TEST(LoggingE2E, ProbesStartedTogetherEachWriteATraceOfTheirOwnAndKeepTheLogWhole) {
-    ProbeInstall install = prepared("logging_together");
-    const std::vector<std::string> ids = {"101", "102", "103", "104", "105", "106", "107", "108"};
-    runTogether(install, ids, {"-debug", "MAX"});
+// An agent that answers the notification only once `runs` probes have asked
+// for it (or after 30 s): every probe of a round is then still running, its
+// log and trace held, when the last of them starts.
+void agentWaitsForRuns(const ProbeInstall& install, int runs) {
+    ASSERT_EQ(0, std::system(("rm -rf '" + install.path("arrived") + "' && mkdir '" + install.path("arrived") + "'").c_str()));
+    writeFile(install.path("bin/Agent"),
+              "#!/bin/sh\n"
+              "d=$(dirname \"$0\")/../arrived\n"
+              ": > \"$d/$$\"\n"
+              "n=0\n"
+              "while [ $(ls \"$d\" | wc -l) -lt " + std::to_string(runs) + " ] && [ $n -lt 600 ]; do sleep 0.05; n=$((n+1)); done\n");
+}
 
-    const std::vector<std::string> traces = filesIn(install.path("log/srv"), ".trace");
-    ASSERT_EQ(8u, traces.size());
-    for (const std::string& name : traces) {
-        const std::string trace = readFile(install.path("log/srv/" + name));
-        ASSERT_GT(trace.size(), 24u) << name;
-        const std::size_t next = std::stoul(trace.substr(12, 12));
-        EXPECT_EQ("\nEND OF DATA", trace.substr(next, 12)) << name;
-        EXPECT_EQ(1u, count(trace, "\nEND OF DATA")) << name;
-        std::set<std::string> pids;
-        const std::regex tag(R"(\.\d{3} \[(\d{6,})\] )");
-        for (std::sregex_iterator it(trace.begin(), trace.end(), tag), end; it != end; ++it) pids.insert((*it)[1]);
-        EXPECT_EQ(1u, pids.size()) << name;
+std::vector<std::string> numberedIds(int first, int count) {
+    std::vector<std::string> ids;
+    for (int id = first; id < first + count; ++id) ids.push_back(std::to_string(id));
+    return ids;
+}
+
+std::string traceName(int number) {
+    char name[40];
+    std::snprintf(name, sizeof name, "fabricprobe_%06d.trace", number);
+    return name;
+}
+
+TEST(LoggingE2E, ProbesStartedTogetherKeepTheirOwnTracesAndTheLogWholeAndPruningCatchesUp) {
+    ProbeInstall install = prepared("logging_together");
+    const std::vector<std::string> ids = numberedIds(101, 32);
+    for (int round = 0; round < 2; ++round) {
+        agentWaitsForRuns(install, 16);
+        runTogether(install, std::vector<std::string>(ids.begin() + 16 * round, ids.begin() + 16 * (round + 1)),
+                    {"-debug", "MAX"});
+        // No run deletes another's trace while it is written: every trace of
+        // the round is there, whole, and the trace of one process.
+        for (int n = 16 * round + 1; n <= 16 * (round + 1); ++n) {
+            const std::string trace = readFile(install.path("log/srv/" + traceName(n)));
+            ASSERT_GT(trace.size(), 24u) << traceName(n);
+            const std::size_t next = std::stoul(trace.substr(12, 12));
+            EXPECT_EQ("\nEND OF DATA - close", trace.substr(next, 20)) << traceName(n);
+            EXPECT_EQ(1u, count(trace, "\nEND OF DATA")) << traceName(n);
+            std::set<std::string> pids;
+            const std::regex tag(R"(\.\d{3} \[(\d{6,})\] )");
+            for (std::sregex_iterator it(trace.begin(), trace.end(), tag), end; it != end; ++it) pids.insert((*it)[1]);
+            EXPECT_EQ(1u, pids.size()) << traceName(n);
+        }
     }
 
     std::map<std::string, int> started;
@@ -235,7 +264,15 @@ TEST(LoggingE2E, ProbesStartedTogetherEachWriteATraceOfTheirOwnAndKeepTheLogWhol
         }
     }
     for (const std::string& id : ids) EXPECT_EQ(1, started[id]) << id;
-    EXPECT_EQ(8, ended);
+    EXPECT_EQ(32, ended);
+
+    // Once nobody holds them, the next run prunes back to the limit.
+    agentWaitsForRuns(install, 1);
+    ProbeRunResult result = runProbe(install, options(kSan, {"-debug", "MAX"}));
+    ASSERT_EQ(0, result.exitCode) << result.out << result.err;
+    std::vector<std::string> expected;
+    for (int n = 26; n <= 33; ++n) expected.push_back(traceName(n));
+    EXPECT_EQ(expected, sorted(filesIn(install.path("log/srv"), ".trace")));
 }
 
 TEST(LoggingE2E, DirectoryAtTheNewestLogNumberIsPassedOverAndKept) {

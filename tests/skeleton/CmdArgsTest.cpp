@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
@@ -222,7 +223,8 @@ TEST_F(CmdArgsTest, AgentComClosesTheReadEndAndKeepsTheWriteEnd) {
     CmdArgs args(argv.argc(), argv.argv(), TOOL_FABRIC_PROBE);
     ASSERT_EQ(args.parse(), 0);
     EXPECT_EQ(args.agentComFd, fds[1]);
-    EXPECT_EQ(fcntl(fds[0], F_GETFD), -1);  // closed at once
+    struct stat st {};
+    EXPECT_TRUE(fstat(fds[0], &st) != 0 || !S_ISFIFO(st.st_mode));  // closed at once (the log may reuse its number)
     EXPECT_NE(fcntl(fds[1], F_GETFD), -1);
     close(fds[1]);
 
@@ -277,6 +279,13 @@ TEST_F(CmdArgsTest, RejectedArgumentsAndTheirResults) {
         {{"-servername", "x", "stray"}, 3, "stray"},
         {{"-servername", "x", "-"}, 3, "-"},
         {{"-servername", "x", "--servername", "y"}, 3, "--servername"},
+        // A server name names a directory of its own under log, output and input.
+        {{"-servername", "../x"}, 3, "-servername ../x"},
+        {{"-servername", "a/b"}, 3, "-servername a/b"},
+        {{"-servername", "x", "-servername", ".."}, 3, "-servername .."},
+        {{"-servername", "."}, 3, "-servername ."},
+        {{"-servername", "a\nb"}, 3, "-servername a\nb"},
+        {{"-servername", "a\x7f"}, 3, "-servername a\x7f"},
     };
     for (const auto& c : cases) {
         Argv argv(withProgram(c.args));
@@ -284,6 +293,15 @@ TEST_F(CmdArgsTest, RejectedArgumentsAndTheirResults) {
         EXPECT_EQ(args.parse(), c.result) << c.currentArg;
         EXPECT_EQ(args.currentArg, c.currentArg);
         EXPECT_TRUE(args.installLoc.empty());  // the parse stops before its end
+        if (c.result == 3 && c.args[0] == "-servername") {
+            EXPECT_NE(args.serverName, c.args.back());
+        }
+    }
+    for (const char* name : {"..x", "x..", "...", "srv.example.com", "fe80::1", "tpc server"}) {
+        Argv argv(withProgram({"-servername", name}));
+        CmdArgs args(argv.argc(), argv.argv(), TOOL_FABRIC_PROBE);
+        EXPECT_EQ(args.parse(), 0) << name;
+        EXPECT_EQ(args.serverName, name);
     }
 }
 

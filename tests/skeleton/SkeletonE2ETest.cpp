@@ -1,7 +1,9 @@
 // The installed program end to end: start status, job file, checks, notification, exit status.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -41,6 +43,16 @@ ProbeRunOptions probeOptions(std::vector<std::string> args) {
 
 void makeDirs(const ProbeInstall& install, const std::string& relative) {
     ASSERT_EQ(system(("mkdir -p '" + install.path(relative) + "'").c_str()), 0);
+}
+
+// Every path in the installation but the program's links, the stand-in
+// agent's record and the run's captured output, relative to its root.
+std::set<std::string> treeOf(const ProbeInstall& install) {
+    const std::string listing = install.path("tree.listing");
+    EXPECT_EQ(0, system(("cd '" + install.root() + "' && find . -mindepth 1 ! -path './bin*' ! -name nls ! -name 'run.std*' "
+                         "! -name agent-args ! -name tree.listing > tree.listing").c_str()));
+    const std::vector<std::string> lines = readLines(listing);
+    return std::set<std::string>(lines.begin(), lines.end());
 }
 
 TEST(SkeletonE2E, VersionPrintsItAndExitsZero) {
@@ -110,6 +122,71 @@ TEST(SkeletonE2E, InvalidOptionFailsTheStartAndSaysWhich) {
     EXPECT_TRUE(fileExists(install.path("output/fabricprobe____.jobinfo")));
 }
 
+TEST(SkeletonE2E, AServerNameThatWouldLeadOutOfItsDirectoryIsRefusedBeforeAnythingIsMade) {
+    const struct {
+        std::string name, shown;
+    } cases[] = {{"../x", "../x"}, {"a/b", "a/b"}, {"..", ".."}, {".", "."}, {"srv\nAGT0430I", "srv%0AAGT0430I"}};
+    int n = 0;
+    for (const auto& c : cases) {
+        ProbeInstall install("skeleton_bad_server_" + std::to_string(n++));
+        // Where each name would lead, files that pruning to no file at all would delete.
+        makeDirs(install, "x");
+        for (const char* planted : {"fabricprobe_000001.log", "log/fabricprobe_000001.log", "log/fabricprobe_000001.trace",
+                                    "x/fabricprobe_000001.log", "input/fabrics_to_be_probed_Topology_20240102030405_11_22.dat"})
+            writeFile(install.path(planted), "kept\n");
+        const std::set<std::string> before = treeOf(install);
+        std::vector<std::string> args(kValidProbe.begin() + 2, kValidProbe.end());  // all but -servername
+        args.insert(args.end(), {"-maxnumlogs", "0", "-debug", "MAX", "-fabrics", "specificfabrics", "-servername", c.name});
+        ProbeRunResult result = runProbe(install, probeOptions(args));
+        EXPECT_EQ(result.exitCode, exitStatusOf(-2000)) << c.shown;
+        EXPECT_TRUE(install.agentArgs().empty()) << c.shown;
+        const std::string why = "AGT0412E The argument -servername " + c.shown + " is not a valid option for this command.\n";
+        EXPECT_EQ(result.out, why);
+        const std::vector<std::string> log = readLines(install.path("log/fabricprobe.log"));
+        ASSERT_EQ(log.size(), 1u) << c.shown;
+        EXPECT_EQ(log[0].substr(24) + "\n", why);
+
+        // Only the log of a run without a named log, and the job file of a
+        // rejected command line, are new; nothing is gone.
+        std::set<std::string> expected = before;
+        expected.insert({"./log/fabricprobe.log", "./output/fabricprobe_Topology_20240102030405_11_22.jobinfo"});
+        EXPECT_EQ(treeOf(install), expected) << c.shown;
+    }
+}
+
+TEST(SkeletonE2E, EveryFileAndDirectoryTheProbeCreatesIsPrivateWhateverTheUmask) {
+    ProbeInstall install("skeleton_private_files");
+    makeDirs(install, "output/srv");
+    const std::set<std::string> before = treeOf(install);
+    const mode_t umaskBefore = ::umask(0);
+    // Output, job file, log directory, log, trace and timeout entries (a platform
+    // answers slowly); then a rejected run's log without a number.
+    ProbeRunOptions options = probeOptions(probeArgs({"-debug", "MAX"}));
+    options.model = sourcePath("tests/topology/models/platforms.json");
+    options.fastClock = true;
+    const int probed = runProbe(install, options).exitCode;
+    options.args = {"-servername", ".."};
+    const int rejected = runProbe(install, options).exitCode;
+    ::umask(umaskBefore);
+    EXPECT_EQ(probed, 0);
+    EXPECT_EQ(rejected, exitStatusOf(-2000));
+
+    std::set<std::string> created;
+    for (const std::string& path : treeOf(install))
+        if (!before.count(path)) created.insert(path);
+    for (const char* made : {"./log/srv", "./log/srv/fabricprobe_000001.log", "./log/srv/fabricprobe_000001.trace",
+                             "./log/fabricprobe.log", "./FABRIC_PROBE_TIMEOUT_ENTRIES",
+                             "./output/srv/fabricprobe_Topology_20240102030405_11_22.dat",
+                             "./output/srv/fabricprobe_Topology_20240102030405_11_22.jobinfo",
+                             "./output/fabricprobe____.jobinfo"})
+        EXPECT_TRUE(created.count(made)) << made;
+    for (const std::string& path : created) {
+        struct stat st {};
+        ASSERT_EQ(::lstat(install.path(path).c_str(), &st), 0) << path;
+        EXPECT_EQ(st.st_mode & 0777, S_ISDIR(st.st_mode) ? 0750u : 0640u) << path;
+    }
+}
+
 TEST(SkeletonE2E, AnAgentThatClosedItsChannelCostsOnlyTheStatusByte) {
     ProbeInstall install("skeleton_closed_channel");
     int fds[2];
@@ -144,12 +221,12 @@ TEST(SkeletonE2E, ShellTextInValuesReachesTheAgentUnchanged) {
     const std::string quote = "'; touch " + install.path("quote-ran") + "; '";
     const std::string dollar = "$(touch " + install.path("dollar-ran") + ")";
     ProbeRunOptions options;
-    options.args = {"-servername", quote, "-serverip", dollar, "-devicejobid", "`touch " + install.path("tick-ran") + "`"};
+    options.args = {"-fabrics", quote, "-serverip", dollar, "-devicejobid", "`touch " + install.path("tick-ran") + "`"};
     ProbeRunResult result = runProbe(install, options);
     EXPECT_EQ(result.agentStatus, "1");
     const std::vector<std::string> agent = install.agentArgs();
     ASSERT_FALSE(agent.empty()) << result.err;
-    EXPECT_EQ(valueAfter(agent, "-serverName"), quote);
+    EXPECT_EQ(valueAfter(agent, "-fabrics"), quote);
     EXPECT_EQ(valueAfter(agent, "-serverIP"), dollar);
     EXPECT_EQ(valueAfter(agent, "-devicejobid"), "`touch " + install.path("tick-ran") + "`");
     EXPECT_FALSE(fileExists(install.path("quote-ran")));

@@ -106,6 +106,7 @@ ProbeRunResult runProbe(const ProbeInstall& install, const ProbeRunOptions& opti
     if (!options.model.empty()) {
         argv = {stagePath("bin/fabricsim-run")};
         if (options.kernel) argv.push_back("--kernel");
+        if (options.kernel && !options.driver.empty()) argv.insert(argv.end(), {"--driver", options.driver});
         argv.insert(argv.end(), {options.model, "--"});
     }
     if (options.fastClock) {

@@ -6,7 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "GsCommands.h"
 #include "GuardedBuffer.h"
+#include "PlatformQueries.h"
+#include "SwitchQueries.h"
 #include "TopologyDecode.h"
 
 namespace {
@@ -76,6 +79,83 @@ TEST(CountedLists, ResponsesTooShortForCountOrEntriesYieldNothing) {
     GuardedBuffer exact(listResponse(32, 5, 12));
     EXPECT_EQ(1u, decodeListCount(exact.span(), 12).usable);
     EXPECT_EQ(0u, decodeListCount(exact.span(), 0).usable);
+}
+
+// An answer that arrived shorter than its count: each list command's decoder keeps
+// the entries lying wholly inside what arrived, never the zero fill after it.
+TEST(CountedLists, AnAnswerShorterThanItsCountKeepsOnlyWhatArrived) {
+    const GsCommand<CountedList>* commands[] = {&gs::GIEL, &gs::GPL,   &gs::GAPNL, &gs::GMAL,
+                                                &gs::GPNL, &gs::GPLML, &gs::GPLNL};
+    for (const GsCommand<CountedList>* command : commands) {
+        SCOPED_TRACE(command->name);
+        CountedList probe;
+        Bytes layout = listResponse(command->responseSize, 5, 1);
+        ASSERT_TRUE(command->decode(ByteSpan{layout.data(), layout.size()}, probe));
+        const std::size_t entrySize = probe.entrySize;
+        // Two whole entries and half of a third arrived; the count says five.
+        Bytes full = listResponse(command->responseSize, 5, entrySize);
+        full.resize(20 + 2 * entrySize + entrySize / 2);
+        GuardedBuffer arrived(full);
+        CountedList list;
+        ASSERT_TRUE(command->decode(arrived.span(), list));
+        EXPECT_EQ(5u, list.count.declared);
+        EXPECT_EQ(2u, list.count.usable);
+        EXPECT_EQ(2, list.entry(1).data[entrySize - 1]);
+        EXPECT_EQ(0u, list.entry(2).size);
+        // Not even the count arrived: the query counts as failed.
+        GuardedBuffer header(Bytes(full.begin(), full.begin() + 19));
+        EXPECT_FALSE(command->decode(header.span(), list));
+    }
+}
+
+// The address lists apply only the addresses that arrived whole.
+TEST(CountedLists, AddressListsShorterThanTheirCountKeepOnlyWhatArrived) {
+    Bytes answer = listResponse(20, 3, 256);
+    for (const char* address : {"snmp://192.0.2.9", "http://192.0.2.10"}) {
+        const Bytes entry = counted(address, 256);
+        answer.insert(answer.end(), entry.begin(), entry.end());
+    }
+    answer.resize(answer.size() - 100);  // the second address ends 100 bytes short
+    GuardedBuffer arrived(answer);
+    CountedList list;
+    ASSERT_TRUE(decodeNameEntryList(arrived.span(), list));
+    SwitchManagementAddresses switchAddresses{};
+    decodeSwitchAddresses(list, switchAddresses);
+    EXPECT_STREQ("snmp://192.0.2.9", switchAddresses.snmp);
+    EXPECT_STREQ("", switchAddresses.url);
+    PlatformAddresses platformAddresses{};
+    decodePlatformAddresses(list, platformAddresses);
+    EXPECT_STREQ("snmp://192.0.2.9", platformAddresses.snmp);
+    EXPECT_STREQ("", platformAddresses.url);
+}
+
+// A single value whose answer ends before it leaves its output untouched, as a failed query does.
+TEST(SingleValues, AnAnswerEndingBeforeTheFieldLeavesItUntouched) {
+    Bytes answer(272, 0x41);
+    answer[16] = 10;  // a logical name of 10 characters, an information list's leading word
+    for (std::size_t size : {16u, 17u, 19u, 20u, 23u, 26u}) {
+        SCOPED_TRACE(size);
+        GuardedBuffer arrived(Bytes(answer.begin(), answer.begin() + static_cast<std::ptrdiff_t>(size)));
+        Wwn wwn{{9, 9, 9, 9, 9, 9, 9, 9}};
+        EXPECT_EQ(size >= 24, decodeWwnAt16(arrived.span(), wwn));
+        EXPECT_EQ(size >= 24 ? 10 : 9, wwn.bytes[0]);
+        std::uint8_t state = 9;
+        EXPECT_EQ(size >= 24, decodePortState(arrived.span(), state));
+        FcId id = {9, 9, 9};
+        EXPECT_EQ(size >= 20, decodeIdAt17(arrived.span(), id));
+        EXPECT_EQ(size >= 20 ? 0x41 : 9, id[0]);
+        std::uint32_t word = 9;
+        EXPECT_EQ(size >= 20, decodeWordAt16(arrived.span(), word));
+        LogicalName name = "before";
+        EXPECT_EQ(size >= 27, decodeLogicalName(arrived.span(), name));
+        EXPECT_STREQ("before", name);
+        ElementAttributeTexts texts{};
+        EXPECT_EQ(size >= 20, decodeElementAttributes(arrived.span(), texts));
+    }
+    GuardedBuffer whole(Bytes(answer.begin(), answer.begin() + 27));
+    LogicalName name = "";
+    ASSERT_TRUE(decodeLogicalName(whole.span(), name));
+    EXPECT_STREQ("AAAAAAAAAA", name);
 }
 
 TEST(WwnTypeEntries, WwnFromBytesZeroToSevenTypeFromByteEleven) {

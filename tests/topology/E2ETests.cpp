@@ -422,4 +422,72 @@ TEST(TopologyProbe, CountsBeyondTheirBuffersKeepTheEntriesInside) {
     EXPECT_EQ(out.size() - 10, out.rfind("[/Fabric]\n"));
 }
 
+// Answers shorter than their counts, through the V2 call and the kernel's FC
+// transport: only the entries that arrived are written, and nothing is asked
+// about the all-zero WWNs that the cleared rest of the buffer would have held.
+TEST(TopologyProbe, AnswersShorterThanTheirCountsKeepOnlyWhatArrived) {
+    const std::string accept = "01000000FA0100008002000000000000";
+    auto counted = [](const std::string& text) {
+        char length[3];
+        std::snprintf(length, sizeof length, "%02X", static_cast<unsigned>(text.size()));
+        std::string field = length;
+        for (unsigned char c : text) {
+            char digits[3];
+            std::snprintf(digits, sizeof digits, "%02X", c);
+            field += digits;
+        }
+        return field + std::string(2 * (256 - 1 - text.size()), '0');
+    };
+    const struct {
+        const char* command;
+        const char* key;
+        std::string raw;  // counts of 2 or 3; one entry (and a part of the next) arrives
+        const char* record;
+        std::size_t records;
+        const char* absent;  // what only a misread of the part could write
+    } cases[] = {
+        {"GIEL", "", accept + "00000002" + "100000000000A001" "00000001", "[InterconnectElement]\n", 1, ""},
+        {"GPL", "100000000000A001", accept + "00000003" + "200100000000A001" "00000081" + "2002", "[SwitchPort]\n",
+         1, ""},
+        {"GAPNL", "200100000000A001", accept + "00000002" + "10000000C9A00002" "00000001", "[PortToPort]\n", 1, ""},
+        {"GMAL", "100000000000A001",
+         accept + "00000003" + counted("snmp://192.0.2.9") + counted("http://192.0.2.10").substr(0, 200),
+         "snmp://192.0.2.9", 1, "http://192.0.2.10"},
+    };
+    for (const auto& c : cases) {
+        for (bool kernel : {false, true}) {
+            SCOPED_TRACE(std::string(c.command) + (kernel ? " kernel" : " V2"));
+            Install install(std::string("short_") + c.command + (kernel ? "_kernel" : ""));
+            const std::string key = *c.key ? std::string(R"(, "key": ")") + c.key + "\"" : "";
+            writeFile(install.path("short.json"),
+                      R"({"adapters": [{"name": "fabricsim-hba0", "node_wwn": "20000000C9A00001", "ct_v2": true,
+              "ports": [{"wwn": "10000000C9A00001", "fcid": "010100", "fabric": "A"}]}],
+              "fabrics": {"A": {"name": "100000000000A000", "switches": [{"wwn": "100000000000A001", "type": 1,
+                "domain": 1, "logical_name": "core-1", "mgmt_addresses": ["snmp://192.0.2.9", "http://192.0.2.10"],
+                "ports": [{"wwn": "200100000000A001", "type": "0x81", "state": 1, "physical": 1, "attached": [
+                  {"wwn": "10000000C9A00002", "type": 1, "fcid": "010200", "node_wwn": "20000000C9A00002"}]}]}],
+                "platforms": []}},
+              "faults": [{"command": ")" + std::string(c.command) + "\"" + key + R"(, "raw": ")" + c.raw + R"("}]})");
+            ProbeRunOptions options;
+            options.model = install.path("short.json");
+            options.kernel = kernel;
+            options.args = probeArgs();
+            options.env = {"FABRICSIM_LOG=" + install.simLogPath()};
+            const ProbeRunResult r = runProbe(install, options);
+            EXPECT_EQ(0, r.exitCode) << r.err;
+            const std::string file = install.output();
+            const std::string out = file.substr(file.find("[/Header]\n"));
+            EXPECT_TRUE(outputFileIsValid(install.path(kOutput)));
+            EXPECT_EQ(c.records, countOf(out, c.record)) << out;
+            if (*c.absent) {
+                EXPECT_EQ(std::string::npos, out.find(c.absent)) << out;
+            }
+            EXPECT_EQ(std::string::npos, out.find("0000000000000000")) << out;
+            const auto sim = install.simLog();
+            EXPECT_LE(1u, countLines(sim, {"cmd=" + std::string(c.command) + " ", "RAW"}));
+            EXPECT_EQ(0u, countLines(sim, {"key=0000000000000000"}));
+        }
+    }
+}
+
 }  // namespace

@@ -10,7 +10,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <memory>
 #include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -18,6 +20,7 @@
 #include "GsTransport.h"
 #include "HbaAccess.h"
 #include "PlatformQueries.h"
+#include "PortTransport.h"
 #include "ProbeRun.h"
 #include "ReturnCodes.h"
 #include "TempDir.h"
@@ -51,6 +54,14 @@ const Wwn kPortZ = wwnOf("10000000C9B0000C");  // fabric Z: GIEL always lists an
 const Wwn kPortN = wwnOf("10000000C9B0000D");  // fabric N: GFN always names the all-zero WWN
 
 HbaHandle handle = 0;
+// The routes of the adapter's ports, chosen as the probe chooses them when it opens the adapter.
+std::unique_ptr<PortTransports> transports;
+
+const GsPort& gsPort(const Wwn& wwn) {
+    for (const GsPort& port : transports->ports())
+        if (std::memcmp(port.wwn.bytes, wwn.bytes, sizeof wwn.bytes) == 0) return port;
+    throw std::invalid_argument("no such port");
+}
 
 // Pauses are counted, not waited for; the clock answers from a script when one is set.
 std::vector<unsigned> pauses;
@@ -85,11 +96,13 @@ public:
         handle = openOrFilterAdapter(0, ports, status);
         ASSERT_NE(0u, handle);
         ASSERT_EQ(4u, ports.size());
-        ASSERT_EQ(2, setSendCTPassThruVersion(handle, ports.front()));
+        transports = std::make_unique<PortTransports>(handle, ports);
+        ASSERT_EQ(2, getSendCTPassThruVersion());
         psSetClockSeam(&kTestClock);
     }
     void TearDown() override {
         psSetClockSeam(nullptr);
+        transports.reset();
         closeAdapter(handle);
         finalize();
     }
@@ -110,7 +123,7 @@ Probe probe(const Wwn& port, std::vector<WwnText>& probed, const char* fabrics =
     FILE* stream = open_memstream(&data, &size);
     Probe p;
     RecordSink out(stream, "/out/fabricprobe.dat");
-    p.result = getFabricProbeInfo(handle, port, probeCommandOf(command), fabricSelectionOf(fabrics), out, wanted,
+    p.result = getFabricProbeInfo(gsPort(port), probeCommandOf(command), fabricSelectionOf(fabrics), out, wanted,
                                   p.fabricFound, probed);
     std::fclose(stream);
     p.output.assign(data, size);
@@ -227,7 +240,7 @@ TEST_F(PortProbe, AWriteFailureAtAnyByteEndsTheProbeWithMinus2013) {
         std::vector<WwnText> probed;
         int found = 0;
         RecordSink unlimitedOut(unlimited, "/out/fabricprobe.dat");
-        ASSERT_EQ(0, getFabricProbeInfo(handle, kPortA, probeCommandOf(command), FabricSelection::All, unlimitedOut,
+        ASSERT_EQ(0, getFabricProbeInfo(gsPort(kPortA), probeCommandOf(command), FabricSelection::All, unlimitedOut,
                                         FabricList(), found, probed));
         std::fclose(unlimited);
         const std::string full = all.taken;
@@ -241,7 +254,7 @@ TEST_F(PortProbe, AWriteFailureAtAnyByteEndsTheProbeWithMinus2013) {
             std::vector<WwnText> fresh;
             found = 0;
             RecordSink out(stream, "/out/fabricprobe.dat");
-            const int result = getFabricProbeInfo(handle, kPortA, probeCommandOf(command), FabricSelection::All, out,
+            const int result = getFabricProbeInfo(gsPort(kPortA), probeCommandOf(command), FabricSelection::All, out,
                                                   FabricList(), found, fresh);
             std::fclose(stream);
             ASSERT_EQ(FABRIC_PROBE_UNABLE_TO_WRITE_TO_OUTPUT_FILE, result);
@@ -278,17 +291,17 @@ TEST_F(PortProbe, AGpltFailingAfterMoreThanSixtySecondsIsEnteredAndThenSkipped) 
     const auto entry = nameEntry("p-fail");
     std::uint32_t type = 99;
     clockScript = {1000, 1060};
-    EXPECT_EQ(FAILED_GS_RESPONSE, getPlatformType(handle, kPortA, "p-fail", entry.data(), type));
+    EXPECT_EQ(FAILED_GS_RESPONSE, getPlatformType(gsPort(kPortA), "p-fail", entry.data(), type));
     EXPECT_FALSE(fileExists(dir_.file(kTimeoutEntriesFile)));
 
     clockScript = {1000, 1061};
-    EXPECT_EQ(FAILED_GS_RESPONSE, getPlatformType(handle, kPortA, "p-fail", entry.data(), type));
+    EXPECT_EQ(FAILED_GS_RESPONSE, getPlatformType(gsPort(kPortA), "p-fail", entry.data(), type));
     EXPECT_EQ(entryFor("p-fail"), dir_.read(kTimeoutEntriesFile));
     EXPECT_EQ(99u, type);
 
     const auto before = simLog().size();
     clockScript = {1000, 2000};
-    EXPECT_EQ(kPlatformTypeSkipped, getPlatformType(handle, kPortA, "p-fail", entry.data(), type));
+    EXPECT_EQ(kPlatformTypeSkipped, getPlatformType(gsPort(kPortA), "p-fail", entry.data(), type));
     EXPECT_EQ(before, simLog().size());
     EXPECT_EQ(entryFor("p-fail"), dir_.read(kTimeoutEntriesFile));
     EXPECT_EQ(2u, clockScript.size());  // no request, no clock
@@ -298,7 +311,7 @@ TEST_F(PortProbe, ASlowGpltThatSucceedsIsNoTimeout) {
     const auto entry = nameEntry("p-ok");
     std::uint32_t type = 0;
     clockScript = {1000, 1090};
-    EXPECT_EQ(0, getPlatformType(handle, kPortA, "p-ok", entry.data(), type));
+    EXPECT_EQ(0, getPlatformType(gsPort(kPortA), "p-ok", entry.data(), type));
     EXPECT_EQ(9u, type);
     EXPECT_FALSE(fileExists(dir_.file(kTimeoutEntriesFile)));
 }
@@ -310,7 +323,7 @@ TEST_F(PortProbe, OnlyAnEntryForThisHandleAndNameSkipsGplt) {
     dir_.write(kTimeoutEntriesFile, std::string(other) + "\n\n" + entryFor("p-o") + entryFor("p-ok ") +
                                         entryFor("p-okx"));
     std::uint32_t type = 0;
-    EXPECT_EQ(0, getPlatformType(handle, kPortA, "p-ok", entry.data(), type));
+    EXPECT_EQ(0, getPlatformType(gsPort(kPortA), "p-ok", entry.data(), type));
     EXPECT_EQ(9u, type);
 }
 

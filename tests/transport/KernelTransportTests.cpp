@@ -2,7 +2,9 @@
 // WWN attribute decoder and the bsg reply decoder, with the bad input a host can hand back.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
@@ -66,6 +68,15 @@ TEST(FcHostLookup, FindsTheHostWhosePortNameIsThePortsWwn) {
     tree.host("host9", nullptr);                        // no port_name
     tree.host("host11", "not a wwn\n");                 // garbage
     tree.host("hostile", "0x10000000c9a00003\n");       // not a host<N> entry
+    // A FIFO nobody writes, and one a writer holds open without writing: both
+    // are passed over at once instead of hanging the probe (alarm: the guard).
+    for (const char* fifo : {"host3", "host4"}) {
+        tree.host(fifo, nullptr);
+        ASSERT_EQ(0, ::mkfifo((tree.root() + "/" + fifo + "/port_name").c_str(), 0644));
+    }
+    const int writer = ::open((tree.root() + "/host4/port_name").c_str(), O_RDWR);
+    ASSERT_GE(writer, 0);
+    ::alarm(10);
     unsigned host = 0;
     EXPECT_TRUE(findFcHost(tree.root(), wwnOf(0x10000000C9A00002ull), host));
     EXPECT_EQ(host, 7u);
@@ -73,6 +84,8 @@ TEST(FcHostLookup, FindsTheHostWhosePortNameIsThePortsWwn) {
     EXPECT_EQ(host, 2u);
     EXPECT_FALSE(findFcHost(tree.root(), wwnOf(0x10000000C9A00003ull), host));
     EXPECT_FALSE(findFcHost(tree.root() + "/missing", wwnOf(0x10000000C9A00001ull), host));
+    ::alarm(0);
+    ::close(writer);
 }
 
 TEST(FcHostLookup, WwnAttributesAsTheKernelWritesThemAndNothingElse) {

@@ -5,7 +5,11 @@
 #include <ctime>  // hbaapi.h uses struct tm without declaring it
 #include <hbaapi.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cctype>
+#include <cstdlib>
 #include <cstring>
 #include <set>
 #include <string>
@@ -14,6 +18,7 @@
 #include "GsPreambles.h"
 #include "GsTransport.h"
 #include "HbaAccess.h"
+#include "PortTransport.h"
 #include "ProbeRun.h"
 #include "TraceCapture.h"
 #include "psclock.h"
@@ -251,6 +256,44 @@ TEST_F(Sim, AdapterWithoutV2SelectsV1AndItsRequestsSucceed) {
     EXPECT_EQ(linesWith(newLogLines(), {"v=1", "cmd=GFN", "result=ACC"}), 1u);
     EXPECT_NE(text.find("using HBA_SendCTPassThru()\n"), std::string::npos) << text;
     EXPECT_EQ(text.find("returned response size"), std::string::npos) << "the older call reports no size";
+}
+
+// The older call is asked at the adapter's opening only when the kernel could carry
+// its requests instead (an fc_host serves the port); its answer then decides, once.
+TEST_F(Sim, AnFcHostMakesTheOlderCallAskedOnceWhenTheAdapterOpens) {
+    const Opened opened = open(kV1);
+    const OpenAdapter owner(opened.handle);
+    ASSERT_FALSE(opened.ports.empty());
+    char dir[] = "/tmp/fc_host.XXXXXX";
+    ASSERT_NE(::mkdtemp(dir), nullptr);
+    {
+        const PortTransports none(opened.handle, opened.ports, std::string(dir) + "/none");
+        const auto log = newLogLines();
+        EXPECT_EQ(linesWith(log, {"v=2", "cmd=GIEL"}), 1u);
+        EXPECT_EQ(linesWith(log, {"v=1"}), 0u);
+    }
+    const std::string host = std::string(dir) + "/host7";
+    ASSERT_EQ(::mkdir(host.c_str(), 0755), 0);
+    std::string wwn = formatWwn(opened.ports[0]).text;
+    std::transform(wwn.begin(), wwn.end(), wwn.begin(), [](unsigned char c) { return std::tolower(c); });
+    writeFile(host + "/port_name", "0x" + wwn + "\n");
+
+    const PortTransports transports(opened.handle, opened.ports, dir);
+    EXPECT_EQ(linesWith(newLogLines(), {"v=1", "cmd=GIEL", "result=ACC"}), 1u);
+    TraceCapture trace("sim-v1-route");
+    std::uint8_t request[24];
+    std::memcpy(request, GFN_PREAMBLE, 16);
+    std::memcpy(request + 16, kSwitch.bytes, 8);
+    std::uint8_t response[24];
+    std::uint8_t reason = 0, explanation = 0;
+    std::uint32_t used = 0;
+    EXPECT_EQ(IssueGS3Command(transports.ports()[0], request, sizeof request, response, sizeof response, reason,
+                              explanation, used),
+              0);
+    EXPECT_EQ(used, sizeof response) << "the older call reports no size: the whole buffer counts";
+    EXPECT_NE(trace.finish().find("using HBA_SendCTPassThru()\n"), std::string::npos);
+    EXPECT_EQ(linesWith(newLogLines(), {"v=1", "cmd=GFN", "result=ACC"}), 1u);
+    EXPECT_EQ(0, std::system((std::string("rm -rf ") + dir).c_str()));
 }
 
 TEST_F(Sim, NoVersionChosenSendsNothing) {

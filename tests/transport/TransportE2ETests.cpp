@@ -106,5 +106,6 @@ TEST(TransportProbe, NoPassThroughAndNoKernelTransportIsLoggedOncePerAdapter) {
     EXPECT_EQ(countLines(sim, {"v=1", "cmd=GIEL ", "FAIL 2"}), 9u);
     EXPECT_EQ(countLines(sim, {"result=ACC"}), 0u);
     const std::string trace = readFile(install.path("log/srv/fabricprobe_000001.trace"));
-    EXPECT_NE(trace.find("no kernel FC transport: /sys/class/fc_host"), std::string::npos);
+    EXPECT_EQ(countOf(trace, "HBA_SendCTPassThru() not supported and no kernel FC transport serves this adapter\n"),
+              2u);
 }

@@ -298,16 +298,36 @@ TEST(ViewEndToEnd, WrongUseAndAMissingGraphvizAreClearFailures) {
     run = runView({"--dot", "--summary", output});
     EXPECT_EQ(2, run.exitCode);
 
-    // Without dot on PATH: a clear message, and no picture, whole or half.
+    // Without dot on PATH, or with a dot that fails after writing half a
+    // picture: a clear message, and no picture, whole or half, nor its temporary file.
+    const std::string dir = output.substr(0, output.rfind('/'));
+    const auto entries = [&dir] { return std::system(("test $(ls -A '" + dir + "' | wc -l) -eq 2").c_str()) == 0; };
+    ASSERT_TRUE(entries()) << "the output and job files alone";
     const std::string svg = output + ".svg";
     run = runView({"--svg", svg, output}, {"PATH=/nonexistent"});
     EXPECT_EQ(2, run.exitCode);
     EXPECT_NE(std::string::npos, run.err.find("dot was not found on PATH")) << run.err;
-    EXPECT_FALSE(fileExists(svg));
-    // Into a directory that is not there: dot's failure is passed on.
+    EXPECT_TRUE(entries());
+    const std::string bin = dir + "/../failing-dot";
+    ASSERT_EQ(0, std::system(("mkdir -p '" + bin + "' && printf '#!/bin/sh\necho \"<svg\"\nexit 3\n' > '" + bin +
+                              "/dot' && chmod +x '" + bin + "/dot'").c_str()));
+    run = runView({"--svg", svg, output}, {"PATH=" + bin});
+    EXPECT_NE(std::string::npos, run.err.find("dot failed with exit status 3")) << run.err;
+    EXPECT_TRUE(entries());
+    // Into a directory that is not there: the directory is named.
     run = runView({"--svg", output + ".missing/x.svg", output});
     EXPECT_EQ(2, run.exitCode);
-    EXPECT_NE(std::string::npos, run.err.find("dot failed")) << run.err;
+    EXPECT_NE(std::string::npos, run.err.find("cannot write " + output + ".missing/x.svg: the directory " + output +
+                                              ".missing does not exist")) << run.err;
+
+    // A link planted at the temporary file's name is passed over, never written
+    // through (the shell's pid is the viewer's once it execs).
+    writeFile(dir + "/victim", "kept\n");
+    const std::string planted = "cd '" + dir + "' && ln -s victim picture.svg.tmp$$ && exec '" +
+                                stagePath("bin/fabricprobe-view") + "' --svg picture.svg '" + output + "'";
+    ASSERT_EQ(0, std::system(planted.c_str()));
+    EXPECT_EQ("kept\n", readFile(dir + "/victim"));
+    EXPECT_EQ(0u, readFile(dir + "/picture.svg").find("<?xml"));
 
     // --dot alone writes a graph that names the fabric.
     run = runView({"--dot", output});

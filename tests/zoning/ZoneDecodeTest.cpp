@@ -176,6 +176,36 @@ TEST(ZoneSetNameListDecode, CountOfAllOnesRunsOutOfBuffer) {
     EXPECT_FALSE(decodeZoneSetNameList(ByteSpan{buffer.data(), 19}, names));
 }
 
+// A GZSN answer shorter than its count: the names that arrived, and the note that some did not.
+TEST(ZoneSetNameListDecode, AnAnswerShorterThanItsCountIsNotWhole) {
+    ZoneBytes bytes;
+    bytes.be32(3).name("cfg_a").be32(1).name("cfg_b").be32(1);
+    ZoneSetNames list;
+    ASSERT_TRUE(decodeZoneSetNames(spanOf(bytes.bytes()), list));
+    EXPECT_EQ(3u, list.count);
+    EXPECT_FALSE(list.whole);
+    EXPECT_EQ(list.names, (std::vector<std::string>{"cfg_a", "cfg_b"}));
+    // The same bytes in a cleared buffer: the third entry would have been an empty name.
+    const std::vector<std::uint8_t> buffer = bytes.inBuffer(32000);
+    ASSERT_TRUE(decodeZoneSetNames(spanOf(buffer), list));
+    EXPECT_TRUE(list.whole);
+    EXPECT_EQ(list.names.back(), "");
+    EXPECT_FALSE(decodeZoneSetNames(ByteSpan{buffer.data(), 19}, list));
+}
+
+// A zone whose members run past what arrived is a member past the span: the walk's -1002.
+TEST(ZoneMemberDecode, MembersPastWhatArrivedAreNotRead) {
+    ZoneBytes bytes;
+    bytes.be32(1).name("z1").be32(3);
+    const std::size_t firstMember = bytes.size();
+    std::vector<std::uint8_t> arrived = bytes.bytes();
+    const std::vector<std::uint8_t> member = {0x01, 0, 0, 8, 0x10, 0, 0, 0, 0xC9, 0xA0, 0, 0x01};
+    arrived.insert(arrived.end(), member.begin(), member.end());
+    ZoneMemberText text;
+    ASSERT_EQ(MemberDecode::ok, decodeZoneMember(spanOf(arrived), firstMember, text));
+    EXPECT_EQ(MemberDecode::pastBuffer, decodeZoneMember(spanOf(arrived), firstMember + 12, text));
+}
+
 TEST(ZoneDecodeRobustness, ArbitraryBytesStayInsideTheSpan) {
     std::mt19937 random(20240601);
     for (int round = 0; round < 2000; ++round) {

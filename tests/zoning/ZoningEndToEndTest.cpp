@@ -47,12 +47,13 @@ std::string readActivityLogs(const std::string& dir) {
     return all;
 }
 
-ZoningRun runZoning(const std::string& testName, const std::string& model) {
+ZoningRun runZoning(const std::string& testName, const std::string& model, bool kernel = false) {
     ProbeInstall install("zoning_" + testName);
     ::mkdir(install.path(std::string("output/") + kServer).c_str(), 0755);
     const std::string simLog = install.path("fabricsim.log");
     ProbeRunOptions options;
     options.model = model;
+    options.kernel = kernel;
     options.fastClock = true;  // GAZS/GZSN/GZS retries pause 10 s each
     options.env = {"FABRICSIM_LOG=" + simLog};
     options.args = {"-command",           "ZoningOnly", "-fabrics",     "allfabrics",
@@ -155,6 +156,22 @@ TEST(ZoningEndToEnd, TruncatedZoneObjectEndsTheProbe) {
     EXPECT_EQ(run.output, expectedFile("truncated_zone.dat"));
     EXPECT_TRUE(outputFileEndsInsideAFabric(run.outputPath));
     EXPECT_TRUE(loggedBadResponse(run.activityLog, "GAZS")) << run.activityLog;
+}
+
+TEST(ZoningEndToEnd, AZoneSetAnswerEndingBeforeItsMembersEndsTheProbe) {
+    // GZS counts three members of z1 and only the first arrives: the other two
+    // are not read from the cleared buffer as members of zeros, through the V2
+    // call or the kernel's FC transport.
+    for (bool kernel : {false, true}) {
+        SCOPED_TRACE(kernel ? "kernel" : "V2");
+        const ZoningRun run = runZoning(kernel ? "short_members_kernel" : "short_members",
+                                        modelPath("short_members.json"), kernel);
+        EXPECT_EQ(run.result.exitCode, exitStatusOf(kBadResponse));
+        EXPECT_EQ(run.output, expectedFile("short_members.dat"));
+        EXPECT_TRUE(outputFileEndsInsideAFabric(run.outputPath));
+        EXPECT_TRUE(loggedBadResponse(run.activityLog, "GZS")) << run.activityLog;
+        EXPECT_EQ(callsOf(run.simCalls, "GZS").size(), 1u);
+    }
 }
 
 TEST(ZoningEndToEnd, MemberTypeOutsideTheTableIsWrittenAsUnknown) {

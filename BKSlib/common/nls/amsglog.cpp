@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "../ut/filemodes.h"
 #include "../ut/logutils.h"
 #include "../ut/trace.h"
 #include "amsgrtrv.h"
@@ -37,7 +38,7 @@ void nlSetOutputRoutine(unsigned slot, NlOutputRoutine routine) {
 void nlAppendErrorLog(const char* text) {
     const std::string path = nlErrorLogPath();
     if (path.empty() || !text) return;
-    int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+    int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, kPrivateFileMode);
     if (fd < 0) return;
     const NlDateTime now = nlDateTimeNow();
     std::string line = std::string(now.date) + " " + now.time + " " + text;

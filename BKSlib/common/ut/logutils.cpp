@@ -12,6 +12,7 @@
 
 #include "../nls/amsglog.h"
 #include "../nls/amsgtime.h"
+#include "filemodes.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ void reportOpenFailure(const LogFileRecord& record) { reportOpenFailure(record, 
 // directory. O_NONBLOCK makes a FIFO that nobody reads fail at once instead of
 // stalling the open; regular files, the only kind written, ignore it.
 int openForAppend(const std::string& name) {
-    return ::open(name.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+    return ::open(name.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, kPrivateFileMode);
 }
 
 const char* kindOf(mode_t mode) {
@@ -88,7 +89,7 @@ int logMakeDirectories(const std::string& dir) {
         pos = dir.find('/', pos + 1);
         const std::string part = dir.substr(0, pos);
         if (part.empty()) continue;
-        if (::mkdir(part.c_str(), 0755) != 0 && errno != EEXIST) return errno;
+        if (::mkdir(part.c_str(), kPrivateDirectoryMode) != 0 && errno != EEXIST) return errno;
     }
     struct stat st {};
     if (::stat(dir.c_str(), &st) != 0) return errno;

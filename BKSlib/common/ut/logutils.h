@@ -31,7 +31,7 @@ inline constexpr unsigned kMsgLinkNotDeleted = 239;   // %s link path, %s error 
 inline constexpr unsigned kMsgLogIsLink = 240;        // %s log path
 inline constexpr unsigned kMsgLogOpenFailed = 264;    // %s log path, %d error number, %s error text
 
-// Opens record.name for appending, unbuffered, creating missing directories.
+// Opens record.name for appending, unbuffered, creating it (0640) and missing directories.
 // A symbolic link in its place is deleted, never written through; anything else
 // that is not a regular file is refused. 0 on success; otherwise the failure is
 // reported through the catalog and record.lastError set.
@@ -39,7 +39,7 @@ int logOpen(LogFileRecord& record);
 // Writes "<date> <time>.<ms> <text>" and a line feed when the text has none.
 // A failed write only sets record.lastError.
 void logWriteLine(LogFileRecord& record, const char* text);
-// Creates a directory and its missing parents; 0 or the system's error number.
+// Creates a directory and its missing parents (0750); 0 or the system's error number.
 int logMakeDirectories(const std::string& dir);
 
 // Why a file of this kind is refused as a log or trace: the error number and a

@@ -13,6 +13,7 @@
 
 #include "../nls/amsgtime.h"
 #include "buildinfo.h"
+#include "filemodes.h"
 #include "logutils.h"
 #include "traceheader.h"
 #include "traceinternal.h"
@@ -207,7 +208,7 @@ bool continueOrCreateRing(TraceState& s, bool existed) {
 // trace file's place is removed, never written through.
 int openTraceFile(const std::string& name, int flags, bool* existed) {
     for (int attempt = 0; attempt < 2; ++attempt) {
-        int fd = ::open(name.c_str(), flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+        int fd = ::open(name.c_str(), flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, kPrivateFileMode);
         if (fd < 0 && errno == ELOOP && attempt == 0 && ::unlink(name.c_str()) == 0) continue;
         if (fd < 0) return -1;
         struct stat st {};

@@ -1,5 +1,7 @@
-// Pure decoders of the topology responses. Each takes the response (or a part
-// of it) as a ByteSpan and never reads outside it, whatever its counts say.
+// Pure decoders of the Fabric Configuration Server and Name Server answers. Each
+// takes the answer (the bytes that arrived, or a part of them) as a ByteSpan and
+// never reads outside it, whatever its counts say. Single values report false,
+// leaving their output untouched, when the answer is too short to hold them.
 #pragma once
 
 #include <cstddef>
@@ -22,6 +24,19 @@ struct ListCount {
 };
 ListCount decodeListCount(ByteSpan response, std::size_t entrySize);
 ByteSpan listEntry(ByteSpan response, std::size_t entrySize, std::uint32_t index);
+
+// A counted list as it arrived: its count, and its entries lying wholly inside
+// the answer (the bytes that arrived, never the zero fill after them).
+struct CountedList {
+    ListCount count;
+    ByteSpan answer;
+    std::size_t entrySize = 0;
+    ByteSpan entry(std::uint32_t index) const { return listEntry(answer, entrySize, index); }
+};
+// False when the answer does not even hold the count.
+bool decodeWwnTypeList(ByteSpan answer, CountedList& out);    // GIEL, GPL, GAPNL: 12-byte entries
+bool decodeNameEntryList(ByteSpan answer, CountedList& out);  // GMAL, GPNL, GPLML: 256-byte entries
+bool decodeNodeList(ByteSpan answer, CountedList& out);       // GPLNL: 8-byte node WWNs
 
 // GIEL, GPL and GAPNL entries (12 bytes): the WWN in bytes 0-7, the type in byte 11.
 struct WwnTypeEntry {
@@ -52,6 +67,14 @@ struct ElementAttributeTexts {
     char release[253];
 };
 void decodeInformationList(ByteSpan list, ElementAttributeTexts& out);
+// The GIEIL answer: its list (response bytes 16-271, as far as they arrived);
+// false when not even the list's leading word arrived.
+bool decodeElementAttributes(ByteSpan answer, ElementAttributeTexts& out);
+
+// The GIELN answer: the logical name of the 256-byte name field at byte 16;
+// false when the answer ends before the name its length byte announces.
+using LogicalName = char[256];
+bool decodeLogicalName(ByteSpan answer, LogicalName& out);
 
 // Management addresses (GMAL, GPLML) are 256-byte length-counted entries whose
 // kind is told by the first four characters, case-sensitively.
@@ -65,6 +88,9 @@ bool decodeIdAt17(ByteSpan response, std::uint8_t (&out)[3]);  // GMID, GID_PN
 bool decodeDomainId(ByteSpan response, std::uint8_t& out);     // GDID byte 17
 bool decodePortState(ByteSpan response, std::uint8_t& out);    // GPS byte 23
 bool decodeWordAt16(ByteSpan response, std::uint32_t& out);    // GPPN, GPLT
+bool decodeByteAt16(ByteSpan response, std::uint8_t& out);     // GZC capability flags
+// Any answer at all: the answer itself, for the zone walk to read.
+bool keepAnswer(ByteSpan response, ByteSpan& out);
 
 // Copies text into a field of fieldSize bytes, cut to fieldSize - 1 characters.
 void copyCut(char* field, std::size_t fieldSize, const char* text);

@@ -35,6 +35,20 @@ ByteSpan listEntry(ByteSpan response, std::size_t entrySize, std::uint32_t index
     return ByteSpan{response.data + kEntriesOffset + std::size_t(index) * entrySize, entrySize};
 }
 
+namespace {
+bool decodeCountedList(ByteSpan answer, std::size_t entrySize, CountedList& out) {
+    if (!answer.holds(kCountOffset, 4)) return false;
+    out.count = decodeListCount(answer, entrySize);
+    out.answer = answer;
+    out.entrySize = entrySize;
+    return true;
+}
+}  // namespace
+
+bool decodeWwnTypeList(ByteSpan answer, CountedList& out) { return decodeCountedList(answer, kWwnTypeEntrySize, out); }
+bool decodeNameEntryList(ByteSpan answer, CountedList& out) { return decodeCountedList(answer, kNameEntrySize, out); }
+bool decodeNodeList(ByteSpan answer, CountedList& out) { return decodeCountedList(answer, 8, out); }
+
 bool decodeWwnTypeEntry(ByteSpan entry, WwnTypeEntry& out) {
     if (!entry.holds(0, kWwnTypeEntrySize)) return false;
     std::memcpy(out.wwn.bytes, entry.data, 8);
@@ -93,6 +107,20 @@ void decodeInformationList(ByteSpan list, ElementAttributeTexts& out) {
     }
 }
 
+bool decodeElementAttributes(ByteSpan answer, ElementAttributeTexts& out) {
+    if (!answer.holds(kCountOffset, 4)) return false;
+    decodeInformationList(subSpan(answer, kCountOffset, 256), out);
+    return true;
+}
+
+bool decodeLogicalName(ByteSpan answer, LogicalName& out) {
+    const ByteSpan field = subSpan(answer, kCountOffset, 256);
+    std::uint8_t length = 0;
+    if (!field.u8(0, length) || !field.holds(1, length)) return false;
+    decodeCountedText(field, out, sizeof out);
+    return true;
+}
+
 AddressKind classifyAddress(const char* text) {
     if (std::strncmp(text, "snmp", 4) == 0) return AddressKind::Snmp;
     if (std::strncmp(text, "http", 4) == 0) return AddressKind::Url;
@@ -118,6 +146,13 @@ bool decodeDomainId(ByteSpan response, std::uint8_t& out) { return response.u8(1
 bool decodePortState(ByteSpan response, std::uint8_t& out) { return response.u8(23, out); }
 
 bool decodeWordAt16(ByteSpan response, std::uint32_t& out) { return response.be32(16, out); }
+
+bool decodeByteAt16(ByteSpan response, std::uint8_t& out) { return response.u8(16, out); }
+
+bool keepAnswer(ByteSpan response, ByteSpan& out) {
+    out = response;
+    return true;
+}
 
 void copyCut(char* field, std::size_t fieldSize, const char* text) {
     if (fieldSize == 0) return;
