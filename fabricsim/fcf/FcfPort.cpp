@@ -150,23 +150,28 @@ void FcfPort::onFcoe(const EthernetFrame& frame) {
               " ignored");
 }
 
+// The fabric's own addresses take logins, SCR, LOGO and RRQ; a request to a port goes to the
+// model (ECHO, RLS), as no frames are switched between N_Ports.
 void FcfPort::onEls(const FcHeader& header, ByteSpan payload) {
     std::uint8_t code = 0;
     payload.u8(0, code);
     const std::string what = std::string(elsName(code)) + " " + hexText(header.sId, 6) + " -> " + hexText(header.dId, 6);
-    if (code == els::kPlogi && header.dId >= wellknown::kFirst) {
-        sendSequence(header, rctl::kElsReply,
-                     loginAccept(false, wellKnownPortName(header.dId, setup_.switchName), setup_.switchName,
-                                 static_cast<std::uint16_t>(frameLimit())));
-        log_(what + ": LS_ACC");
-    } else if (code == els::kScr || code == els::kLogo || code == els::kRrq) {
-        sendSequence(header, rctl::kElsReply, lsAccept());
-        log_(what + ": LS_ACC");
-    } else {
-        // No frames are switched between N_Ports, and nothing else is offered.
-        sendSequence(header, rctl::kElsReply, lsReject(els::kNotSupported, 0));
-        log_(what + " (code " + hexText(code, 2) + "): LS_RJT");
+    std::optional<std::vector<std::uint8_t>> answer;
+    if (header.dId < wellknown::kFirst)
+        answer = answer_(Request{fctype::kExtendedLinkService, header.dId, payload, kLargestFrameLimit});
+    else if (code == els::kPlogi)
+        answer = loginAccept(false, wellKnownPortName(header.dId, setup_.switchName), setup_.switchName,
+                             static_cast<std::uint16_t>(frameLimit()));
+    else if (code == els::kScr || code == els::kLogo || code == els::kRrq)
+        answer = lsAccept();
+    else
+        answer = lsReject(els::kNotSupported, 0);
+    if (!answer) {
+        log_(what + " (code " + hexText(code, 2) + "): dropped, no port has that address");
+        return;
     }
+    sendSequence(header, rctl::kElsReply, *answer);
+    log_(what + (!answer->empty() && (*answer)[0] == els::kAccept ? ": LS_ACC" : ": LS_RJT"));
 }
 
 void FcfPort::onCt(const FcHeader& header, ByteSpan payload) {
@@ -186,7 +191,7 @@ void FcfPort::onCt(const FcHeader& header, ByteSpan payload) {
         return;
     }
     const ByteSpan ctIu{payload.data, payload.size >= kCtHeaderSize + kBsgTrailer ? payload.size - kBsgTrailer : payload.size};
-    std::optional<std::vector<std::uint8_t>> answer = answer_(ctIu, ctResponseLimit(ctIu));
+    std::optional<std::vector<std::uint8_t>> answer = answer_(Request{fctype::kCt, header.dId, ctIu, ctResponseLimit(ctIu)});
     if (!answer) {
         log_(what + ": left unanswered");
         return;

@@ -37,9 +37,16 @@ struct PortSetup {
 class FcfPort {
 public:
     using Sender = std::function<void(const std::vector<std::uint8_t>& ethernetFrame)>;
-    // The model's whole CT_IU answer to a request of a program through bsg, cut to
-    // `responseLimit` bytes; none when the fabric leaves the request unanswered.
-    using Answerer = std::function<std::optional<std::vector<std::uint8_t>>(ByteSpan ctIu, std::size_t responseLimit)>;
+    // What the model answers to a request the port itself does not (a CT_IU of a program
+    // through bsg, or an ELS such as ECHO): the whole answer payload, cut to `responseLimit`
+    // bytes; none when the fabric leaves the request unanswered.
+    struct Request {
+        std::uint8_t type = 0;        // fctype::kCt or fctype::kExtendedLinkService
+        std::uint32_t destination = 0;
+        ByteSpan payload;
+        std::size_t responseLimit = 0;
+    };
+    using Answerer = std::function<std::optional<std::vector<std::uint8_t>>(const Request& request)>;
     using Logger = std::function<void(const std::string& line)>;
 
     FcfPort(PortSetup setup, Answerer answer, Sender send, Logger log);

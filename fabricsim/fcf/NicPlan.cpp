@@ -1,5 +1,7 @@
 #include "NicPlan.h"
 
+#include <cstring>
+
 #include "KernelHosts.h"
 
 namespace fabricsim::fcf {
@@ -54,17 +56,23 @@ std::vector<Nic> planNics(const Model& model, bool listManagementServer) {
 }
 
 FcfPort::Answerer answerFromModel(Simulator& simulator, const Nic& nic, FcfPort::Logger log) {
-    return [&simulator, nic, log](ByteSpan ctIu, std::size_t limit) -> std::optional<std::vector<std::uint8_t>> {
-        std::vector<std::uint8_t> response(limit);
-        std::uint32_t returned = 0;
-        const std::uint32_t result =
-            simulator.kernelPassThrough(nic.adapter, nic.port, ctIu.data, static_cast<std::uint32_t>(ctIu.size),
-                                        response.data(), static_cast<std::uint32_t>(limit), &returned);
-        if (result != status::kOk) {
-            log("the model fails the request (status " + std::to_string(result) + ")");
+    return [&simulator, nic, log](const FcfPort::Request& request) -> std::optional<std::vector<std::uint8_t>> {
+        std::vector<std::uint8_t> response(request.responseLimit);
+        Simulator::KernelExchange exchange;
+        exchange.adapter = nic.adapter;
+        exchange.port = nic.port;
+        exchange.destination = request.destination;
+        exchange.request = request.payload.data;
+        exchange.requestSize = static_cast<std::uint32_t>(request.payload.size);
+        exchange.response = response.data();
+        exchange.responseSize = static_cast<std::uint32_t>(response.size());
+        const Simulator::KernelOutcome outcome =
+            request.type == fctype::kCt ? simulator.kernelCt(exchange) : simulator.kernelEls(exchange);
+        if (outcome.error != 0) {
+            if (request.type == fctype::kCt) log("the model fails the request (" + std::string(std::strerror(outcome.error)) + ")");
             return std::nullopt;
         }
-        response.resize(returned);
+        response.resize(outcome.received);
         return response;
     };
 }

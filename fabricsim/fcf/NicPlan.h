@@ -22,9 +22,11 @@ struct Nic {
 
 std::vector<Nic> planNics(const Model& model, bool listManagementServer);
 
-// The NIC's CT answers: its model port's, through the simulator's kernel-mode entry (faults,
-// call log and capture apply as they do for fabricsim-run --kernel). A request the model
-// fails (a "fail" fault) is logged and left unanswered, as a fabric that drops it.
+// What the NIC's model port answers, through the simulator's kernel-mode entries (CT: faults,
+// call log and capture as for fabricsim-run --kernel, and a switch's name server; ELS: the
+// simulator's ECHO and RLS). The fabric keeps no deadline of its own: a delayed answer goes
+// out late, and the kernel decides whether it still waits. A request the model fails (a
+// "fail" fault) is logged and left unanswered, as a fabric that drops it.
 FcfPort::Answerer answerFromModel(Simulator& simulator, const Nic& nic, FcfPort::Logger log);
 
 }  // namespace fabricsim::fcf
