@@ -15,6 +15,10 @@ public:
     explicit PayloadWriter(std::vector<std::uint8_t>& out) : out_(out) {}
 
     void u8(std::uint8_t v) { out_.push_back(v); }
+    void u16(std::uint32_t v) {
+        u8(static_cast<std::uint8_t>(v >> 8));
+        u8(static_cast<std::uint8_t>(v));
+    }
     void u24(std::uint32_t v) {
         u8(static_cast<std::uint8_t>(v >> 16));
         u8(static_cast<std::uint8_t>(v >> 8));

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the demo and the tests need.
-# Usage: scripts/deps.sh [build|test|package|i386 SYSROOT]   (test adds the tools the suite
-# runs, package what scripts/package.sh runs, i386 what the 32-bit build and its tests need,
-# with the i386 SNIA HBA API unpacked into SYSROOT)
+# Usage: scripts/deps.sh [build|test|package|vm|i386 SYSROOT]   (test adds the tools the suite
+# runs, package what scripts/package.sh runs, vm what scripts/test-vm.sh runs, i386 what the
+# 32-bit build and its tests need, with the i386 SNIA HBA API unpacked into SYSROOT)
 set -euo pipefail
 
 mode=${1:-build}
@@ -21,6 +21,12 @@ if [ "$mode" = "test" ]; then
 fi
 if [ "$mode" = "package" ]; then
   want+=(dpkg-dev lintian)
+fi
+if [ "$mode" = "vm" ]; then
+  # The virtual machine of scripts/test-vm.sh: qemu, a busybox initrd with the kernel's modules
+  # (cpio, kmod's depmod, xz for the kernel image), and inside it the host's libhbalinux and
+  # fcoe-utils; tshark decodes what crossed its links.
+  want+=(qemu-system-x86 busybox-static cpio kmod xz-utils libhbalinux2 fcoe-utils tshark)
 fi
 if [ "$mode" = "i386" ]; then
   [ $# -ge 2 ] || { echo "usage: scripts/deps.sh i386 SYSROOT" >&2; exit 2; }

@@ -35,6 +35,13 @@ sanitized_suite() {
     ctest --test-dir "$build" --output-on-failure -j"$jobs" --timeout 600
 }
 
+# The probe on a real Linux kernel, from the plain suite's build and staged installation:
+# Debian's kernel under qemu, software FCoE over emulated e1000 NICs against fabricsim-fcf,
+# the probe's output files compared with vendor mode's (scripts/test-vm.sh).
+vm_suite() {
+  scripts/test-vm.sh
+}
+
 # The Debian packages, from the plain suite's build: lintian, their files and Depends,
 # apt-get install, probes of the example SAN from /opt/fabricprobe, purge.
 package_suite() {
@@ -50,6 +57,7 @@ i386_suite() {
 }
 
 plain_suite
+vm_suite
 package_suite
 sanitized_suite
 i386_suite

@@ -1,0 +1,305 @@
+// One NIC's link to the example SAN as the kernel's fcoe and libfc drive it: discovery,
+// fabric login, well-known logins, and CT requests answered through the simulator (faults
+// included) in frames the kernel takes.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "Fcoe.h"
+#include "FcoeModel.h"
+#include "Fip.h"
+#include "ModelLoader.h"
+#include "NicPlan.h"
+
+using namespace fabricsim;
+using namespace fabricsim::fcf;
+using Bytes = std::vector<std::uint8_t>;
+
+namespace {
+
+std::string readText(const std::string& path) {
+    std::ifstream in(path);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+ByteSpan span(const Bytes& b) { return ByteSpan{b.data(), b.size()}; }
+
+// A received frame, taken apart.
+struct Reply {
+    EthernetFrame ethernet;
+    FipMessage fip;
+    FcoeFrame fcoe;
+    FcHeader fc;
+    Bytes payload;  // FC payload, fill bytes removed
+};
+
+// The example SAN as fcoe names it, its first NIC, and what that NIC's port sends.
+class Link : public ::testing::Test {
+protected:
+    void SetUp() override { start(""); }
+
+    void start(const std::string& faults) {
+        std::string text;
+        const std::string faultsText = faults.empty() ? "[]" : faults;
+        ASSERT_EQ(fcoeModel(readText(std::string(FCF_SOURCE_DIR) + "/examples/san.json"), &faultsText, text), "");
+        auto model = std::make_unique<Model>();
+        ModelError error;
+        ASSERT_TRUE(parseModel(text, *model, error)) << error.reason;
+        nics = planNics(*model, true);
+        simulator = std::make_unique<Simulator>(std::move(model), SimulatorOutputs{});
+        ASSERT_EQ(nics.size(), 2u);
+        nic = nics[0];
+        auto logger = [this](const std::string& line) { log += line + "\n"; };
+        port = std::make_unique<FcfPort>(nic.setup, answerFromModel(*simulator, nic, logger),
+                                         [this](const Bytes& frame) { sent.push_back(frame); }, logger);
+    }
+
+    std::vector<Reply> exchange(std::uint16_t etherType, const Bytes& payload) {
+        sent.clear();
+        port->receive(span(encodeEthernet(nic.setup.fcfMac, nic.mac, etherType, payload)));
+        std::vector<Reply> replies;
+        for (const Bytes& frame : sent) {
+            Reply r;
+            EXPECT_TRUE(decodeEthernet(span(frame), r.ethernet));
+            if (r.ethernet.etherType == kEtherTypeFip) {
+                EXPECT_TRUE(decodeFip(r.ethernet.payload, r.fip));
+            } else {
+                EXPECT_TRUE(decapsulateFc(r.ethernet.payload, r.fcoe) && r.fcoe.crcGood);
+                EXPECT_TRUE(decodeFcHeader(r.fcoe.fc, r.fc));
+                r.payload.assign(r.fcoe.fc.data + kFrameHeaderSize, r.fcoe.fc.data + r.fcoe.fc.size - (r.fc.fCtl & 3));
+            }
+            replies.push_back(r);
+        }
+        return replies;
+    }
+
+    std::vector<Reply> fabricLogin(Wwn portName, std::uint16_t receiveSize) {
+        Bytes flogi = loginAccept(true, portName, portName ^ (Wwn{3} << 60), receiveSize);
+        flogi[0] = els::kFlogi;
+        FcHeader h;
+        h.rCtl = rctl::kElsRequest;
+        h.dId = wellknown::kFabricLogin;
+        h.type = fctype::kExtendedLinkService;
+        h.oxId = 0x0011;
+        Bytes frame;
+        encodeFcHeader(h, frame);
+        frame.insert(frame.end(), flogi.begin(), flogi.end());
+        return exchange(kEtherTypeFip, encodeFip(fipop::kLinkService, fipop::kRequest, fipflag::kFabricProvidedMac,
+                                                 {encapsulatedElsDescriptor(fipdesc::kFlogi, frame), macDescriptor({})}));
+    }
+
+    std::vector<Reply> request(std::uint8_t rCtl, std::uint8_t type, std::uint32_t dId, const Bytes& payload) {
+        FcHeader h;
+        h.rCtl = rCtl;
+        h.dId = dId;
+        h.sId = nic.setup.fcid;
+        h.type = type;
+        h.fCtl = 0x290000;
+        h.oxId = 0x0042;
+        Bytes frame;
+        encodeFcHeader(h, frame);
+        frame.insert(frame.end(), payload.begin(), payload.end());
+        return exchange(kEtherTypeFcoe, encapsulateFc(sof::kInitiate3, frame, eof::kTerminate));
+    }
+
+    // A CT request as libfc sends it for bsg: the CT_IU, then 16 more bytes.
+    std::vector<Reply> bsgRequest(std::uint32_t dId, Bytes ctIu) {
+        ctIu.insert(ctIu.end(), 16, 0xEE);
+        return request(rctl::kCtRequest, fctype::kCt, dId, ctIu);
+    }
+
+    Bytes modelAnswer(const Bytes& ctIu, std::uint32_t destination, std::uint32_t limit) {
+        Simulator fresh(std::make_unique<Model>(simulator->model()), SimulatorOutputs{});
+        Bytes answer(limit);
+        Simulator::KernelExchange exchange;
+        exchange.adapter = nic.adapter;
+        exchange.port = nic.port;
+        exchange.destination = destination;
+        exchange.request = ctIu.data();
+        exchange.requestSize = static_cast<std::uint32_t>(ctIu.size());
+        exchange.response = answer.data();
+        exchange.responseSize = limit;
+        const Simulator::KernelOutcome outcome = fresh.kernelCt(exchange);
+        EXPECT_EQ(outcome.error, 0);
+        answer.resize(outcome.received);
+        return answer;
+    }
+
+    std::vector<Nic> nics;
+    Nic nic;
+    std::unique_ptr<Simulator> simulator;
+    std::unique_ptr<FcfPort> port;
+    std::vector<Bytes> sent;
+    std::string log;
+};
+
+Bytes ctRequest(std::uint8_t gsType, std::uint8_t subtype, std::uint16_t code, std::uint16_t maxWords, const Bytes& args) {
+    Bytes ct{1, 0, 0, 0, gsType, subtype, 0, 0, static_cast<std::uint8_t>(code >> 8), static_cast<std::uint8_t>(code),
+             static_cast<std::uint8_t>(maxWords >> 8), static_cast<std::uint8_t>(maxWords), 0, 0, 0, 0};
+    ct.insert(ct.end(), args.begin(), args.end());
+    return ct;
+}
+
+}  // namespace
+
+TEST_F(Link, PlansOneNicPerAdapterPortWithTheModelsAddresses) {
+    EXPECT_EQ(macText(nics[0].mac), "00:00:c9:a0:00:01");
+    EXPECT_EQ(macText(nics[1].mac), "00:00:c9:a0:00:02");
+    EXPECT_EQ(nics[0].setup.fcid, 0x010100u);
+    EXPECT_EQ(nics[1].setup.fcid, 0x0A0100u);
+    EXPECT_EQ(nics[1].adapter, 1u);
+    EXPECT_EQ(nics[0].setup.expectedPortName, 0x20000000C9A00001u);
+    EXPECT_EQ(nics[0].setup.fabricName, 0x100000051E0A0001u);
+    EXPECT_EQ(nics[0].setup.switchName, 0x100000051E0A0001u);
+    EXPECT_EQ(nics[0].setup.fabricPortName, 0x200100051E0A0001u);
+}
+
+TEST_F(Link, AnswersASolicitationAndAdvertisesFromThenOn) {
+    port->readvertise();
+    EXPECT_TRUE(sent.empty()) << "no advertisement before an ENode was heard";
+    auto replies = exchange(kEtherTypeFip, encodeFip(fipop::kDiscovery, fipop::kRequest, fipflag::kFabricProvidedMac,
+                                                     {macDescriptor(nic.mac)}));
+    ASSERT_EQ(replies.size(), 1u);
+    const Reply& adv = replies[0];
+    EXPECT_EQ(adv.ethernet.destination, nic.mac);
+    EXPECT_EQ(adv.fip.subcode, fipop::kReply);
+    EXPECT_EQ(adv.fip.flags, fipflag::kFabricProvidedMac | fipflag::kFcf | fipflag::kAvailable | fipflag::kSolicited);
+    std::vector<std::uint8_t> types;
+    for (const FipDescriptor& d : adv.fip.descriptors) types.push_back(d.type);
+    EXPECT_EQ(types, (std::vector<std::uint8_t>{1, 2, 4, 5, 12}));
+    EXPECT_EQ(readWwn(adv.fip.descriptors[2].body.at(2)), nic.setup.switchName);
+    EXPECT_EQ(readWwn(adv.fip.descriptors[3].body.at(6)), nic.setup.fabricName);
+    sent.clear();
+    port->readvertise();
+    ASSERT_EQ(sent.size(), 1u);
+    EthernetFrame again;
+    ASSERT_TRUE(decodeEthernet(span(sent[0]), again));
+    EXPECT_EQ(again.destination, kAllEnodeMacs);
+}
+
+TEST_F(Link, GivesTheModelsAddressAtFabricLoginAndRefusesAnotherPort) {
+    auto refused = fabricLogin(0x2000000000000099, 2048);
+    ASSERT_EQ(refused.size(), 1u);
+    ASSERT_EQ(refused[0].fip.descriptors.size(), 1u);
+    EXPECT_EQ(encapsulatedFrame(refused[0].fip.descriptors[0]).data[kFrameHeaderSize], els::kReject);
+    EXPECT_FALSE(port->loggedIn());
+    EXPECT_NE(log.find("refused"), std::string::npos);
+
+    auto accepted = fabricLogin(0x20000000C9A00001, 2048);
+    ASSERT_EQ(accepted.size(), 1u);
+    const FipMessage& fip = accepted[0].fip;
+    EXPECT_EQ(fip.op, fipop::kLinkService);
+    EXPECT_EQ(fip.subcode, fipop::kReply);
+    ASSERT_EQ(fip.descriptors.size(), 2u);
+    ByteSpan frame = encapsulatedFrame(fip.descriptors[0]);
+    FcHeader h;
+    ASSERT_TRUE(decodeFcHeader(frame, h));
+    EXPECT_EQ(h.rCtl, rctl::kElsReply);
+    EXPECT_EQ(h.dId, 0x010100u);
+    EXPECT_EQ(h.sId, wellknown::kFabricLogin);
+    EXPECT_EQ(h.oxId, 0x0011);
+    LoginRequest acc;
+    ASSERT_TRUE(decodeLogin(ByteSpan{frame.data + kFrameHeaderSize, frame.size - kFrameHeaderSize}, acc));
+    EXPECT_EQ(acc.nodeName, nic.setup.fabricName);  // fc_host's fabric_name
+    EXPECT_EQ(acc.portName, nic.setup.fabricPortName);
+    EXPECT_EQ(fip.descriptors[1].type, fipdesc::kMac);
+    EXPECT_EQ(Bytes(fip.descriptors[1].body.data, fip.descriptors[1].body.data + 6), (Bytes{0x0E, 0xFC, 0x00, 0x01, 0x01, 0x00}));
+    EXPECT_TRUE(port->loggedIn());
+}
+
+TEST_F(Link, AnswersLinkServicesItselfAtWellKnownAddressesAndFromTheModelAtPorts) {
+    fabricLogin(0x20000000C9A00001, 2048);
+    struct Case { std::uint32_t dId; std::uint8_t code; std::uint8_t answer; std::size_t size; };
+    for (const Case& c : {Case{wellknown::kDirectoryServer, els::kPlogi, els::kAccept, kLoginPayloadSize},
+                          Case{wellknown::kManagementServer, els::kPlogi, els::kAccept, kLoginPayloadSize},
+                          Case{wellknown::kFabricController, els::kScr, els::kAccept, 4},
+                          Case{wellknown::kDirectoryServer, 0x52, els::kReject, 8},   // ADISC
+                          Case{0x010200, 0x10, els::kAccept, kLoginPayloadSize},        // ECHO: its data back
+                          Case{0x010200, els::kPlogi, els::kReject, 8},                 // the fabric switches no frames
+                          Case{0x7F0000, 0x10, 0, 0}}) {                                // nobody: dropped
+        Bytes payload = loginAccept(false, 0x20000000C9A00001, 0x10000000C9A00001, 2048);
+        payload[0] = c.code;
+        auto replies = request(rctl::kElsRequest, fctype::kExtendedLinkService, c.dId, payload);
+        ASSERT_EQ(replies.size(), c.size == 0 ? 0u : 1u) << std::hex << c.dId;
+        if (c.size == 0) continue;
+        const Reply& r = replies[0];
+        EXPECT_EQ(r.ethernet.destination, fabricProvidedMac(kDefaultFcMap, 0x010100));
+        EXPECT_EQ(r.fc.sId, c.dId);
+        EXPECT_EQ(r.fc.dId, 0x010100u);
+        EXPECT_EQ(r.fc.oxId, 0x0042);
+        EXPECT_EQ(r.fc.fCtl & fctl::kReply, fctl::kReply);
+        EXPECT_EQ(r.fcoe.endOfFrame, eof::kTerminate);
+        ASSERT_EQ(r.payload.size(), c.size);
+        EXPECT_EQ(r.payload[0], c.answer);
+    }
+}
+
+TEST_F(Link, AnswersBsgRequestsFromTheModelInFramesThePortTakes) {
+    fabricLogin(0x20000000C9A00001, 256);  // the smallest data field: a long answer takes several frames
+    const Bytes giel = ctRequest(0xFA, 0x01, 0x0101, 0, {});
+    const Bytes gmal = ctRequest(0xFA, 0x01, 0x0116, 0, {0x10, 0, 0, 0x05, 0x1E, 0x0A, 0, 0x01});
+    const Bytes gidpn = ctRequest(0xFC, 0x02, 0x0121, 1, {0x50, 0x05, 0x07, 0x68, 0x01, 0x10, 0xA0, 0x02});
+    std::size_t most = 0;
+    for (const Bytes* ct : {&giel, &gmal, &gidpn}) {
+        const std::uint32_t server = ct == &gidpn ? 0xFFFFFC : 0xFFFFFA;
+        auto replies = bsgRequest(server, *ct);
+        ASSERT_FALSE(replies.empty());
+        Bytes whole;
+        for (std::size_t i = 0; i < replies.size(); ++i) {
+            const Reply& r = replies[i];
+            const bool last = i + 1 == replies.size();
+            EXPECT_EQ(r.fc.rCtl, rctl::kCtReply);
+            EXPECT_EQ(r.fc.seqCnt, i);
+            EXPECT_EQ(r.fc.parameter, whole.size());
+            EXPECT_EQ(r.fcoe.startOfFrame, i == 0 ? sof::kInitiate3 : sof::kNormal3);
+            EXPECT_EQ(r.fcoe.endOfFrame, last ? eof::kTerminate : eof::kNormal);
+            EXPECT_EQ((r.fc.fCtl & (fctl::kLastSequence | fctl::kEndSequence)) != 0, last);
+            EXPECT_LE(r.payload.size(), 256u);
+            whole.insert(whole.end(), r.payload.begin(), r.payload.end());
+        }
+        EXPECT_EQ(whole, modelAnswer(*ct, server, static_cast<std::uint32_t>(ctResponseLimit(span(*ct)))));
+        most = std::max(most, replies.size());
+    }
+    EXPECT_GT(most, 1u);
+    // A request that allows 10 words after the header gets them, and the residual size says what was left out.
+    Bytes short_gmal = gmal;
+    short_gmal[11] = 10;
+    auto cut = bsgRequest(0xFFFFFA, short_gmal);
+    ASSERT_EQ(cut.size(), 1u);
+    ASSERT_EQ(cut[0].payload.size(), 56u);
+    EXPECT_GT((cut[0].payload[10] << 8) | cut[0].payload[11], 0);
+}
+
+TEST_F(Link, TheModelsFaultsApply) {
+    start(R"([{"command": "GIEL", "busy": true, "times": 1}, {"command": "GFN", "fail": 1},
+              {"command": "GMID", "raw": "01000000FA0100008002000000000000ABCDEF"}])");
+    fabricLogin(0x20000000C9A00001, 2048);
+    const Bytes giel = ctRequest(0xFA, 0x01, 0x0101, 0, {});
+    auto busy = bsgRequest(0xFFFFFA, giel);
+    ASSERT_EQ(busy.size(), 1u);
+    EXPECT_EQ(Bytes(busy[0].payload.begin() + 8, busy[0].payload.begin() + 15), (Bytes{0x80, 0x01, 0, 0, 0, 0x05, 0}));
+    auto accepted = bsgRequest(0xFFFFFA, giel);
+    ASSERT_EQ(accepted.size(), 1u);
+    EXPECT_EQ(accepted[0].payload[8], 0x80);
+    EXPECT_EQ(accepted[0].payload[9], 0x02);
+    EXPECT_TRUE(bsgRequest(0xFFFFFA, ctRequest(0xFA, 0x01, 0x0114, 0, {0x10, 0, 0, 0x05, 0x1E, 0x0A, 0, 0x01})).empty())
+        << "a failed request is left unanswered";
+    EXPECT_NE(log.find("fails the request (Input/output error)"), std::string::npos);
+    auto raw = bsgRequest(0xFFFFFA, ctRequest(0xFA, 0x01, 0x0113, 0, {0x10, 0, 0, 0x05, 0x1E, 0x0A, 0, 0x01}));
+    ASSERT_EQ(raw.size(), 1u);
+    EXPECT_EQ(raw[0].fc.fCtl & fctl::kFillBytesMask, 1u) << "19 bytes go out as 20, one of them fill";
+    EXPECT_EQ(raw[0].payload.size(), 19u);
+    EXPECT_EQ(raw[0].payload[18], 0xEF);
+}
+
+TEST_F(Link, AcceptsAnAbort) {
+    fabricLogin(0x20000000C9A00001, 2048);
+    auto replies = request(rctl::kAbts, fctype::kBasicLinkService, wellknown::kManagementServer, {});
+    ASSERT_EQ(replies.size(), 1u);
+    EXPECT_EQ(replies[0].fc.rCtl, rctl::kBasicAccept);
+    EXPECT_EQ(replies[0].fc.oxId, 0x0042);
+    EXPECT_EQ(replies[0].payload.size(), 12u);
+}
