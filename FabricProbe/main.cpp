@@ -1,4 +1,7 @@
 // The fabric probe: start-up, option checks, the probe, notification of the agent, shut-down.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 #include <exception>
@@ -17,6 +20,7 @@
 #include "ProbeChecks.h"
 #include "RcDescription.h"
 #include "ReturnCodes.h"
+#include "TerminalNotes.h"
 #include "TopologyWriters.h"
 #include "Version.h"
 #include "ZoneWriters.h"
@@ -70,10 +74,17 @@ private:
 int startUp(int argc, char** argv, CmdArgs* args, RunServices& services) {
     if (!args) return FABRIC_PROBE_FAILED;
     const std::string install = args->getInstallDir();
-    if (install.empty()) return FABRIC_PROBE_FAILED;
+    if (install.empty()) {
+        noteStartFailure("cannot tell the installation directory from the program's path " +
+                         std::string(argc > 0 && argv[0] ? argv[0] : "") + ": run it as <prefix>/bin/fabricprobe");
+        return FABRIC_PROBE_FAILED;
+    }
 
     std::string logPath = install + "/log/fabricprobe.log";
-    if (naInitNls(kCatalog, kCatalog, logPath, install + "/nls") != 0) return FABRIC_PROBE_FAILED;
+    if (naInitNls(kCatalog, kCatalog, logPath, install + "/nls") != 0) {
+        noteStartFailure("cannot open the message catalog " + std::string(kCatalog) + " under " + install + "/nls");
+        return FABRIC_PROBE_FAILED;
+    }
     services.catalogStarted();
 
     const int parsed = args->parse();
@@ -85,11 +96,17 @@ int startUp(int argc, char** argv, CmdArgs* args, RunServices& services) {
         naLog->PrintMessage(AGT0412E.number, AGT0412E.id, rejected.c_str());
         naLogMessage(AGT0412E, rejected.c_str());
     }
-    if (parsed != CMDARGS_OK) return FABRIC_PROBE_FAILED;
+    if (parsed != CMDARGS_OK) {
+        explainRejectedCommandLine(parsed, *args);
+        return FABRIC_PROBE_FAILED;
+    }
 
     naLogMessage(AGT0429I, "FabricProbe", commandLineText(argc, argv).c_str());
 
-    if (naInitTrace(args->traceFile, args->debugWord, args->maxLogSize) != 0) return FABRIC_PROBE_FAILED;
+    if (naInitTrace(args->traceFile, args->debugWord, args->maxLogSize) != 0) {
+        noteStartFailure("cannot start the debug trace " + args->traceFile);
+        return FABRIC_PROBE_FAILED;
+    }
     services.traceStarted();
     psSetSignals();
     return FABRIC_PROBE_SUCCESS;
@@ -157,7 +174,10 @@ int runJob(const CmdArgs& args, const std::string& jobFile) {
     } else {
         std::string outputName;
         rc = checkProbeOptions(args);
+        if (rc != FABRIC_PROBE_SUCCESS) explainFailedChecks(args);
         if (rc == FABRIC_PROBE_SUCCESS) rc = probe(args, outputName, inputName);
+        // Only a failed load of the HBA API ends with a positive code (its status).
+        if (rc > 0) noteLoadFailure(rc, args.logFile);
         copyOutputToLog(outputName);
         notifyAgent(rc, args, jobFile);
     }
@@ -191,9 +211,21 @@ int run(int argc, char** argv) {
     return rc;
 }
 
+// A descriptor 0, 1 or 2 that the caller left closed would be taken by the first file the
+// run opens, and the catalog message, a terminal note or the agent program's errors written
+// into it.
+void keepStandardDescriptorsTaken() {
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        const int opened = open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+        if (opened >= 0 && opened != fd) close(opened);  // not the lowest free one: leave it
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    keepStandardDescriptorsTaken();
     try {
         return run(argc, argv);
     } catch (const std::exception&) {

@@ -13,7 +13,7 @@ model="$PWD/examples/san.json"
 server=demo
 build=build/demo
 
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFABRICPROBE_BUILD_TESTS=OFF >/dev/null
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFABRICPROBE_BUILD_TESTS=OFF -DFABRICPROBE_BUILD_BENCH=OFF >/dev/null
 cmake --build "$build" -j"$(nproc)"
 cmake --install "$build" --prefix "$prefix" >/dev/null
 # The stand-in agent program receives the end-of-job notification.
@@ -31,8 +31,11 @@ probe() {  # model, command, discover request id
   set -e
   out="$prefix/output/$server/fabricprobe_${2}_${stamp}_${3}_1.dat"
   echo "== $2 probe of $(basename "$1"): exit status $rc"
+  if [ "$rc" -ne 0 ]; then
+    echo "   the run failed: see the lines above and the activity log in $prefix/log/$server" >&2
+    exit "$rc"
+  fi
   echo "   output file:  $out ($(wc -l <"$out") lines)"
-  [ "$rc" -eq 0 ] || exit "$rc"
 }
 for command in Topology ZoningOnly; do
   probe "$model" "$command" 1

@@ -17,7 +17,7 @@ scripts/deps.sh i386 "$sysroot"
 # need the viewer, and under qemu a failed exec is not reported back to posix_spawn.
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/i386-linux-gnu.cmake -DCMAKE_BUILD_TYPE=None \
   -DFABRICPROBE_I386_SYSROOT="$sysroot" -DFABRICPROBE_NATIVE_STAGE="$native" \
-  -DFABRICPROBE_BUILD_BENCH=OFF -DFABRICPROBE_SKIP_TEST_AREAS=view
+  -DFABRICPROBE_BUILD_TESTS=ON -DFABRICPROBE_BUILD_BENCH=OFF -DFABRICPROBE_SKIP_TEST_AREAS=view
 cmake --build "$build" -j"$(nproc)"
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)" --timeout 300
 file -L "$build/stage/bin/fabricprobe"

@@ -6,8 +6,10 @@
 # installed viewer and compared with those of the build tree's own installation; then
 # purged, after which nothing may be left but the logs and outputs the runs wrote.
 # Usage: scripts/test-package.sh amd64|i386 BUILD_DIR   (a built tree of that architecture;
-# the test stages pass build/test and build/i386). Installing needs root or sudo; it leaves
-# alone an /opt/fabricprobe it did not install.
+# the test stages pass build/test and build/i386). Installing needs root or sudo. It installs
+# into an /opt of its own (an empty tmpfs in a mount namespace of this script's), so an
+# /opt/fabricprobe already there (a build installed by hand, what a purge left) is neither in
+# its way nor touched; it refuses only when the packages are installed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 [ $# -eq 2 ] || { echo "usage: scripts/test-package.sh amd64|i386 BUILD_DIR" >&2; exit 2; }
@@ -18,13 +20,30 @@ fail() { echo "scripts/test-package.sh: $*" >&2; exit 1; }
 opt=/opt/fabricprobe
 apt() { $SUDO env DEBIAN_FRONTEND=noninteractive apt-get -y -q -o DPkg::Lock::Timeout=600 "$@"; }
 
-# Developers share machines: one package test at a time (dist/, /opt/fabricprobe).
+native=$(dpkg --print-architecture)
+private=fabricprobe-package-test
+if [ "$arch" = "$native" ] && [ "$(findmnt -n -o SOURCE /opt 2>/dev/null)" != "$private" ]; then
+  # Again, in a mount namespace whose /opt is an empty tmpfs, as the caller; then the real
+  # /opt/fabricprobe must be as it was.
+  snapshot() { find "$opt" -printf '%p %y %m %s %T@\n' 2>/dev/null | LC_ALL=C sort || true; }
+  before=$(snapshot)
+  $SUDO unshare --mount true ||
+    fail "cannot make a private mount namespace: run as root; in a chroot whose / is no mount point, bind-mount its root directory on itself before entering it (mount --bind DIR DIR; chroot DIR)"
+  caller=()
+  [ -z "$SUDO" ] || caller=(setpriv --reuid="$(id -u)" --regid="$(id -g)" --init-groups env HOME="$HOME" PATH="$PATH")
+  $SUDO unshare --mount sh -c 'mount -t tmpfs -o mode=0755 "$0" /opt && exec "$@"' "$private" \
+    "${caller[@]}" "$PWD/scripts/test-package.sh" "$@"
+  [ "$(snapshot)" = "$before" ] || fail "$opt outside the test's own /opt was changed"
+  exit 0
+fi
+
+# Developers share machines: one package test at a time (dist/, the packages' database entries).
 exec 9>/tmp/fabricprobe-package-test.lock
 flock 9
-native=$(dpkg --print-architecture)
-if [ "$arch" = "$native" ] && [ -e "$opt" ]; then
-  owner=$(dpkg-query -W -f='${db:Status-Abbrev} ${Package}\n' fabricprobe fabricprobe-sim 2>/dev/null | grep '^ii' || true)
-  fail "$opt exists already${owner:+ (installed: $(echo "$owner" | cut -c5- | paste -sd' '))}; this test installs its own packages there"
+if [ "$arch" = "$native" ]; then
+  installed=$({ dpkg-query -W -f='${Package} ${db:Status-Status}\n' fabricprobe fabricprobe-sim 2>/dev/null || true; } |
+    awk '$2 != "not-installed" && $2 != "config-files" { print $1 }' | paste -sd' ')
+  [ -z "$installed" ] || fail "the packages $installed are installed on this machine, and this test installs and purges its own: remove them first (apt-get purge fabricprobe fabricprobe-sim; what the probe wrote in $opt/log and $opt/output stays)"
 fi
 
 built=$(scripts/package.sh "$arch" "$build")
@@ -105,14 +124,17 @@ mapfile -t owned < <(dpkg -L fabricprobe fabricprobe-sim | while read -r p; do
   [ -d "$p" ] && [[ $p != *fabricprobe* ]] || echo "$p"; done)
 
 # The build tree's own installation writes the files to compare with. The agent's program
-# (bin/Agent) is in neither tree: each probe says on standard error that it is not found.
+# (bin/Agent) is in neither tree: the shell that should run it says so on standard error, the
+# one line README shows beside its example.
 cmake --install "$build" --prefix "$tmp/reference" >/dev/null
 probe() {  # PREFIX COMMAND: the agent creates the output directory before it starts the probe
   $SUDO mkdir -p "$1/output/$server"
   (cd "$tmp" && $SUDO "$1/bin/fabricsim-run" "$opt/share/examples/san.json" -- "$1/bin/fabricprobe" \
     -servername "$server" -serverip 192.0.2.1 -serverport 9549 -command "$2" -fabrics allfabrics \
-    -jobtimestamp 20260101000000 -discoverrequestid 1 -devicejobid 1) ||
-    fail "the $2 probe from $1 ended with status $?"
+    -jobtimestamp 20260101000000 -discoverrequestid 1 -devicejobid 1 2>"$tmp/stderr") ||
+    fail "the $2 probe from $1 ended with status $?: $(cat "$tmp/stderr")"
+  [ "$(cat "$tmp/stderr")" = "/bin/sh: 1: $1/bin/Agent: not found" ] ||
+    fail "the $2 probe from $1 wrote on standard error: $(cat "$tmp/stderr")"
 }
 for command in Topology ZoningOnly; do
   probe "$opt" "$command"

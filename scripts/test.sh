@@ -11,7 +11,7 @@ fast_flags="-O1 -g1 -DNDEBUG"
 
 plain_suite() {
   local build=build/test
-  cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFABRICPROBE_BUILD_TESTS=ON \
     -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="$fast_flags" -DCMAKE_C_FLAGS_RELWITHDEBINFO="$fast_flags"
   cmake --build "$build" -j"$jobs"
   ctest --test-dir "$build" --output-on-failure -j"$jobs" --timeout 300
@@ -27,7 +27,7 @@ sanitized_suite() {
   local build=build/sanitize
   CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="$fast_flags" -DCMAKE_C_FLAGS_RELWITHDEBINFO="$fast_flags" \
-    -DFABRICPROBE_BUILD_FUZZ=ON -DFABRICPROBE_BUILD_BENCH=OFF
+    -DFABRICPROBE_BUILD_TESTS=ON -DFABRICPROBE_BUILD_FUZZ=ON -DFABRICPROBE_BUILD_BENCH=OFF
   cmake --build "$build" -j"$jobs"
   # verify_asan_link_order=0: the fast-clock tests preload libfaketime.
   ASAN_OPTIONS=detect_leaks=1:verify_asan_link_order=0 \

@@ -3,6 +3,9 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <ctime>
+
 #include "naTrace.h"
 
 volatile unsigned char agentStop = 0;
@@ -36,4 +39,33 @@ void unxInterruptHandler(int signalNumber) {
         NATRACE(TR_MIN, "Caught signal %d\n", signalNumber);
     }
     NATRACE(TR_EXIT, "Exit: %s\n", fn);
+}
+
+ssize_t psWriteWithoutSigpipe(int fd, const void* data, std::size_t size) {
+    sigset_t pipeOnly, previous, pending;
+    sigemptyset(&pipeOnly);
+    sigaddset(&pipeOnly, SIGPIPE);
+    sigemptyset(&pending);
+    sigpending(&pending);
+    const bool wasPending = sigismember(&pending, SIGPIPE) == 1;
+    pthread_sigmask(SIG_BLOCK, &pipeOnly, &previous);
+    const char* bytes = static_cast<const char*>(data);
+    std::size_t done = 0;
+    ssize_t written = 0;
+    while (done < size) {
+        written = write(fd, bytes + done, size - done);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) break;
+        done += static_cast<std::size_t>(written);
+    }
+    // The SIGPIPE this write raised is taken back before the mask is restored.
+    if (written < 0 && errno == EPIPE && !wasPending) {
+        const int saved = errno;
+        const timespec now{0, 0};
+        while (sigtimedwait(&pipeOnly, nullptr, &now) < 0 && errno == EINTR) {
+        }
+        errno = saved;
+    }
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    return done == 0 && written < 0 ? -1 : static_cast<ssize_t>(done);
 }

@@ -106,7 +106,7 @@ std::string enterPrivateMountNamespace() {
     // Like unshare --mount --map-root-user: root inside a user namespace of our own.
     if (::unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0)
         return systemError("cannot make a user and mount namespace (unshare)") +
-               "; run as root or allow unprivileged user namespaces";
+               "; run as root or allow unprivileged user namespaces (a chroot never allows them)";
     if (!writeFile("/proc/self/setgroups", "deny") ||
         !writeFile("/proc/self/uid_map", "0 " + std::to_string(uid) + " 1\n") ||
         !writeFile("/proc/self/gid_map", "0 " + std::to_string(gid) + " 1\n"))
@@ -180,8 +180,13 @@ int main(int argc, char** argv) {
     if (!written) failure = systemError("cannot write " + confPath);
     if (failure.empty()) failure = enterPrivateMountNamespace();
     // Keep the bind mount out of the namespace we came from.
-    if (failure.empty() && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+    if (failure.empty() && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
+        const bool notAMountPoint = errno == EINVAL;
         failure = systemError("cannot make the mount namespace private");
+        if (notAMountPoint)
+            failure += "; / is not a mount point here (a chroot?): bind-mount the root directory on itself "
+                       "before entering it (mount --bind DIR DIR; chroot DIR)";
+    }
     if (failure.empty() && ::mount(confPath.c_str(), kHbaConf, nullptr, MS_BIND, nullptr) != 0)
         failure = systemError(std::string("cannot bind-mount over ") + kHbaConf);
     ::unlink(confPath.c_str());

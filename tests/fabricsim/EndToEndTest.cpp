@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <regex>
 #include <thread>
@@ -244,18 +245,40 @@ TEST(Launcher, ExplainsWhatItCannotDo) {
     EXPECT_EQ(missing.exitCode, 127);
     EXPECT_EQ(missing.err, "fabricsim-run: cannot run no-such-command-here: No such file or directory\n");
 
-    // /etc/hba.conf hidden by an empty /etc in a namespace of this test's own.
-    ProcessResult noConf = runProcess({"unshare", "--mount", "--map-root-user", "sh", "-c",
-                                       "mount -t tmpfs none /etc && exec \"$0\" \"$1\" -- true",
-                                       stagePath("bin/fabricsim-run"), kSan});
+    // The rest runs in a mount namespace of this test's own (in a user namespace when not root).
+    const std::vector<std::string> unshare = ::geteuid() == 0 ? std::vector<std::string>{"unshare", "--mount"}
+                                                              : std::vector<std::string>{"unshare", "--mount", "--map-root-user"};
+    auto inNamespace = [&](const std::string& script, const std::vector<std::string>& args) {
+        std::vector<std::string> argv = unshare;
+        argv.insert(argv.end(), {"sh", "-c", script});
+        argv.insert(argv.end(), args.begin(), args.end());
+        return runProcess(argv);
+    };
+    const ProcessResult namespaces = inNamespace("true", {});
+    if (namespaces.exitCode != 0) GTEST_SKIP() << "no mount namespace for this test here: " << namespaces.err;
+
+    // /etc/hba.conf hidden by an empty /etc.
+    ProcessResult noConf = inNamespace("mount -t tmpfs none /etc && exec \"$0\" \"$1\" -- true",
+                                       {stagePath("bin/fabricsim-run"), kSan});
     EXPECT_EQ(noConf.exitCode, 125) << noConf.err;
     EXPECT_TRUE(contains(noConf.err, "fabricsim-run: cannot replace /etc/hba.conf: No such file or directory")) << noConf.err;
 
+    // In a chroot whose / is no mount point: one line says what to do about it.
+    ProcessResult chroot = inNamespace(
+        "mount -t tmpfs none \"$0\" && cd \"$0\" && mkdir root && cd root && mkdir proc tmp stage && "
+        "for d in bin sbin lib lib32 lib64 libx32 usr etc; do if [ -L /$d ]; then ln -s \"$(readlink /$d)\" $d; "
+        "elif [ -d /$d ]; then mkdir $d && mount --rbind /$d $d; fi; done && mount --rbind /proc proc && "
+        "mount --rbind \"$1\" stage && cp \"$2\" san.json && exec chroot . /stage/bin/fabricsim-run /san.json -- true",
+        {scratchDir("launcher-chroot"), stagePath(""), kSan});
+    EXPECT_EQ(chroot.exitCode, 125) << chroot.err;
+    EXPECT_EQ(chroot.err, "fabricsim-run: cannot make the mount namespace private: Invalid argument; / is not a mount "
+                          "point here (a chroot?): bind-mount the root directory on itself before entering it "
+                          "(mount --bind DIR DIR; chroot DIR)\n");
+
     // The kernel mode cannot mount its tree where sysfs is read-only to it: one line says so.
-    ProcessResult noMount = runProcess({"unshare", "--mount", "--map-root-user", "sh", "-c",
-                                        "mount -o remount,bind,ro /sys 2>/dev/null; mount -t tmpfs none /sys && "
+    ProcessResult noMount = inNamespace("mount -o remount,bind,ro /sys 2>/dev/null; mount -t tmpfs none /sys && "
                                         "mount -o remount,ro /sys && exec \"$0\" --kernel \"$1\" -- true",
-                                        stagePath("bin/fabricsim-run"), kSan});
+                                        {stagePath("bin/fabricsim-run"), kSan});
     if (noMount.exitCode == 125) {
         EXPECT_TRUE(contains(noMount.err, "fabricsim-run: cannot mount the generated tree over /sys/class")) << noMount.err;
         EXPECT_EQ(std::count(noMount.err.begin(), noMount.err.end(), '\n'), 1) << noMount.err;
@@ -269,16 +292,28 @@ TEST(Launcher, WorksForAnOrdinaryUserThroughAUserNamespace) {
         EXPECT_TRUE(contains(r.out, "libfabricsim.so"));
         return;
     }
-    // Run as nobody; the staged files must be readable by it, as they are after an install.
-    ProcessResult r = runProcess({"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
-                                  stagePath("bin/fabricsim-run"), kSan, "--", "sh", "-c", "id -u; cat /etc/hba.conf"});
-    if (r.exitCode == 125) {
-        EXPECT_TRUE(contains(r.err, "allow unprivileged user namespaces")) << r.err;
-        return;
-    }
+    // Run as nobody, from a copy it can read wherever the checkout is (a clone under /root is
+    // mode 700), laid out as an installation is.
+    char made[] = "/tmp/fabricsim-nobody-XXXXXX";
+    ASSERT_NE(::mkdtemp(made), nullptr);
+    const std::string dir = made;
+    ASSERT_EQ(runProcess({"sh", "-c",
+                          "chmod 755 \"$0\" && mkdir \"$0/bin\" \"$0/lib\" && cp \"$1/bin/fabricsim-run\" \"$0/bin/\" && "
+                          "cp \"$1/lib/libfabricsim.so\" \"$0/lib/\" && cp \"$2\" \"$0/\"",
+                          dir, stagePath(""), kSan})
+                  .exitCode,
+              0);
+    ProcessOptions options;
+    options.cwd = dir;
+    ProcessResult r = runProcess({"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", dir + "/bin/fabricsim-run",
+                                  dir + "/san.json", "--", "sh", "-c", "id -u; cat /etc/hba.conf"},
+                                 options);
+    runProcess({"rm", "-rf", dir});
+    if (r.exitCode == 125 && contains(r.err, "allow unprivileged user namespaces"))
+        GTEST_SKIP() << "user namespaces are refused here: " << r.err;
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_TRUE(contains(r.out, "0\n")) << "root inside its own user namespace";
-    EXPECT_TRUE(contains(r.out, "fabricsim " + stagePath("lib/libfabricsim.so")));
+    EXPECT_TRUE(contains(r.out, "fabricsim " + dir + "/lib/libfabricsim.so"));
 }
 
 TEST(StandInAgent, AppendsItsArgumentsBesideItsDirectory) {

@@ -12,12 +12,6 @@
 #include "ProbeRun.h"
 
 namespace {
-#ifdef KERNEL_HBALINUX
-// The i386 build: libhbalinux of the probe's word size, and where its own libraries are.
-const std::vector<std::string> kKernelEnv = {"FABRICSIM_HBALINUX=" KERNEL_HBALINUX, "LD_LIBRARY_PATH=" KERNEL_LIBRARY_PATH};
-#else
-const std::vector<std::string> kKernelEnv;
-#endif
 
 struct ModeRun {
     ProbeRunResult result;
@@ -36,13 +30,6 @@ ModeRun runIn(bool kernel, const std::string& model, const std::string& command,
                     "-fabrics", "allfabrics", "-jobtimestamp", "20261207", "-discoverrequestid", "51",
                     "-devicejobid", "52", "-debug", "MAX"};
     options.env = {"FABRICSIM_LOG=" + install.path("sim.log")};
-    if (kernel) {
-        options.env.insert(options.env.end(), kKernelEnv.begin(), kKernelEnv.end());
-        // Sanitized builds: libhbalinux never frees its adapter records and is unloaded before
-        // the exit, so LeakSanitizer cannot even name it; the probe's own leaks are checked in
-        // tests/leaks through the vendor mode.
-        options.env.push_back("ASAN_OPTIONS=detect_leaks=0:verify_asan_link_order=0");
-    }
     options.fastClock = true;
     ModeRun run;
     run.result = runProbe(install, options);

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
@@ -32,6 +33,16 @@ std::string valueAfter(const std::vector<std::string>& args, const std::string& 
 }
 
 bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// Standard error of an unusable command line: one line saying why, then the usage synopsis.
+::testing::AssertionResult explainedWithUsage(const std::string& err, const std::string& line) {
+    const std::string head = "fabricprobe: " + line + "\nusage: fabricprobe -servername S -serverip IP[_IP...] [-serverport N]\n";
+    const std::string tail = "\n       fabricprobe -version\n";
+    if (err.rfind(head, 0) == 0 && err.size() > head.size() + tail.size() &&
+        err.compare(err.size() - tail.size(), tail.size(), tail) == 0 && std::count(err.begin(), err.end(), '\n') == 7)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "expected \"" << line << "\" and the usage, got:\n" << err;
+}
 
 // A probe that gets as far as the HBA API runs against a SAN without adapters.
 ProbeRunOptions probeOptions(std::vector<std::string> args) {
@@ -72,6 +83,10 @@ TEST(SkeletonE2E, NoArgumentsStartsThenFailsTheFabricsCheck) {
     EXPECT_EQ(result.exitCode, exitStatusOf(-2012));
     EXPECT_EQ(result.exitCode, 36);
     EXPECT_EQ(result.agentStatus, "1");
+    EXPECT_EQ(result.out, "");
+    EXPECT_TRUE(explainedWithUsage(
+        result.err, "missing or empty: -servername, -serverip, -command, -fabrics, -jobtimestamp, "
+                    "-discoverrequestid, -devicejobid"));
 
     const std::vector<std::string> expected = {
         "-notify", "fabricprobe", "-installLoc", install.root(), "-serverName", "", "-serverPort", "-1",
@@ -124,8 +139,9 @@ TEST(SkeletonE2E, InvalidOptionFailsTheStartAndSaysWhich) {
 
 TEST(SkeletonE2E, AServerNameThatWouldLeadOutOfItsDirectoryIsRefusedBeforeAnythingIsMade) {
     const struct {
-        std::string name, shown;
-    } cases[] = {{"../x", "../x"}, {"a/b", "a/b"}, {"..", ".."}, {".", "."}, {"srv\nAGT0430I", "srv%0AAGT0430I"}};
+        std::string name, shown, onTerminal;
+    } cases[] = {{"../x", "../x", "../x"}, {"a/b", "a/b", "a/b"}, {"..", "..", ".."}, {".", ".", "."},
+                 {"srv\nAGT0430I", "srv%0AAGT0430I", "srv?AGT0430I"}};
     int n = 0;
     for (const auto& c : cases) {
         ProbeInstall install("skeleton_bad_server_" + std::to_string(n++));
@@ -142,6 +158,7 @@ TEST(SkeletonE2E, AServerNameThatWouldLeadOutOfItsDirectoryIsRefusedBeforeAnythi
         EXPECT_TRUE(install.agentArgs().empty()) << c.shown;
         const std::string why = "AGT0412E The argument -servername " + c.shown + " is not a valid option for this command.\n";
         EXPECT_EQ(result.out, why);
+        EXPECT_TRUE(explainedWithUsage(result.err, "-servername " + c.onTerminal + ": Invalid server name"));
         const std::vector<std::string> log = readLines(install.path("log/fabricprobe.log"));
         ASSERT_EQ(log.size(), 1u) << c.shown;
         EXPECT_EQ(log[0].substr(24) + "\n", why);
@@ -187,31 +204,53 @@ TEST(SkeletonE2E, EveryFileAndDirectoryTheProbeCreatesIsPrivateWhateverTheUmask)
     }
 }
 
-TEST(SkeletonE2E, AnAgentThatClosedItsChannelCostsOnlyTheStatusByte) {
+TEST(SkeletonE2E, AnAgentThatClosedItsPipesCostsOnlyWhatWasWrittenThere) {
     ProbeInstall install("skeleton_closed_channel");
     int fds[2];
     ASSERT_EQ(pipe(fds), 0);
-    close(fds[0]);  // nobody reads: the status write meets a broken pipe
+    close(fds[0]);  // nobody reads: the status write meets a broken pipe, and so does standard error
     ProbeRunOptions options;
     options.agentPipe = false;
-    options.args = {"-agentcom", "0," + std::to_string(fds[1]), "-bogus"};
+    options.program = "sh";
+    options.args = {"-c", "exec \"$0\" -agentcom 0,$1 -bogus 2>&$1", install.path("bin/fabricprobe"),
+                    std::to_string(fds[1])};
     ProbeRunResult result = runProbe(install, options);
     close(fds[1]);
+    EXPECT_EQ(result.signal, 0);
     EXPECT_EQ(result.exitCode, 48) << "the probe's own return code, not death by SIGPIPE";
     EXPECT_TRUE(contains(result.out, "AGT0412E")) << result.out;
 }
 
-TEST(SkeletonE2E, OtherStartFailuresAreSilent) {
-    const std::vector<std::string> cases[] = {{"-bogus"}, {"-servername", "srv", "-debug"}};
+TEST(SkeletonE2E, UnusableCommandLinesSayWhyOnStandardError) {
+    // Standard output holds only AGT0412E, and only for a bad option after the first.
+    const struct {
+        std::vector<std::string> args;
+        const char* out;
+        const char* line;
+    } cases[] = {
+        {{"-h"}, "", "unknown option -h"},
+        {{"--help"}, "", "unknown option --help"},
+        {{"--version"}, "", "unknown option --version (did you mean -version?)"},
+        {{"-foo", "bar"}, "", "unknown option -foo"},
+        {{"-severname", "demo"}, "", "unknown option -severname (did you mean -servername?)"},
+        {{"demo"}, "", "demo is not an option: options begin with -"},
+        {{"-servername", "srv", "-bogus"}, "-bogus", "unknown option -bogus"},
+        {{"-servername", "srv", "-debug"}, "", "-debug needs a value"},
+        {{"-servername", "srv", "-debug", "LOTS"}, "-debug", "-debug LOTS: Invalid debug mode"},
+        {{"-version", "-servername", "srv"}, "-servername", "-servername cannot be given with -version"},
+        {{"-servername", "srv", "-version"}, "-version", "-version must be the first argument"},
+    };
     int n = 0;
-    for (const auto& args : cases) {
+    for (const auto& c : cases) {
         ProbeInstall install("skeleton_start_failure_" + std::to_string(n++));
         ProbeRunOptions options;
         options.agentPipe = false;
-        options.args = args;
+        options.args = c.args;
         ProbeRunResult result = runProbe(install, options);
-        EXPECT_EQ(result.exitCode, 48) << args[0];
-        EXPECT_EQ(result.out, "") << args[0];  // only an invalid option after the first is named
+        EXPECT_EQ(result.exitCode, 48) << c.line;
+        if (*c.out == '\0') EXPECT_EQ(result.out, "") << c.line;
+        else EXPECT_EQ(result.out, std::string("AGT0412E The argument ") + c.out + " is not a valid option for this command.\n");
+        EXPECT_TRUE(explainedWithUsage(result.err, c.line));
         EXPECT_TRUE(install.agentArgs().empty());
     }
 }
@@ -263,6 +302,8 @@ TEST(SkeletonE2E, NoInstallationDirectoryFailsTheStart) {
     EXPECT_EQ(result.exitCode, 48);
     EXPECT_EQ(result.agentStatus, "");  // the channel is never read from the command line
     EXPECT_TRUE(install.agentArgs().empty());
+    EXPECT_EQ(result.err, "fabricprobe: cannot tell the installation directory from the program's path " +
+                              install.path("tools/fabricprobe") + ": run it as <prefix>/bin/fabricprobe\n");
 }
 
 TEST(SkeletonE2E, BareProgramNameIsFoundInPath) {
@@ -281,10 +322,14 @@ TEST(SkeletonE2E, CheckFailuresEndWithTheirCodesAndStillNotify) {
     const struct {
         std::vector<std::string> args;
         int rc;
+        const char* line;
     } cases[] = {
-        {probeArgs({"-serverport", "0"}), -2005},
-        {probeArgs({"-command", "topology"}), -2011},
-        {probeArgs({"-fabrics", "\"allfabrics\"", "-devicejobid", "\"\""}), -2010},
+        {probeArgs({"-serverport", "0"}), -2005, "-serverport 0 is not a port"},
+        {probeArgs({"-command", "topology"}), -2011, "-command topology is neither Topology nor ZoningOnly (did you mean Topology?)"},
+        {probeArgs({"-command", "Topolgy"}), -2011, "-command Topolgy is neither Topology nor ZoningOnly (did you mean Topology?)"},
+        {probeArgs({"-fabrics", "\"allfabrics\"", "-devicejobid", "\"\""}), -2010, "missing or empty: -devicejobid"},
+        {probeArgs({"-fabrics", "some", "-servername", ""}), -2012,
+         "missing or empty: -servername; -fabrics some is neither allfabrics nor specificfabrics"},
     };
     int n = 0;
     for (const auto& c : cases) {
@@ -294,7 +339,28 @@ TEST(SkeletonE2E, CheckFailuresEndWithTheirCodesAndStillNotify) {
         ProbeRunResult result = runProbe(install, options);
         EXPECT_EQ(result.exitCode, exitStatusOf(c.rc)) << c.rc;
         EXPECT_EQ(valueAfter(install.agentArgs(), "-exitCode"), std::to_string(c.rc));
+        EXPECT_EQ(result.out, "");
+        EXPECT_TRUE(explainedWithUsage(result.err, c.line));
     }
+}
+
+TEST(SkeletonE2E, WithoutAnAdapterLibraryOneLineSaysSoAndWhereTheLogIs) {
+    // hba.conf names one library, which does not load: a host without adapters.
+    ProbeInstall install("skeleton_no_adapter_library");
+    makeDirs(install, "output/srv");
+    ProbeRunOptions options = probeOptions(probeArgs());
+    options.kernel = true;
+    options.env = {"FABRICSIM_HBALINUX=/dev/null"};
+    ProbeRunResult result = runProbe(install, options);
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.out, "");
+    const std::string log = install.path("log/srv/fabricprobe_000001.log");
+    // The first line: after it, a 32-bit probe's run adds the loader's notes about the 32-bit
+    // stand-in for /dev/bsg preloaded into the agent's 64-bit shell.
+    EXPECT_EQ(result.err.substr(0, result.err.find('\n') + 1),
+              "fabricprobe: no adapter was probed: the HBA API could not load any vendor library named "
+              "in /etc/hba.conf (status 1); activity log: " + log + "\n") << result.err;
+    EXPECT_TRUE(contains(readFile(log), "AGT0415I")) << readFile(log);
 }
 
 TEST(SkeletonE2E, MissingOutputDirectoryFailsTheCreate) {

@@ -25,7 +25,7 @@ private:
 
 struct ProbeRunOptions {
     std::string model;                    // path of the fabricsim model; empty: run without the simulator
-    bool kernel = false;                  // serve the model through libhbalinux (fabricsim-run --kernel)
+    bool kernel = false;                  // serve the model through libhbalinux (fabricsim-run --kernel); no leak check
     std::string driver;                   // with kernel: the simulated host's driver (--driver); empty: libfc
     std::vector<std::string> args;        // arguments after the program name
     std::vector<std::string> env;         // extra NAME=value entries

@@ -110,11 +110,14 @@ TEST(ViewDiff, AReorderedCopyIsTheSame) {
         writeFile(copy, reordered(text));
         ASSERT_NE(text, readFile(copy));
         ASSERT_EQ(text.size(), readFile(copy).size());
-        for (const std::string& format : {"text", "json"}) {
+        for (const std::string format : {"text", "json"}) {
             const ViewRun run = runView({"--diff", "--format", format, path, copy});
             EXPECT_EQ(0, run.exitCode) << run.out << run.err;
-            if (format == "text") EXPECT_NE(std::string::npos, run.out.find("\nno differences\n")) << run.out;
-            if (format == "json") EXPECT_EQ(0, nlohmann::json::parse(run.out)["differences"]);
+            if (format == "text") {
+                EXPECT_NE(std::string::npos, run.out.find("\nno differences\n")) << run.out;
+            } else {
+                EXPECT_EQ(0, nlohmann::json::parse(run.out)["differences"]);
+            }
         }
         EXPECT_TRUE(jsonCountsMatchSummary(copy));
     }
