@@ -51,7 +51,9 @@ int askGs(const GsPort& port, const GsCommand<Answer>& command, ByteSpan payload
 // once the port's route knows the command's server cannot be reached.
 template <class Attempt>
 void retryGs(const GsPort& port, const GsCommandBase& command, unsigned pauseSeconds, Attempt attempt) {
-    const auto pointless = [&] { return port.route != nullptr && port.route->unreachable(command.preamble[kCtGsTypeOffset]); };
+    const auto pointless = [&] {
+        return port.route != nullptr && port.route->unreachable(command.preamble[kCtGsTypeOffset]);
+    };
     retryAttempts(3, pauseSeconds, [&] { return attempt() || pointless(); }, [&] {
         NATRACE(TR_MIN, "reattempting IssueGS3Command for %s using handle %d\n", command.name, port.h());
     });

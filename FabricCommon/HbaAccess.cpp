@@ -190,7 +190,8 @@ std::vector<Wwn> hbaApiPorts(int adapters) {
         for (HBA_UINT32 p = 0; p < attributes.NumberOfPorts; ++p) {
             HBA_PORTATTRIBUTES port;
             std::memset(&port, 0, sizeof port);
-            if (HBA_GetAdapterPortAttributes(adapter.get(), p, &port) == HBA_STATUS_OK) ports.push_back(toWwn(port.PortWWN));
+            if (HBA_GetAdapterPortAttributes(adapter.get(), p, &port) == HBA_STATUS_OK)
+                ports.push_back(toWwn(port.PortWWN));
         }
     }
     return ports;

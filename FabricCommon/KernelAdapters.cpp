@@ -61,6 +61,7 @@ bool kernelAdapterOnFabric(const KernelAdapter& adapter, int index, const SysfsP
         return false;
     }
     NATRACE(TR_MIN, "Port %d for adapter %d connected  to a  switched fabric\n", 0, index);
-    NATRACE(TR_MIN, "adapter: %d, port: %d, port wwn: %s connected to fabric\n", index, 0, formatWwn(port.portName).text);
+    NATRACE(TR_MIN, "adapter: %d, port: %d, port wwn: %s connected to fabric\n", index, 0,
+            formatWwn(port.portName).text);
     return true;
 }
