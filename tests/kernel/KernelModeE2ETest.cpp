@@ -173,6 +173,18 @@ TEST(KernelMode, AManagementServerWithoutALoginIsSaidOncePerPortAndNotRetried) {
     }
     EXPECT_EQ(countOf(kernel.log, " AGT0420I "), 1u);
     EXPECT_EQ(kernel.trace.find("reattempting"), std::string::npos);
+    // The activity log's clock (100 times faster) from the first adapter to the end of
+    // the loop: well below one 15 s pause.
+    const auto secondsAt = [&](const std::string& id) {
+        const std::size_t at = kernel.log.find(" " + id + " ");
+        if (at == std::string::npos || at < 12) return -1.0;
+        const std::size_t line = kernel.log.rfind('\n', at) == std::string::npos ? 0 : kernel.log.rfind('\n', at) + 1;
+        const std::string time = kernel.log.substr(line + 11, 12);  // HH:MM:SS.mmm
+        return std::stoi(time.substr(0, 2)) * 3600 + std::stoi(time.substr(3, 2)) * 60 + std::stod(time.substr(6));
+    };
+    const double first = secondsAt("AGT0417I"), last = secondsAt("AGT0420I");
+    ASSERT_GE(first, 0);
+    EXPECT_LT(last - first, 15.0) << kernel.log;
     // One GIEL per port, refused at once, and nothing after it: no 15 s retry.
     ASSERT_EQ(kernel.simLog.size(), 2u);
     EXPECT_EQ(linesWith(kernel.simLog, "cmd=GIEL key=- result=ERRNO 22"), 2u);
