@@ -217,7 +217,7 @@ TEST(KernelMode, APortWhoseAttributesFailIsFoundThroughItsFcHostWhenOnline) {
 }
 
 // Without a library in hba.conf that loads, the HBA API does not load and the probe ends
-// as designed, whatever fc_hosts the kernel shows: libhbalinux is what a native host lists.
+// there, whatever fc_hosts the kernel shows: libhbalinux is what a native host lists.
 TEST(KernelMode, ANativeHostWithoutALoadableLibraryEndsAsTheHbaApiDoesNotLoad) {
     ProbeInstall scratch("kernel_no_library_file");
     writeFile(scratch.path("libnothing.so"), "not a shared library\n");
