@@ -24,13 +24,14 @@ inline constexpr CatalogMessage AGT0431W{1806, "AGT0431W", "sd"};  // HBA API ca
 inline constexpr CatalogMessage AGT0432E{1807, "AGT0432E", "s"};   // command name
 inline constexpr CatalogMessage AGT0433E{1808, "AGT0433E", "s"};   // command name
 inline constexpr CatalogMessage AGT0445I{1821, "AGT0445I", ""};    // none
+inline constexpr CatalogMessage AGT0446W{1822, "AGT0446W", "ssss"};  // server, its address, fc_host, driver
 inline constexpr CatalogMessage STA0249I{550, "STA0249I", ""};     // none
 inline constexpr CatalogMessage STA0250I{551, "STA0250I", ""};     // none
 inline constexpr CatalogMessage STA0251E{552, "STA0251E", ""};     // none
 
 inline constexpr CatalogMessage naAllMessages[] = {
     AGT0412E, AGT0415I, AGT0416I, AGT0417I, AGT0420I, AGT0421E, AGT0422E, AGT0426I, AGT0429I,
-    AGT0430I, AGT0431W, AGT0432E, AGT0433E, AGT0445I, STA0249I, STA0250I, STA0251E,
+    AGT0430I, AGT0431W, AGT0432E, AGT0433E, AGT0445I, STA0249I, STA0250I, STA0251E, AGT0446W,
 };
 
 // Logs through naLog when it exists; a no-op before the activity log is set up.

@@ -1,4 +1,5 @@
-// Judging what the kernel handed back for one FC_BSG_HST_CT request.
+// Judging what the kernel handed back for one CT pass-through request (FC_BSG_HST_CT
+// or FC_BSG_RPT_CT) whose SG_IO call returned 0.
 #pragma once
 
 #include <cstdint>
@@ -20,12 +21,17 @@ struct BsgVerdict {
     std::uint32_t used = 0;     // bytes of the response buffer that hold the answer; never above dinXferLen
     int error = 0;              // errno for a failed request (from the reply's result, else EIO)
     bool clamped = false;       // the reply claimed more than the buffer holds
+    bool noReply = false;       // nothing of the reply was written; the used size comes from din_resid
+    bool rejected = false;      // ctels_reply.status says the fabric rejected the request
     const char* problem = "";   // why not ok, for the trace
 };
 
 // reply: the reply buffer as offered (its size is what may be read; responseLen
-// beyond it counts for nothing). The used size comes from reply_payload_rcv_len,
-// capped by the buffer and by what din_resid says was filled. A result of
-// -errno, a nonzero SG_IO status, a din_resid outside the buffer, or an answer
-// of no bytes or shorter than a CT_IU header is a failure.
+// beyond it counts for nothing). A nonzero SG_IO status or a din_resid outside the
+// buffer is a failure. With a reply of at least its result and length fields: a result
+// of -errno or a positive one is a failure; the used size is reply_payload_rcv_len,
+// capped by the buffer and by what din_resid says was filled. With no reply at all
+// (qla2xxx completes a request that filled its buffer so): the used size is what
+// din_resid says was filled. An answer of no bytes, or shorter than a CT_IU header,
+// is a failure. A partial reply (some bytes, not both fields) is a failure.
 BsgVerdict decodeBsgReply(ByteSpan reply, const BsgCompletion& io);

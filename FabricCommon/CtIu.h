@@ -5,6 +5,7 @@
 #include <cstdint>
 
 inline constexpr std::size_t kCtHeaderSize = 16;
+inline constexpr std::size_t kCtGsTypeOffset = 4;    // 0xFA management service, 0xFC directory service
 inline constexpr std::size_t kCtCommandOffset = 8;    // 2 bytes: command or response code
 inline constexpr std::size_t kCtMaxSizeOffset = 10;   // 2 bytes: maximum or residual size, in words
 inline constexpr std::size_t kCtReasonOffset = 13;

@@ -30,13 +30,16 @@ class CtRoute {
 public:
     virtual ~CtRoute() = default;
     // The "using ..." line that names the call carrying a request.
-    virtual void traceCall() const = 0;
+    virtual void traceCall(const CtExchange& exchange) const = 0;
     // A line after the request's dump (the V2 call names its port there).
     virtual void traceAfterRequest(const Wwn&) const {}
     // Sends once; the response buffer holds whatever the call left in it.
     virtual CtSent send(const CtExchange& exchange) = 0;
     // The used size's line, once per request after its last send.
     virtual void traceUsed(const CtSent&) const {}
+    // True once the server of this GS type (byte 4 of a request) is known to be out of
+    // reach for the rest of the run: retrying a query to it is of no use.
+    virtual bool unreachable(std::uint8_t /*gsType*/) const { return false; }
 };
 
 // An adapter port as the queries see it: the handle and WWN its trace lines

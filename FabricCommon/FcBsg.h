@@ -1,4 +1,5 @@
-// The kernel's FC bsg request and reply for a CT pass-through (FC_BSG_HST_CT), laid
+// The kernel's FC bsg request and reply for a CT pass-through (FC_BSG_HST_CT to the
+// host's device, FC_BSG_RPT_CT to a remote port's), laid
 // out as the kernel's published scsi/scsi_bsg_fc.h declares them: Debian's kernel
 // headers ship <linux/bsg.h> but not that one.
 #pragma once
@@ -7,6 +8,7 @@
 #include <cstdint>
 
 inline constexpr std::uint32_t FC_BSG_HST_CT = 0x80000004u;  // FC_BSG_HST_MASK | 4
+inline constexpr std::uint32_t FC_BSG_RPT_CT = 0x40000002u;  // FC_BSG_RPT_MASK | 2
 
 // fc_bsg_ctels_reply status values.
 inline constexpr std::uint32_t FC_CTELS_STATUS_OK = 0;
@@ -24,10 +26,17 @@ struct FcBsgHostCt {
     std::uint32_t preamble_word2;
 };
 
+struct FcBsgRportCt {
+    std::uint32_t preamble_word0;  // words 0-2 of the CT_IU, for the driver
+    std::uint32_t preamble_word1;
+    std::uint32_t preamble_word2;
+};
+
 struct FcBsgRequest {
     std::uint32_t msgcode;
     union {
         FcBsgHostCt h_ct;
+        FcBsgRportCt r_ct;
         std::uint64_t h_vendor_id;  // the largest-aligned member of the kernel's union
     } rqst_data;
 } __attribute__((packed));

@@ -47,10 +47,14 @@ int askGs(const GsPort& port, const GsCommand<Answer>& command, ByteSpan payload
 }
 
 // The retries of GIEL, GFN (15 s apart) and the zone server's queries (10 s):
-// attempt() until it answers true, at most 3 times, each retry announced.
+// attempt() until it answers true, at most 3 times, each retry announced. No retry
+// once the port's route knows the command's server cannot be reached.
 template <class Attempt>
-void retryGs(const GsPort& port, const char* command, unsigned pauseSeconds, Attempt attempt) {
-    retryAttempts(3, pauseSeconds, attempt, [&] {
-        NATRACE(TR_MIN, "reattempting IssueGS3Command for %s using handle %d\n", command, port.h());
+void retryGs(const GsPort& port, const GsCommandBase& command, unsigned pauseSeconds, Attempt attempt) {
+    const auto pointless = [&] {
+        return port.route != nullptr && port.route->unreachable(command.preamble[kCtGsTypeOffset]);
+    };
+    retryAttempts(3, pauseSeconds, [&] { return attempt() || pointless(); }, [&] {
+        NATRACE(TR_MIN, "reattempting IssueGS3Command for %s using handle %d\n", command.name, port.h());
     });
 }

@@ -41,7 +41,7 @@ std::size_t dumpEnd(const std::uint8_t* response, std::size_t used) {
 
 // Step 4's lines: which call carries the request, and the request itself.
 void traceRequest(const CtRoute& route, const CtExchange& x) {
-    route.traceCall();
+    route.traceCall(x);
     if (!TR_MAX) return;
     NATRACE(TR_MAX, "content of command buffer is \n");
     traceDump(TR_MAX, x.request, x.requestSize);

@@ -18,9 +18,6 @@ namespace {
 // The HBA API's adapter name buffer.
 constexpr std::size_t kAdapterNameSize = 256;
 
-// FC identifiers 0x00 to 0xFF are loop or unattached addresses; a switch hands out higher ones.
-bool isFabricAttached(HBA_UINT32 portFcId) { return portFcId > 0xFFu; }
-
 Wwn toWwn(const HBA_WWN& hbaWwn) {
     Wwn wwn;
     std::memcpy(wwn.bytes, hbaWwn.wwn, sizeof wwn.bytes);
@@ -178,6 +175,26 @@ HbaHandle openOrFilterAdapter(int adapterIndex, std::vector<Wwn>& fabricPorts, i
         handle = adapter.release();
     NATRACE(TR_EXIT, "Exit: %s\n", fn);
     return handle;
+}
+
+std::vector<Wwn> hbaApiPorts(int adapters) {
+    std::vector<Wwn> ports;
+    for (int index = 0; index < adapters; ++index) {
+        char name[kAdapterNameSize] = {};
+        if (HBA_GetAdapterName(static_cast<HBA_UINT32>(index), name) != HBA_STATUS_OK) continue;
+        name[kAdapterNameSize - 1] = '\0';
+        const OpenAdapter adapter(HBA_OpenAdapter(name));
+        HBA_ADAPTERATTRIBUTES attributes;
+        std::memset(&attributes, 0, sizeof attributes);
+        if (adapter.get() == 0 || HBA_GetAdapterAttributes(adapter.get(), &attributes) != HBA_STATUS_OK) continue;
+        for (HBA_UINT32 p = 0; p < attributes.NumberOfPorts; ++p) {
+            HBA_PORTATTRIBUTES port;
+            std::memset(&port, 0, sizeof port);
+            if (HBA_GetAdapterPortAttributes(adapter.get(), p, &port) == HBA_STATUS_OK)
+                ports.push_back(toWwn(port.PortWWN));
+        }
+    }
+    return ports;
 }
 
 void closeAdapter(HbaHandle handle) {

@@ -1,6 +1,7 @@
 // Loading the HBA API, adapter enumeration and the fabric-attachment test.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "GsTypes.h"
@@ -14,6 +15,12 @@ int getNumberOfAdapters();
 HbaHandle openOrFilterAdapter(int adapterIndex, std::vector<Wwn>& fabricPorts, int& status);
 void finalize();
 void closeAdapter(HbaHandle handle);
+// The fabric test: FC identifiers 0x00 to 0xFF are loop or unattached addresses; a
+// switch hands out higher ones.
+inline bool isFabricAttached(std::uint32_t portFcId) { return portFcId > 0xFFu; }
+// The WWN of every port the HBA API's adapters report, on a fabric or not, read without
+// trace lines: which of the kernel's fc_hosts the HBA API covers.
+std::vector<Wwn> hbaApiPorts(int adapters);
 // -1: file cannot be opened; 0: a listed library loads; 1: none does.
 int checkHBAConfig(const char* path = "/etc/hba.conf");
 

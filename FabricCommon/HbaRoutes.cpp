@@ -19,7 +19,7 @@ HBA_STATUS sendOlderCall(const CtExchange& x) {
 }
 }  // namespace
 
-void HbaV1Route::traceCall() const { NATRACE(TR_MAX, "using HBA_SendCTPassThru()\n"); }
+void HbaV1Route::traceCall(const CtExchange&) const { NATRACE(TR_MAX, "using HBA_SendCTPassThru()\n"); }
 
 CtSent HbaV1Route::send(const CtExchange& x) {
     CtSent sent;
@@ -34,7 +34,7 @@ CtSent HbaV1Route::send(const CtExchange& x) {
     return sent;
 }
 
-void HbaV2Route::traceCall() const { NATRACE(TR_MAX, "using HBA_SendCTPassThruV2()\n"); }
+void HbaV2Route::traceCall(const CtExchange&) const { NATRACE(TR_MAX, "using HBA_SendCTPassThruV2()\n"); }
 
 void HbaV2Route::traceAfterRequest(const Wwn& port) const {
     NATRACE(TR_MAX, "HBA_SendCTPassThruV2 command on port %s\n", formatWwn(port).text);

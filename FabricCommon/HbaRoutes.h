@@ -8,7 +8,7 @@
 class HbaV1Route : public CtRoute {
 public:
     explicit HbaV1Route(bool& warned) : warned_(warned) {}
-    void traceCall() const override;
+    void traceCall(const CtExchange&) const override;
     CtSent send(const CtExchange& exchange) override;
 
 private:
@@ -21,7 +21,7 @@ private:
 class HbaV2Route : public CtRoute {
 public:
     explicit HbaV2Route(bool& warned) : older_(warned) {}
-    void traceCall() const override;
+    void traceCall(const CtExchange&) const override;
     void traceAfterRequest(const Wwn& port) const override;
     CtSent send(const CtExchange& exchange) override;
     void traceUsed(const CtSent& sent) const override;

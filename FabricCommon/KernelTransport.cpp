@@ -11,13 +11,8 @@
 
 #include "CtIu.h"
 #include "FcBsg.h"
-#include "FcHostLookup.h"
-#include "naTrace.h"
 
 namespace {
-// A failed request reports the status an HBA library gives a call that failed (HBA_STATUS_ERROR).
-constexpr std::uint32_t kCallFailed = 1;
-
 std::uint64_t pointerValue(const void* p) { return static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(p)); }
 
 BsgVerdict ioctlFailed(int error) {
@@ -26,11 +21,16 @@ BsgVerdict ioctlFailed(int error) {
     verdict.problem = "SG_IO failed";
     return verdict;
 }
+
+std::uint32_t wireWord(const std::uint8_t* bytes) {
+    return (std::uint32_t(bytes[0]) << 24) | (std::uint32_t(bytes[1]) << 16) | (std::uint32_t(bytes[2]) << 8) |
+           std::uint32_t(bytes[3]);
+}
 }  // namespace
 
-bool BsgDevice::open(unsigned hostNumber, const std::string& devDir) {
+bool BsgDevice::open(const std::string& path) {
     close();
-    path_ = devDir + "/fc_host" + std::to_string(hostNumber);
+    path_ = path;
     fd_ = ::open(path_.c_str(), O_RDWR | O_CLOEXEC);
     return fd_ >= 0;
 }
@@ -40,18 +40,34 @@ void BsgDevice::close() {
     fd_ = -1;
 }
 
-BsgVerdict sendBsgCt(const BsgDevice& device, const std::uint8_t* request, std::uint32_t requestSize,
-                     std::uint8_t* response, std::uint32_t responseSize) {
-    if (!device.isOpen() || request == nullptr || response == nullptr || requestSize < kCtHeaderSize)
-        return ioctlFailed(EINVAL);
+void buildCtCdb(std::uint32_t msgcode, const std::uint8_t* request, std::uint8_t (&bytes)[20]) {
+    static_assert(sizeof bytes == sizeof(FcBsgRequest), "the CDB is one fc_bsg_request");
     FcBsgRequest cdb;
     std::memset(&cdb, 0, sizeof cdb);
-    cdb.msgcode = FC_BSG_HST_CT;
-    const std::uint32_t destination = ctDestination(request[4]);
-    cdb.rqst_data.h_ct.port_id[0] = static_cast<std::uint8_t>(destination >> 16);
-    cdb.rqst_data.h_ct.port_id[1] = static_cast<std::uint8_t>(destination >> 8);
-    cdb.rqst_data.h_ct.port_id[2] = static_cast<std::uint8_t>(destination);
-    std::memcpy(&cdb.rqst_data.h_ct.preamble_word0, request, 12);  // words 0-2 of the CT_IU, as sent
+    cdb.msgcode = msgcode;
+    const std::uint32_t words[3] = {wireWord(request), wireWord(request + 4), wireWord(request + 8)};
+    if (msgcode == FC_BSG_RPT_CT) {
+        cdb.rqst_data.r_ct.preamble_word0 = words[0];
+        cdb.rqst_data.r_ct.preamble_word1 = words[1];
+        cdb.rqst_data.r_ct.preamble_word2 = words[2];
+    } else {
+        const std::uint32_t destination = ctDestination(request[4]);
+        cdb.rqst_data.h_ct.port_id[0] = static_cast<std::uint8_t>(destination >> 16);
+        cdb.rqst_data.h_ct.port_id[1] = static_cast<std::uint8_t>(destination >> 8);
+        cdb.rqst_data.h_ct.port_id[2] = static_cast<std::uint8_t>(destination);
+        cdb.rqst_data.h_ct.preamble_word0 = words[0];
+        cdb.rqst_data.h_ct.preamble_word1 = words[1];
+        cdb.rqst_data.h_ct.preamble_word2 = words[2];
+    }
+    std::memcpy(bytes, &cdb, sizeof bytes);
+}
+
+BsgVerdict sendBsgCt(const BsgDevice& device, std::uint32_t msgcode, const std::uint8_t* request,
+                     std::uint32_t requestSize, std::uint8_t* response, std::uint32_t responseSize) {
+    if (!device.isOpen() || request == nullptr || response == nullptr || requestSize < kCtHeaderSize)
+        return ioctlFailed(EINVAL);
+    std::uint8_t cdb[sizeof(FcBsgRequest)];
+    buildCtCdb(msgcode, request, cdb);
 
     FcBsgReply reply;
     std::memset(&reply, 0, sizeof reply);
@@ -61,14 +77,14 @@ BsgVerdict sendBsgCt(const BsgDevice& device, const std::uint8_t* request, std::
     io.protocol = BSG_PROTOCOL_SCSI;
     io.subprotocol = BSG_SUB_PROTOCOL_SCSI_TRANSPORT;
     io.request_len = sizeof cdb;
-    io.request = pointerValue(&cdb);
+    io.request = pointerValue(cdb);
     io.dout_xfer_len = requestSize;
     io.dout_xferp = pointerValue(request);
     io.din_xfer_len = responseSize;
     io.din_xferp = pointerValue(response);
     io.max_response_len = sizeof reply;
     io.response = pointerValue(&reply);
-    io.timeout = 0;  // the queue's default
+    io.timeout = kBsgTimeoutMs;
 
     if (::ioctl(device.fd(), SG_IO, &io) != 0) return ioctlFailed(errno);
     BsgCompletion completion;
@@ -79,50 +95,4 @@ BsgVerdict sendBsgCt(const BsgDevice& device, const std::uint8_t* request, std::
     completion.transportStatus = io.transport_status;
     completion.deviceStatus = io.device_status;
     return decodeBsgReply(ByteSpan{reinterpret_cast<const std::uint8_t*>(&reply), sizeof reply}, completion);
-}
-
-std::unique_ptr<KernelHostCtRoute> KernelHostCtRoute::open(const Wwn& port, const std::string& classDir,
-                                                           const std::string& devDir) {
-    const WwnText wwn = formatWwn(port);
-    unsigned host = 0;
-    if (!findFcHost(classDir, port, host)) {
-        NATRACE(TR_MIN, "no fc_host in %s has port_name %s\n", classDir.c_str(), wwn.text);
-        return nullptr;
-    }
-    std::unique_ptr<KernelHostCtRoute> route(new KernelHostCtRoute);
-    if (!route->device_.open(host, devDir)) {
-        const int err = errno;
-        NATRACE(TR_MIN, "fc_host host%u serves port %s but %s does not open: errno %d %s\n", host, wwn.text,
-                route->device_.path().c_str(), err, std::strerror(err));
-        return nullptr;
-    }
-    NATRACE(TR_MIN, "kernel FC transport for port %s: fc_host host%u, %s\n", wwn.text, host,
-            route->device_.path().c_str());
-    NATRACE(TR_MIN, "HBA_SendCTPassThru() not supported: requests of this adapter go through %s\n",
-            route->device_.path().c_str());
-    return route;
-}
-
-void KernelHostCtRoute::traceCall() const {
-    NATRACE(TR_MAX, "using FC_BSG_HST_CT through %s\n", device_.path().c_str());
-}
-
-CtSent KernelHostCtRoute::send(const CtExchange& x) {
-    CtSent sent;
-    const BsgVerdict verdict = sendBsgCt(device_, x.request, x.requestSize, x.response, x.responseSize);
-    if (verdict.clamped)
-        NATRACE(TR_MIN, "bsg reply_payload_rcv_len beyond the %u-byte response buffer; %u bytes used\n",
-                static_cast<unsigned>(x.responseSize), static_cast<unsigned>(verdict.used));
-    if (!verdict.ok) {
-        NATRACE(TR_MIN, "FC_BSG_HST_CT through %s failed: %s\n", device_.path().c_str(), verdict.problem);
-        sent.status = kCallFailed;
-        sent.callErrno = verdict.error;
-        return sent;
-    }
-    sent.used = verdict.used;
-    return sent;
-}
-
-void KernelHostCtRoute::traceUsed(const CtSent& sent) const {
-    NATRACE(TR_MAX, "bsg answer used size %d\n", static_cast<int>(sent.used));
 }

@@ -1,16 +1,21 @@
-// CT pass-through through the kernel's FC transport (/dev/bsg/fc_host<N>), for hosts
-// whose HBA library does not answer CT calls (libhbalinux).
+// One CT pass-through request through a bsg device of the kernel's FC transport:
+// FC_BSG_HST_CT on /dev/bsg/fc_host<N>, FC_BSG_RPT_CT on /dev/bsg/rport-H:C-R.
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
 
 #include "BsgReply.h"
-#include "CtRoute.h"
-#include "GsTypes.h"
 
-// Owns the descriptor of one fc_host's bsg device.
+// The bsg timeout given with every request (sg_io_v4.timeout, milliseconds). 0 would
+// mean 60 s (block/bsg.c:45-55). 30 s lies above the CT timeouts the drivers arm
+// themselves, 2 x R_A_TOV = 20 s (lpfc_bsg.c:460; qla2xxx's firmware default for a CT
+// IOCB timeout of 0, qla_iocb.c:3241; libfc's 2 s E_D_TOV), so a driver's own timeout,
+// which aborts the exchange, fires first; the block layer's only ends a request the
+// driver never completes, and a hung request costs half of what the default costs.
+inline constexpr std::uint32_t kBsgTimeoutMs = 30000;
+
+// Owns the descriptor of one bsg device.
 class BsgDevice {
 public:
     BsgDevice() = default;
@@ -18,8 +23,8 @@ public:
     BsgDevice(const BsgDevice&) = delete;
     BsgDevice& operator=(const BsgDevice&) = delete;
 
-    // Opens <devDir>/fc_host<hostNumber>; false with errno set.
-    bool open(unsigned hostNumber, const std::string& devDir = "/dev/bsg");
+    // Opens the device at path; false with errno set.
+    bool open(const std::string& path);
     void close();
     bool isOpen() const { return fd_ >= 0; }
     int fd() const { return fd_; }
@@ -30,23 +35,15 @@ private:
     std::string path_;
 };
 
-// Sends one CT_IU (header included) as FC_BSG_HST_CT to the server its GS type names;
-// the answer lands in response. Never reads past either buffer.
-BsgVerdict sendBsgCt(const BsgDevice& device, const std::uint8_t* request, std::uint32_t requestSize,
-                     std::uint8_t* response, std::uint32_t responseSize);
+// The CDB of one CT_IU (header included, at least 16 bytes): for FC_BSG_HST_CT the
+// destination its GS type names (port_id, most significant byte first); for both
+// messages the CT_IU's words 0-2 as host-order integers of the wire words, as drivers
+// read them (qla2xxx takes the GS type from the top byte of preamble_word1, qla_bsg.c:510-512;
+// a copy of the wire bytes would put CT byte 7 there on a little-endian host).
+void buildCtCdb(std::uint32_t msgcode, const std::uint8_t* request, std::uint8_t (&cdb)[20]);
 
-// FC_BSG_HST_CT through the bsg device of the fc_host that serves one port,
-// to the server the request's GS type names.
-class KernelHostCtRoute : public CtRoute {
-public:
-    // The route of the port's fc_host (classDir is normally /sys/class/fc_host);
-    // null, traced, when no fc_host serves the port or its device does not open.
-    static std::unique_ptr<KernelHostCtRoute> open(const Wwn& port, const std::string& classDir,
-                                                   const std::string& devDir = "/dev/bsg");
-    void traceCall() const override;
-    CtSent send(const CtExchange& exchange) override;
-    void traceUsed(const CtSent& sent) const override;
-
-private:
-    BsgDevice device_;
-};
+// Sends one CT_IU as msgcode (FC_BSG_HST_CT or FC_BSG_RPT_CT) through the device; the
+// answer lands in response. Never reads past either buffer. A failed ioctl is a
+// failure with its errno (the kernel copies nothing back then, bsg.c:66-69).
+BsgVerdict sendBsgCt(const BsgDevice& device, std::uint32_t msgcode, const std::uint8_t* request,
+                     std::uint32_t requestSize, std::uint8_t* response, std::uint32_t responseSize);

@@ -7,10 +7,10 @@
 #include "GsCommands.h"
 #include "GsTransport.h"
 #include "HbaRoutes.h"
-#include "KernelTransport.h"
+#include "KernelRoute.h"
 #include "naTrace.h"
 
-AdapterCt chooseAdapterCt(HbaHandle handle, const Wwn& firstPort, const std::string& fcHostClass) {
+AdapterCt chooseAdapterCt(HbaHandle handle, const Wwn& firstPort, const SysfsPaths& paths) {
     AdapterCt ct;
     bool v2Refused = false;
     ct.version = setSendCTPassThruVersion(handle, firstPort, &v2Refused);
@@ -18,7 +18,7 @@ AdapterCt chooseAdapterCt(HbaHandle handle, const Wwn& firstPort, const std::str
     // A library with the older call only is the usual vendor case: nothing more is asked unless
     // the kernel could carry the requests instead. The look leaves errno as it was.
     const int callErrno = errno;
-    const bool kernelCould = v2Refused && findFcHost(fcHostClass, firstPort, host);
+    const bool kernelCould = v2Refused && findFcHost(paths, firstPort, host);
     errno = callErrno;
     if (!kernelCould) return ct;
     std::uint8_t request[16];
@@ -34,20 +34,25 @@ AdapterCt chooseAdapterCt(HbaHandle handle, const Wwn& firstPort, const std::str
     return ct;
 }
 
-std::unique_ptr<CtRoute> choosePortRoute(const Wwn& port, const AdapterCt& ct, const std::string& fcHostClass,
+std::unique_ptr<CtRoute> choosePortRoute(const Wwn& port, const AdapterCt& ct, const SysfsPaths& paths,
                                          bool& warned) {
     if (ct.libraryRefuses) {
-        if (std::unique_ptr<CtRoute> kernel = KernelHostCtRoute::open(port, fcHostClass)) return kernel;
+        if (std::unique_ptr<CtRoute> kernel = KernelCtRoute::open(port, paths)) return kernel;
     }
     if (ct.version == 2) return std::make_unique<HbaV2Route>(warned);
     return std::make_unique<HbaV1Route>(warned);
 }
 
-PortTransports::PortTransports(HbaHandle handle, const std::vector<Wwn>& ports, const std::string& fcHostClass) {
+PortTransports::PortTransports(HbaHandle handle, const std::vector<Wwn>& ports, const SysfsPaths& paths) {
     if (ports.empty()) return;
-    const AdapterCt ct = chooseAdapterCt(handle, ports.front(), fcHostClass);
+    const AdapterCt ct = chooseAdapterCt(handle, ports.front(), paths);
     for (const Wwn& wwn : ports) {
-        routes_.push_back(choosePortRoute(wwn, ct, fcHostClass, warned_));
+        routes_.push_back(choosePortRoute(wwn, ct, paths, warned_));
         ports_.push_back(GsPort{handle, wwn, routes_.back().get()});
     }
+}
+
+PortTransports::PortTransports(unsigned fcHost, const Wwn& port, const SysfsPaths& paths) {
+    routes_.push_back(KernelCtRoute::forHost(fcHost, paths));
+    ports_.push_back(GsPort{0, port, routes_.back().get()});  // no HBA handle: trace lines name handle 0
 }

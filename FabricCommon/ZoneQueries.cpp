@@ -17,7 +17,7 @@ template <class Answer>
 int askWithRetries(const GsPort& port, const GsCommand<Answer>& command, ByteSpan payload, std::uint8_t* response,
                    Answer& out) {
     int status = 0;
-    retryGs(port, command.name, kRetryPauseSeconds, [&] {
+    retryGs(port, command, kRetryPauseSeconds, [&] {
         status = askGs(port, command, payload, response, out, [&](int s) {
             NATRACE(TR_MAX, "status from IssueGS3Command for %s using handle %d is %d\n", command.name, port.h(), s);
         });

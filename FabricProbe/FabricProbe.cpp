@@ -6,6 +6,7 @@
 #include "DiscoveryTrace.h"
 #include "GsQuery.h"
 #include "HbaAccess.h"
+#include "KernelAdapters.h"
 #include "PortTransport.h"
 #include "PlatformDiscovery.h"
 #include "ReturnCodes.h"
@@ -47,7 +48,7 @@ bool listsZeroWwn(const CountedList& elements, int h) {
 // GIEL, tried again while it fails or lists an all-zero WWN.
 int readElementList(const GsPort& port, std::uint8_t* response, CountedList& elements) {
     int status = 0;
-    retryGs(port, "GIEL", kRetryPauseSeconds, [&] {
+    retryGs(port, gs::GIEL, kRetryPauseSeconds, [&] {
         status = askGs(port, gs::GIEL, ByteSpan{}, response, elements, [](int) {});
         return status == 0 && !listsZeroWwn(elements, port.h());
     });
@@ -59,7 +60,7 @@ int readElementList(const GsPort& port, std::uint8_t* response, CountedList& ele
 int readFabricName(const GsPort& port, const Wwn& switchWwn, Wwn& fabricName) {
     std::uint8_t response[gs::GFN.responseSize];
     int status = 0;
-    retryGs(port, "GFN", kRetryPauseSeconds, [&] {
+    retryGs(port, gs::GFN, kRetryPauseSeconds, [&] {
         status = askGs(port, gs::GFN, payloadOf(switchWwn), response, fabricName, [](int) {});
         if (status != 0) return false;
         if (!isZeroWwn(fabricName)) return true;
@@ -129,31 +130,65 @@ int writeFabricBlock(const GsPort& port, ProbeCommand probeCommand, const WwnTex
     return out.put(printFabricEnd(out.stream())) ? 0 : out.writeFailed();
 }
 
-// The adapter loop; the stop flag is looked at before each adapter.
-int probeAdapters(int adapters, RecordSink& out, ProbeCommand probeCommand, FabricSelection fabrics,
-                  const FabricList& wanted, int& fabricFound, HbaHandle& lastHandle) {
-    int result = 0;
+// What the adapter loops share: where records go, what is wanted, what is done.
+struct ProbeLoop {
+    RecordSink& out;
+    ProbeCommand probeCommand;
+    FabricSelection fabrics;
+    const FabricList& wanted;
+    int& fabricFound;
+    HbaHandle& lastHandle;
     std::vector<WwnText> probedFabrics;
+};
+
+bool stopRequested() {
+    if (!agentStop) return false;
+    NATRACE(TR_MIN, "stop request received\n");
+    naLogMessage(AGT0445I);
+    return true;
+}
+
+// Every port of one adapter in order; the last port's result, or the one that ends the probe.
+int probePorts(const PortTransports& transports, ProbeLoop& loop, int result) {
+    for (const GsPort& port : transports.ports()) {
+        result = getFabricProbeInfo(port, loop.probeCommand, loop.fabrics, loop.out, loop.wanted, loop.fabricFound,
+                                    loop.probedFabrics);
+        NATRACE(TR_MIN, "status from method to get fabric info is %d\n", result);
+        if (endsProbe(result)) return result;
+    }
+    return result;
+}
+
+// The HBA API's adapters; the stop flag is looked at before each adapter.
+int probeAdapters(int adapters, ProbeLoop& loop) {
+    int result = 0;
     std::vector<Wwn> fabricPorts;
     for (int index = 0; index < adapters; ++index) {
-        if (agentStop) {
-            NATRACE(TR_MIN, "stop request received\n");
-            naLogMessage(AGT0445I);
-            return FABRIC_PROBE_STOPPED;
-        }
+        if (stopRequested()) return FABRIC_PROBE_STOPPED;
         fabricPorts.clear();
         int openStatus = 0;
         OpenAdapter adapter(openOrFilterAdapter(index, fabricPorts, openStatus));
         if (adapter.get() == 0 || fabricPorts.empty()) continue;
-        lastHandle = adapter.get();
+        loop.lastHandle = adapter.get();
         naLogMessage(AGT0417I, index);
         // Every port's route is chosen here, once, and lives until the adapter is closed.
         const PortTransports transports(adapter.get(), fabricPorts);
-        for (const GsPort& port : transports.ports()) {
-            result = getFabricProbeInfo(port, probeCommand, fabrics, out, wanted, fabricFound, probedFabrics);
-            NATRACE(TR_MIN, "status from method to get fabric info is %d\n", result);
-            if (endsProbe(result)) return result;
-        }
+        result = probePorts(transports, loop, result);
+        if (endsProbe(result)) return result;
+    }
+    return result;
+}
+
+// Then the adapters only the kernel shows, indexed after the HBA API's.
+int probeKernelAdapters(const std::vector<KernelAdapter>& kernelOnly, int firstIndex, ProbeLoop& loop, int result) {
+    for (std::size_t k = 0; k < kernelOnly.size(); ++k) {
+        if (stopRequested()) return FABRIC_PROBE_STOPPED;
+        const int index = firstIndex + static_cast<int>(k);
+        if (!kernelAdapterOnFabric(kernelOnly[k], index)) continue;
+        naLogMessage(AGT0417I, index);
+        const PortTransports transports(kernelOnly[k].host, kernelOnly[k].port);
+        result = probePorts(transports, loop, result);
+        if (endsProbe(result)) return result;
     }
     return result;
 }
@@ -256,8 +291,14 @@ int getFabrics(FILE* stream, ProbeCommand probeCommand, FabricSelection fabrics,
             return scope.exit(session.status());
         }
         adapters = getNumberOfAdapters();
+        const std::vector<KernelAdapter> kernelOnly = kernelOnlyAdapters(adapters);
+        const int hbaAdapters = adapters;
+        adapters += static_cast<int>(kernelOnly.size());
         naLogMessage(AGT0416I, adapters);
-        result = probeAdapters(adapters, out, probeCommand, fabrics, wanted, fabricFound, lastHandle);
+        ProbeLoop loop{out, probeCommand, fabrics, wanted, fabricFound, lastHandle, {}};
+        result = probeAdapters(hbaAdapters, loop);
+        if (!endsProbe(result) && result != FABRIC_PROBE_STOPPED)
+            result = probeKernelAdapters(kernelOnly, hbaAdapters, loop, result);
     }
 
     if (fabricFound == 0 && adapters != 0) naLogMessage(AGT0420I);

@@ -1,4 +1,5 @@
-// The kernel's answer to FC_BSG_HST_CT: the SG_IO counts (first 24 bytes), then the reply bytes.
+// The kernel's answer to FC_BSG_HST_CT or FC_BSG_RPT_CT: the SG_IO counts (first 24 bytes), then the
+// reply bytes (none at all, as qla2xxx completes a request that filled its buffer).
 #include <cstddef>
 #include <cstdint>
 #include <cstring>

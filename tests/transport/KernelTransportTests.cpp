@@ -1,5 +1,6 @@
-// The kernel transport's pure parts: the fc_host lookup on a tree given to it, the
-// WWN attribute decoder and the bsg reply decoder, with the bad input a host can hand back.
+// The kernel transport's pure parts: sysfs attributes and the lookups over a tree given
+// to them (hosts, drivers, remote ports), the CDB a driver reads, and the bsg reply
+// decoder, with the bad input a host can hand back.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -14,26 +15,42 @@
 
 #include "BsgReply.h"
 #include "FcBsg.h"
+#include "FcDriver.h"
 #include "FcHostLookup.h"
+#include "GsPreambles.h"
+#include "KernelAdapters.h"
 #include "KernelTransport.h"
 
 namespace {
-class FcHostTree {
+// A scratch tree laid out as /sys/class (fc_host, scsi_host, fc_remote_ports) is.
+class SysfsTree {
 public:
-    FcHostTree() {
+    SysfsTree() {
         char pattern[] = "/tmp/fc-host-test-XXXXXX";
         if (::mkdtemp(pattern) == nullptr) throw std::runtime_error("mkdtemp failed");
-        root_ = pattern;
+        paths_.classDir = pattern;
+        paths_.devDir = paths_.classDir + "/dev";
     }
-    ~FcHostTree() { std::system(("rm -rf '" + root_ + "'").c_str()); }
-    const std::string& root() const { return root_; }
+    ~SysfsTree() { std::system(("rm -rf '" + root() + "'").c_str()); }
+    const std::string& root() const { return paths_.classDir; }
+    const SysfsPaths& paths() const { return paths_; }
+    // Writes root/relative, making its directories.
+    void file(const std::string& relative, const std::string& content) const {
+        std::system(("mkdir -p \"$(dirname '" + root() + "/" + relative + "')\"").c_str());
+        std::ofstream(root() + "/" + relative) << content;
+    }
     void host(const std::string& name, const char* portName) const {
-        ::mkdir((root_ + "/" + name).c_str(), 0755);
-        if (portName != nullptr) std::ofstream(root_ + "/" + name + "/port_name") << portName;
+        ::mkdir((root() + "/fc_host").c_str(), 0755);
+        ::mkdir((root() + "/fc_host/" + name).c_str(), 0755);
+        if (portName != nullptr) file("fc_host/" + name + "/port_name", portName);
+    }
+    void rport(const std::string& name, const char* portId, const char* state) const {
+        file("fc_remote_ports/" + name + "/port_id", portId);
+        file("fc_remote_ports/" + name + "/port_state", state);
     }
 
 private:
-    std::string root_;
+    SysfsPaths paths_;
 };
 
 Wwn wwnOf(std::uint64_t value) {
@@ -42,8 +59,8 @@ Wwn wwnOf(std::uint64_t value) {
     return wwn;
 }
 
-bool decodes(const std::string& text, Wwn& wwn) {
-    return decodeWwnAttribute(ByteSpan{reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}, wwn);
+ByteSpan spanOf(const std::string& text) {
+    return ByteSpan{reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
 }
 
 // A reply as the kernel writes it, with the SG_IO counts of a good answer of rcvLen bytes.
@@ -59,10 +76,16 @@ struct Reply {
     }
     BsgVerdict decode() const { return decodeBsgReply(ByteSpan{reinterpret_cast<const std::uint8_t*>(&reply), sizeof reply}, io); }
 };
+
+std::uint32_t hostWordAt(const std::uint8_t* bytes, std::size_t offset) {
+    std::uint32_t word = 0;  // as a driver reads a u32 of the request on this host
+    std::memcpy(&word, bytes + offset, sizeof word);
+    return word;
+}
 }  // namespace
 
 TEST(FcHostLookup, FindsTheHostWhosePortNameIsThePortsWwn) {
-    FcHostTree tree;
+    SysfsTree tree;
     tree.host("host2", "0x10000000c9a00001\n");
     tree.host("host7", "0x10000000C9A00002\n");
     tree.host("host9", nullptr);                        // no port_name
@@ -72,37 +95,139 @@ TEST(FcHostLookup, FindsTheHostWhosePortNameIsThePortsWwn) {
     // are passed over at once instead of hanging the probe (alarm: the guard).
     for (const char* fifo : {"host3", "host4"}) {
         tree.host(fifo, nullptr);
-        ASSERT_EQ(0, ::mkfifo((tree.root() + "/" + fifo + "/port_name").c_str(), 0644));
+        ASSERT_EQ(0, ::mkfifo((tree.root() + "/fc_host/" + fifo + "/port_name").c_str(), 0644));
     }
-    const int writer = ::open((tree.root() + "/host4/port_name").c_str(), O_RDWR);
+    const int writer = ::open((tree.root() + "/fc_host/host4/port_name").c_str(), O_RDWR);
     ASSERT_GE(writer, 0);
     ::alarm(10);
     unsigned host = 0;
-    EXPECT_TRUE(findFcHost(tree.root(), wwnOf(0x10000000C9A00002ull), host));
+    EXPECT_TRUE(findFcHost(tree.paths(), wwnOf(0x10000000C9A00002ull), host));
     EXPECT_EQ(host, 7u);
-    EXPECT_TRUE(findFcHost(tree.root(), wwnOf(0x10000000C9A00001ull), host));
+    EXPECT_TRUE(findFcHost(tree.paths(), wwnOf(0x10000000C9A00001ull), host));
     EXPECT_EQ(host, 2u);
-    EXPECT_FALSE(findFcHost(tree.root(), wwnOf(0x10000000C9A00003ull), host));
-    EXPECT_FALSE(findFcHost(tree.root() + "/missing", wwnOf(0x10000000C9A00001ull), host));
+    EXPECT_FALSE(findFcHost(tree.paths(), wwnOf(0x10000000C9A00003ull), host));
+    SysfsPaths missing = tree.paths();
+    missing.classDir += "/missing";
+    EXPECT_FALSE(findFcHost(missing, wwnOf(0x10000000C9A00001ull), host));
+    EXPECT_EQ(fcHostNumbers(tree.paths()), (std::vector<unsigned>{2, 3, 4, 7, 9, 11})) << "in host number order";
+
+    // Adapters of the kernel: every host with a port_name the HBA API did not list.
+    const std::vector<KernelAdapter> unlisted = unlistedFcHosts({wwnOf(0x10000000C9A00001ull)}, tree.paths());
+    ASSERT_EQ(unlisted.size(), 1u);
+    EXPECT_EQ(unlisted[0].host, 7u);
     ::alarm(0);
     ::close(writer);
 }
 
-TEST(FcHostLookup, WwnAttributesAsTheKernelWritesThemAndNothingElse) {
+// Each decoder takes what the kernel writes and nothing else.
+TEST(SysfsAttributes, AsTheKernelWritesThemAndNothingElse) {
+    struct Case {
+        const char* text;
+        bool wwn, portId, word;
+    };
+    const Case cases[] = {
+        {"0x10000000c9a00001\n", true, false, true}, {"0x1", true, true, true},
+        {"0xfffffc\n", true, true, true},            {"0x010200", true, true, true},
+        {"Online\n", false, false, true},            {"Not Present\n", false, false, true},
+        {"(null)\n", false, false, true},            {"", false, false, false},
+        {"\n", false, false, false},                 {"0x", false, false, true},
+        {"10000000c9a00001", false, false, true},    {"0x10000000c9a000011", false, false, true},
+        {"0x1000 0000", false, false, true},         {"0xg0000000c9a00001", false, false, true},
+        {"0x10000000c9a00001\n\n", false, false, false}, {"-0x1", false, false, true},
+        {"0x1000000", true, false, true},            {"lp\tfc\n", false, false, false},
+        {"l\x80pfc", false, false, false},
+    };
+    for (const Case& c : cases) {
+        Wwn wwn{};
+        std::uint32_t id = 0;
+        std::string word;
+        EXPECT_EQ(decodeWwnAttribute(spanOf(c.text), wwn), c.wwn) << '"' << c.text << '"';
+        EXPECT_EQ(decodePortIdAttribute(spanOf(c.text), id), c.portId) << '"' << c.text << '"';
+        EXPECT_EQ(decodeTextAttribute(spanOf(c.text), word), c.word) << '"' << c.text << '"';
+    }
     Wwn wwn{};
-    ASSERT_TRUE(decodes("0x10000000c9a00001\n", wwn));
+    ASSERT_TRUE(decodeWwnAttribute(spanOf("0x10000000c9a00001\n"), wwn));
     EXPECT_STREQ(formatWwn(wwn).text, "10000000C9A00001");
-    ASSERT_TRUE(decodes("0x1", wwn)) << "the kernel drops leading zeros";
-    EXPECT_STREQ(formatWwn(wwn).text, "0000000000000001");
-    for (const char* bad : {"", "\n", "0x", "0x\n", "10000000c9a00001", "0x10000000c9a000011", "0x1000 0000",
-                            "0xg0000000c9a00001", "0x10000000c9a00001\n\n", "-0x1"})
-        EXPECT_FALSE(decodes(bad, wwn)) << '"' << bad << '"';
+    std::uint32_t id = 0;
+    ASSERT_TRUE(decodePortIdAttribute(spanOf("0xfffffa\n"), id));
+    EXPECT_EQ(id, 0xFFFFFAu);
+    std::string word;
+    ASSERT_TRUE(decodeTextAttribute(spanOf("Linkdown\n"), word));
+    EXPECT_EQ(word, "Linkdown");
+}
+
+// The driver by proc_name, or by the PCI function's module where the kernel prints
+// "(null)"; the servers' remote ports by port_id, online only, of that host only.
+TEST(FcHostLookup, DriversAndTheServersRemotePorts) {
+    SysfsTree tree;
+    tree.file("scsi_host/host0/proc_name", "lpfc\n");
+    tree.file("scsi_host/host1/proc_name", "(null)\n");
+    tree.file("devices/0000:05:00.0/host1/fc_host/host1/port_name", "0x1\n");
+    tree.file("devices/0000:05:00.0/driver/.keep", "");
+    ASSERT_EQ(0, ::symlink("/sys/module/qla2xxx", (tree.root() + "/devices/0000:05:00.0/driver/module").c_str()));
+    ASSERT_EQ(0, ::symlink((tree.root() + "/devices/0000:05:00.0/host1").c_str(),
+                           (tree.root() + "/devices/0000:05:00.0/host1/fc_host/host1/device").c_str()));
+    ::mkdir((tree.root() + "/fc_host").c_str(), 0755);
+    ASSERT_EQ(0, ::symlink((tree.root() + "/devices/0000:05:00.0/host1/fc_host/host1").c_str(),
+                           (tree.root() + "/fc_host/host1").c_str()));
+    tree.file("scsi_host/host2/proc_name", "(null)\n");  // and no PCI function
+    EXPECT_EQ(fcHostDriver(tree.paths(), 0), "lpfc");
+    EXPECT_EQ(fcHostDriver(tree.paths(), 1), "qla2xxx");
+    EXPECT_EQ(fcHostDriver(tree.paths(), 2), "unknown");
+    EXPECT_EQ(fcHostDriver(tree.paths(), 3), "unknown");
+
+    struct Row {
+        const char* driver;
+        CtWay way;
+        bool needsLogin;
+    };
+    for (const Row& row : {Row{"fcoe", CtWay::HostCt, true}, Row{"qedf", CtWay::HostCt, true},
+                           Row{"fnic", CtWay::HostCt, true}, Row{"qla2xxx", CtWay::HostCt, false},
+                           Row{"ibmvfc", CtWay::HostCt, false}, Row{"lpfc", CtWay::RportCt, true},
+                           Row{"zfcp", CtWay::RportCt, true}, Row{"simfc", CtWay::HostCtThenRportCt, true},
+                           Row{"unknown", CtWay::HostCtThenRportCt, true}}) {
+        EXPECT_EQ(driverCt(row.driver).way, row.way) << row.driver;
+        EXPECT_EQ(driverCt(row.driver).needsLogin, row.needsLogin) << row.driver;
+    }
+
+    tree.rport("rport-0:0-0", "0xfffffc\n", "Online\n");
+    tree.rport("rport-0:0-1", "0xfffffa\n", "Blocked\n");
+    tree.rport("rport-0:0-2", "0xfffffa\n", "Online\n");
+    tree.rport("rport-10:0-0", "0xfffffa\n", "Online\n");  // host10's, not host1's
+    EXPECT_EQ(onlineRport(tree.paths(), 0, 0xFFFFFC), "rport-0:0-0");
+    EXPECT_EQ(onlineRport(tree.paths(), 0, 0xFFFFFA), "rport-0:0-2");
+    EXPECT_EQ(onlineRport(tree.paths(), 1, 0xFFFFFA), "");
+    EXPECT_EQ(onlineRport(tree.paths(), 10, 0xFFFFFA), "rport-10:0-0");
+}
+
+// What a driver reads of the CDB: port_id most significant byte first, and the CT_IU's
+// words 0-2 as host-order integers, whose top byte of word 1 is the GS type (qla2xxx's
+// loop id for HST_CT, zfcp's GS type for RPT_CT).
+TEST(BsgTransport, TheCdbCarriesThePreambleWordsAsIntegers) {
+    for (const auto* preamble : {&GIEL_PREAMBLE, &GID_PN_PREAMBLE}) {
+        const std::uint8_t type = (*preamble)[4];
+        std::uint8_t cdb[20];
+        buildCtCdb(FC_BSG_HST_CT, *preamble, cdb);
+        EXPECT_EQ(hostWordAt(cdb, 0), FC_BSG_HST_CT);
+        EXPECT_EQ(cdb[4], 0);
+        EXPECT_EQ((std::uint32_t(cdb[5]) << 16) | (cdb[6] << 8) | cdb[7], ctDestination(type));
+        EXPECT_EQ(hostWordAt(cdb, 8), 0x01000000u);
+        EXPECT_EQ(hostWordAt(cdb, 12) >> 24, type) << "qla_bsg.c reads the loop id here";
+        EXPECT_EQ(hostWordAt(cdb, 16), std::uint32_t((*preamble)[8]) << 24 | std::uint32_t((*preamble)[9]) << 16);
+
+        buildCtCdb(FC_BSG_RPT_CT, *preamble, cdb);
+        EXPECT_EQ(hostWordAt(cdb, 0), FC_BSG_RPT_CT);
+        EXPECT_EQ(hostWordAt(cdb, 4), 0x01000000u);
+        EXPECT_EQ(hostWordAt(cdb, 8) >> 24, type);
+        EXPECT_EQ(hostWordAt(cdb, 16), 0u) << "r_ct ends after its three words";
+    }
 }
 
 TEST(BsgReplyDecode, TheUsedSizeComesFromTheReplyAndNeverPassesTheBuffer) {
     BsgVerdict good = Reply(0, 56, 8212).decode();
     EXPECT_TRUE(good.ok);
     EXPECT_EQ(good.used, 56u);
+    EXPECT_FALSE(good.rejected);
 
     Reply longer(0, 9000, 8212);  // more claimed than the buffer holds
     longer.io.dinResid = 0;
@@ -114,6 +239,23 @@ TEST(BsgReplyDecode, TheUsedSizeComesFromTheReplyAndNeverPassesTheBuffer) {
     Reply residShort(0, 56, 8212);
     residShort.io.dinResid = 8212 - 40;  // the kernel filled less than the reply claims
     EXPECT_EQ(residShort.decode().used, 40u);
+
+    // qla2xxx completes a request that filled its buffer with no reply at all.
+    Reply none(0, 0, 24);
+    none.io.responseLen = 0;
+    none.io.dinResid = 0;
+    BsgVerdict filled = none.decode();
+    EXPECT_TRUE(filled.ok);
+    EXPECT_TRUE(filled.noReply);
+    EXPECT_EQ(filled.used, 24u);
+    none.io.dinResid = 4;
+    EXPECT_EQ(none.decode().used, 20u);
+
+    // libfc marks a CT reject in ctels_reply.status; the answer is still one.
+    Reply reject(0, 16, 24);
+    reject.reply.reply_data.ctels_reply.status = FC_CTELS_STATUS_REJECT;
+    EXPECT_TRUE(reject.decode().ok);
+    EXPECT_TRUE(reject.decode().rejected);
 }
 
 TEST(BsgReplyDecode, BadRepliesFailWithAReason) {
@@ -139,26 +281,31 @@ TEST(BsgReplyDecode, BadRepliesFailWithAReason) {
     EXPECT_FALSE(cut.decode().ok);
     const std::uint8_t four[4] = {};
     EXPECT_FALSE(decodeBsgReply(ByteSpan{four, sizeof four}, Reply(0, 56, 8212).io).ok) << "reply buffer too small";
+
+    Reply noReply(0, 0, 8212);  // no reply, and din_resid says nothing or too little arrived
+    noReply.io.responseLen = 0;
+    EXPECT_FALSE(noReply.decode().ok);
+    noReply.io.dinResid = 8212 - 8;
+    EXPECT_FALSE(noReply.decode().ok);
+    noReply.io.dinResid = 0;
+    noReply.io.deviceStatus = 2;
+    EXPECT_FALSE(noReply.decode().ok);
 }
 
-TEST(BsgTransport, DestinationsByGsTypeAndADeviceThatIsNotThere) {
-    EXPECT_EQ(ctDestination(0xFA), 0xFFFFFAu);
-    EXPECT_EQ(ctDestination(0xFC), 0xFFFFFCu);
-
-    FcHostTree tree;  // a device that vanished between lookup and open
+TEST(BsgTransport, ADeviceThatIsNotThere) {
+    SysfsTree tree;  // a device that vanished between lookup and open
     BsgDevice device;
-    EXPECT_FALSE(device.open(3, tree.root()));
+    EXPECT_FALSE(device.open(tree.root() + "/fc_host3"));
     EXPECT_EQ(errno, ENOENT);
-    EXPECT_EQ(device.path(), tree.root() + "/fc_host3");
     std::uint8_t request[16] = {1, 0, 0, 0, 0xFA, 1};
     std::uint8_t response[64];
-    BsgVerdict verdict = sendBsgCt(device, request, sizeof request, response, sizeof response);
+    BsgVerdict verdict = sendBsgCt(device, FC_BSG_HST_CT, request, sizeof request, response, sizeof response);
     EXPECT_FALSE(verdict.ok);
 
     BsgDevice notBsg;  // an ordinary file: SG_IO is refused, reported as a failure with its errno
     std::ofstream(tree.root() + "/fc_host4") << "x";
-    ASSERT_TRUE(notBsg.open(4, tree.root()));
-    verdict = sendBsgCt(notBsg, request, sizeof request, response, sizeof response);
+    ASSERT_TRUE(notBsg.open(tree.root() + "/fc_host4"));
+    verdict = sendBsgCt(notBsg, FC_BSG_RPT_CT, request, sizeof request, response, sizeof response);
     EXPECT_FALSE(verdict.ok);
     EXPECT_NE(verdict.error, 0);
 }

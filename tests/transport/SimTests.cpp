@@ -266,19 +266,22 @@ TEST_F(Sim, AnFcHostMakesTheOlderCallAskedOnceWhenTheAdapterOpens) {
     ASSERT_FALSE(opened.ports.empty());
     char dir[] = "/tmp/fc_host.XXXXXX";
     ASSERT_NE(::mkdtemp(dir), nullptr);
+    SysfsPaths paths;
+    paths.classDir = dir;
     {
-        const PortTransports none(opened.handle, opened.ports, std::string(dir) + "/none");
+        const PortTransports none(opened.handle, opened.ports, paths);
         const auto log = newLogLines();
         EXPECT_EQ(linesWith(log, {"v=2", "cmd=GIEL"}), 1u);
         EXPECT_EQ(linesWith(log, {"v=1"}), 0u);
     }
-    const std::string host = std::string(dir) + "/host7";
+    const std::string host = std::string(dir) + "/fc_host/host7";
+    ASSERT_EQ(::mkdir((std::string(dir) + "/fc_host").c_str(), 0755), 0);
     ASSERT_EQ(::mkdir(host.c_str(), 0755), 0);
     std::string wwn = formatWwn(opened.ports[0]).text;
     std::transform(wwn.begin(), wwn.end(), wwn.begin(), [](unsigned char c) { return std::tolower(c); });
     writeFile(host + "/port_name", "0x" + wwn + "\n");
 
-    const PortTransports transports(opened.handle, opened.ports, dir);
+    const PortTransports transports(opened.handle, opened.ports, paths);
     EXPECT_EQ(linesWith(newLogLines(), {"v=1", "cmd=GIEL", "result=ACC"}), 1u);
     TraceCapture trace("sim-v1-route");
     std::uint8_t request[24];
