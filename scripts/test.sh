@@ -57,7 +57,17 @@ i386_suite() {
 }
 
 plain_suite
-vm_suite
+# The VM takes one core while the packages are built and checked beside it; its lines
+# come after the package stage's.
+vm_log=build/test/vm-stage.log
+vm_suite >"$vm_log" 2>&1 &
+vm_pid=$!
+# A failed package stage still waits for the VM: nothing of the run is left behind.
+trap 'wait "$vm_pid" 2>/dev/null || true' EXIT
 package_suite
+vm_status=0
+wait "$vm_pid" || vm_status=$?
+cat "$vm_log"
+[ "$vm_status" -eq 0 ] || { echo "scripts/test.sh: the VM stage failed (exit $vm_status)" >&2; exit "$vm_status"; }
 sanitized_suite
 i386_suite
