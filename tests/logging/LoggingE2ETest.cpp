@@ -1,5 +1,4 @@
 // The installed program's activity log, debug trace, catalog and file naming.
-#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -46,19 +45,6 @@ ProbeInstall prepared(const std::string& name) {
     return install;
 }
 
-std::vector<std::string> filesIn(const std::string& dir, const std::string& ext) {
-    std::vector<std::string> names;
-    if (DIR* d = ::opendir(dir.c_str())) {
-        while (dirent* e = ::readdir(d)) {
-            std::string name = e->d_name;
-            if (name.size() > ext.size() && name.compare(name.size() - ext.size(), ext.size(), ext) == 0)
-                names.push_back(name);
-        }
-        ::closedir(d);
-    }
-    return names;
-}
-
 // Starts one probe per job id at once, as the agent does, and waits for all.
 void runTogether(const ProbeInstall& install, const std::vector<std::string>& jobIds,
                  const std::vector<std::string>& extra) {
@@ -75,11 +61,6 @@ void runTogether(const ProbeInstall& install, const std::vector<std::string>& jo
         const RunResult result = probe.wait();
         EXPECT_EQ(0, result.exitCode) << result.err;
     }
-}
-
-std::vector<std::string> sorted(std::vector<std::string> names) {
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 TEST(LoggingE2E, EveryRunAppendsTimeStampedMessagesToTheNumberedLog) {
@@ -142,8 +123,7 @@ TEST(LoggingE2E, TenthRunWithDefaultLimitsLeavesEightTraceFiles) {
         ProbeRunResult result = runProbe(install, options(kEmpty, {"-debug", "MIN"}));
         ASSERT_EQ(0, result.exitCode) << run << result.out << result.err;
     }
-    std::vector<std::string> traces = filesIn(install.path("log/srv"), ".trace");
-    std::sort(traces.begin(), traces.end());
+    const std::vector<std::string> traces = filesIn(install.path("log/srv"), ".trace");
     ASSERT_EQ(8u, traces.size());
     EXPECT_EQ("fabricprobe_000003.trace", traces.front());
     EXPECT_EQ("fabricprobe_000010.trace", traces.back());
@@ -254,7 +234,7 @@ TEST(LoggingE2E, ProbesStartedTogetherKeepTheirOwnTracesAndTheLogWholeAndPruning
     ASSERT_EQ(0, result.exitCode) << result.out << result.err;
     std::vector<std::string> expected;
     for (int n = 26; n <= 33; ++n) expected.push_back(traceName(n));
-    EXPECT_EQ(expected, sorted(filesIn(install.path("log/srv"), ".trace")));
+    EXPECT_EQ(expected, filesIn(install.path("log/srv"), ".trace"));
 }
 
 TEST(LoggingE2E, DirectoryAtTheNewestLogNumberIsPassedOverAndKept) {
@@ -282,7 +262,7 @@ TEST(LoggingE2E, SegmentedTracesStartAnewEveryRunAndArePrunedWithTheirNumber) {
         ProbeRunResult result = runProbe(install, options(kEmpty, {"-maxlogsize", "1025024", "-debug", "MIN"}));
         ASSERT_EQ(0, result.exitCode) << result.out << result.err;
     }
-    const std::vector<std::string> segments = sorted(filesIn(install.path("log/srv"), ".trace.1"));
+    const std::vector<std::string> segments = filesIn(install.path("log/srv"), ".trace.1");
     EXPECT_EQ((std::vector<std::string>{"fabricprobe_000004.trace.1", "fabricprobe_000005.trace.1", "fabricprobe_000006.trace.1",
                                         "fabricprobe_000007.trace.1", "fabricprobe_000008.trace.1",
                                         "fabricprobe_000009.trace.1", "fabricprobe_000010.trace.1",

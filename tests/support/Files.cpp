@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <sys/time.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -53,6 +54,18 @@ void ageFile(const std::string& path, int days) {
     times[0].tv_sec -= static_cast<time_t>(days) * 86400;
     times[1].tv_sec -= static_cast<time_t>(days) * 86400;
     ::utimes(path.c_str(), times);
+}
+
+std::vector<std::string> filesIn(const std::string& dir, const std::string& suffix) {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(dir, error)) {
+        const std::string name = entry.path().filename();
+        if (name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
+            names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 std::vector<std::string> readLines(const std::string& path) { return splitLines(readFile(path)); }

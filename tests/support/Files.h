@@ -17,6 +17,8 @@ bool isSymlink(const std::string& path);
 std::uint64_t sizeOf(const std::string& path);    // 0 when there is no such file
 void makeDirs(const std::string& path);           // with its parents, as mkdir -p
 void ageFile(const std::string& path, int days);  // its modification time that many days back
+// Names of the entries in dir that end with suffix, sorted; empty when there is no such directory.
+std::vector<std::string> filesIn(const std::string& dir, const std::string& suffix);
 
 std::vector<std::string> readLines(const std::string& path);
 std::vector<std::string> splitLines(const std::string& text);

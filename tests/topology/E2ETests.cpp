@@ -4,12 +4,12 @@
 // simulator's request log are checked too.
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -43,7 +43,9 @@ struct Install : ProbeInstall {
     // Every line of the activity logs under log/.
     std::vector<std::string> activityLog() const {
         std::vector<std::string> lines;
-        collect(path("log"), lines);
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(path("log")))
+            if (!entry.is_directory() && entry.path().extension() == ".log")
+                for (const std::string& line : readLines(entry.path())) lines.push_back(line);
         return lines;
     }
 
@@ -58,25 +60,6 @@ struct Install : ProbeInstall {
         if (fastClock) options.env.push_back("ASAN_OPTIONS=verify_asan_link_order=0");
         options.fastClock = fastClock;
         return runProbe(*this, options);
-    }
-
-private:
-    static void collect(const std::string& dir, std::vector<std::string>& lines) {
-        DIR* d = ::opendir(dir.c_str());
-        if (!d) return;
-        while (dirent* e = ::readdir(d)) {
-            const std::string name = e->d_name;
-            if (name == "." || name == "..") continue;
-            const std::string full = dir + "/" + name;
-            struct stat st;
-            if (::stat(full.c_str(), &st) != 0) continue;
-            if (S_ISDIR(st.st_mode)) {
-                collect(full, lines);
-            } else if (name.size() > 4 && name.compare(name.size() - 4, 4, ".log") == 0) {
-                for (auto& l : readLines(full)) lines.push_back(l);
-            }
-        }
-        ::closedir(d);
     }
 };
 

@@ -3,7 +3,6 @@
 // server saw.
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -37,14 +36,7 @@ std::string expectedFile(const std::string& name) {
 // Every activity log the run wrote, one after the other.
 std::string readActivityLogs(const std::string& dir) {
     std::string all;
-    if (DIR* d = ::opendir(dir.c_str())) {
-        while (dirent* entry = ::readdir(d)) {
-            const std::string name = entry->d_name;
-            if (name.size() > 4 && name.compare(name.size() - 4, 4, ".log") == 0)
-                all += readFile(dir + "/" + name);
-        }
-        ::closedir(d);
-    }
+    for (const std::string& name : filesIn(dir, ".log")) all += readFile(dir + "/" + name);
     return all;
 }
 
