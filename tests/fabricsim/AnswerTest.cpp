@@ -23,9 +23,9 @@ protected:
         EXPECT_EQ(reply.status, 0u);
         Bytes answer = reply.answer();
         EXPECT_GE(answer.size(), 16u);
-        EXPECT_EQ(be16(answer, 8), 0x8002) << fabricsim::commandInfo(command).name << " " << key;
-        EXPECT_EQ(be16(answer, 10), 0) << "residual";
-        EXPECT_EQ(be32(answer, 12), 0u);
+        EXPECT_EQ(be16At(answer, 8), 0x8002) << fabricsim::commandInfo(command).name << " " << key;
+        EXPECT_EQ(be16At(answer, 10), 0) << "residual";
+        EXPECT_EQ(be32At(answer, 12), 0u);
         return answer;
     }
     void expectRejected(GsCommand command, const std::string& key, std::uint8_t reason, std::uint8_t explanation,
@@ -34,7 +34,7 @@ protected:
         ASSERT_EQ(reply.status, 0u);
         ASSERT_EQ(reply.returned, 16u) << fabricsim::commandInfo(command).name << " " << key;
         Bytes answer = reply.answer();
-        EXPECT_EQ(be16(answer, 8), 0x8001) << fabricsim::commandInfo(command).name << " " << key;
+        EXPECT_EQ(be16At(answer, 8), 0x8001) << fabricsim::commandInfo(command).name << " " << key;
         EXPECT_EQ(answer[13], reason) << fabricsim::commandInfo(command).name << " " << key;
         EXPECT_EQ(answer[14], explanation);
     }
@@ -65,12 +65,12 @@ std::string nameObject(const Bytes& b, std::size_t& at) {
 DecodedZoneSet walkZoneSet(const Bytes& b, std::size_t at) {
     DecodedZoneSet set;
     set.name = nameObject(b, at);
-    std::uint32_t zones = be32(b, at);
+    std::uint32_t zones = be32At(b, at);
     at += 4;
     for (std::uint32_t z = 0; z < zones; ++z) {
         DecodedZone zone;
         zone.name = nameObject(b, at);
-        std::uint32_t members = be32(b, at);
+        std::uint32_t members = be32At(b, at);
         at += 4;
         for (std::uint32_t m = 0; m < members; ++m) {
             std::uint8_t type = b.at(at);
@@ -90,7 +90,7 @@ DecodedZoneSet walkZoneSet(const Bytes& b, std::size_t at) {
 TEST_F(Answers, SwitchListAndFabricName) {
     Bytes giel = accepted(GsCommand::GIEL);
     ASSERT_EQ(giel.size(), 16u + 4 + 4 * 12);
-    ASSERT_EQ(be32(giel, 16), 4u);
+    ASSERT_EQ(be32At(giel, 16), 4u);
     const std::string wwns[] = {kSw1, kSw2, kSw3, kSw4};
     const std::uint8_t types[] = {1, 2, 7, 3};
     for (int i = 0; i < 4; ++i) {
@@ -121,7 +121,7 @@ TEST_F(Answers, SwitchAttributes) {
     EXPECT_EQ(std::string(gieil.begin() + 20, gieil.begin() + 20 + static_cast<long>(list.size())), list);
 
     Bytes gmal = accepted(GsCommand::GMAL, kSw1);
-    ASSERT_EQ(be32(gmal, 16), 7u) << "all addresses, the probe uses the first five";
+    ASSERT_EQ(be32At(gmal, 16), 7u) << "all addresses, the probe uses the first five";
     ASSERT_EQ(gmal.size(), 20u + 7 * 256);
     const char* addresses[] = {"snmp://a", "http://b", "telnet://c", "ftp://d", "https://e", "SNMP://f", "snmp://g"};
     for (int i = 0; i < 7; ++i) EXPECT_EQ(countedAt(gmal, 20 + 256 * i), addresses[i]);
@@ -133,7 +133,7 @@ TEST_F(Answers, NullSwitchFieldsRejectTheirQuery) {
     for (GsCommand c : {GsCommand::GDID, GsCommand::GIELN, GsCommand::GMID, GsCommand::GIEIL, GsCommand::GMAL,
                         GsCommand::GPL})
         expectRejected(c, kSw4, 0x09, 0x00);
-    EXPECT_EQ(be32(accepted(GsCommand::GPL, kSw2), 16), 2u);
+    EXPECT_EQ(be32At(accepted(GsCommand::GPL, kSw2), 16), 2u);
     for (GsCommand c : {GsCommand::GDID, GsCommand::GPL, GsCommand::GFN})
         expectRejected(c, "200100000A0F0001", 0x09, 0x00);  // a port is not a switch
 }
@@ -147,13 +147,13 @@ TEST_F(Answers, EmptyStringsAreSentAsTheyAre) {
     EXPECT_EQ(gieil[19], 3);
     ASSERT_EQ(gieil.size(), 24u);
     EXPECT_EQ(gieil[20] | gieil[21] | gieil[22], 0);
-    EXPECT_EQ(be32(accepted(GsCommand::GMAL, kSw3), 16), 0u);
+    EXPECT_EQ(be32At(accepted(GsCommand::GMAL, kSw3), 16), 0u);
     EXPECT_EQ(accepted(GsCommand::GPL, kSw3).size(), 20u);
 }
 
 TEST_F(Answers, SwitchPortsAndAttachedPorts) {
     Bytes gpl = accepted(GsCommand::GPL, kSw1);
-    ASSERT_EQ(be32(gpl, 16), 3u);
+    ASSERT_EQ(be32At(gpl, 16), 3u);
     ASSERT_EQ(gpl.size(), 20u + 3 * 12);
     EXPECT_EQ(wwnAt(gpl, 20), "200100000A0F0001");
     EXPECT_EQ(gpl[20 + 11], 0x81);
@@ -163,8 +163,8 @@ TEST_F(Answers, SwitchPortsAndAttachedPorts) {
 
     Bytes gppn = accepted(GsCommand::GPPN, "200100000A0F0001");
     ASSERT_EQ(gppn.size(), 20u);
-    EXPECT_EQ(be32(gppn, 16), 0x01234000u);
-    EXPECT_EQ(be32(accepted(GsCommand::GPPN, "200100000A0F0002"), 16), 0x1E000005u);
+    EXPECT_EQ(be32At(gppn, 16), 0x01234000u);
+    EXPECT_EQ(be32At(accepted(GsCommand::GPPN, "200100000A0F0002"), 16), 0x1E000005u);
 
     Bytes gps = accepted(GsCommand::GPS, "200100000A0F0001");
     ASSERT_EQ(gps.size(), 24u);
@@ -173,7 +173,7 @@ TEST_F(Answers, SwitchPortsAndAttachedPorts) {
     EXPECT_EQ(accepted(GsCommand::GPS, "200200000A0F0001")[23], 9);
 
     Bytes gapnl = accepted(GsCommand::GAPNL, "200100000A0F0001");
-    ASSERT_EQ(be32(gapnl, 16), 3u);
+    ASSERT_EQ(be32At(gapnl, 16), 3u);
     ASSERT_EQ(gapnl.size(), 20u + 3 * 12);
     EXPECT_EQ(wwnAt(gapnl, 20), "1000000A0A000001");
     EXPECT_EQ(gapnl[31], 1);
@@ -204,7 +204,7 @@ TEST_F(Answers, NameServerAnswersFromTheFirstOccurrence) {
 
 TEST_F(Answers, Platforms) {
     Bytes gpnl = accepted(GsCommand::GPNL);
-    ASSERT_EQ(be32(gpnl, 16), 4u);
+    ASSERT_EQ(be32At(gpnl, 16), 4u);
     ASSERT_EQ(gpnl.size(), 20u + 4 * 256);
     EXPECT_EQ(countedAt(gpnl, 20), "host17");
     EXPECT_EQ(countedAt(gpnl, 20 + 256), "odd \"name\"");
@@ -213,17 +213,17 @@ TEST_F(Answers, Platforms) {
 
     Bytes gplt = accepted(GsCommand::GPLT, "host17");
     ASSERT_EQ(gplt.size(), 20u);
-    EXPECT_EQ(be32(gplt, 16), 10u) << "the first host17 answers";
-    EXPECT_EQ(be32(accepted(GsCommand::GPLT, ""), 16), 16u);
+    EXPECT_EQ(be32At(gplt, 16), 10u) << "the first host17 answers";
+    EXPECT_EQ(be32At(accepted(GsCommand::GPLT, ""), 16), 16u);
 
     Bytes gplml = accepted(GsCommand::GPLML, "host17");
-    ASSERT_EQ(be32(gplml, 16), 3u);
+    ASSERT_EQ(be32At(gplml, 16), 3u);
     ASSERT_EQ(gplml.size(), 20u + 3 * 256);
     EXPECT_EQ(countedAt(gplml, 20), "snmp://host17");
     EXPECT_EQ(countedAt(gplml, 20 + 512), "xml://host17");
 
     Bytes gplnl = accepted(GsCommand::GPLNL, "host17");
-    ASSERT_EQ(be32(gplnl, 16), 3u);
+    ASSERT_EQ(be32At(gplnl, 16), 3u);
     ASSERT_EQ(gplnl.size(), 20u + 3 * 8);
     EXPECT_EQ(wwnAt(gplnl, 20), "2000000A0A000001");
     EXPECT_EQ(wwnAt(gplnl, 36), "2000000A0A000003");
@@ -241,12 +241,12 @@ TEST_F(Answers, Zoning) {
     EXPECT_EQ(gzc[16], 0x01);
 
     Bytes gzsn = accepted(GsCommand::GZSN);
-    ASSERT_EQ(be32(gzsn, 16), 3u);
+    ASSERT_EQ(be32At(gzsn, 16), 3u);
     std::size_t at = 20;
     const std::pair<std::string, std::uint32_t> expected[] = {{"cfg1", 1}, {"cfg_other", 0}, {"abcd", 1}};
     for (const auto& e : expected) {
         EXPECT_EQ(nameObject(gzsn, at), e.first);
-        EXPECT_EQ(be32(gzsn, at), e.second) << "number of zones";
+        EXPECT_EQ(be32At(gzsn, at), e.second) << "number of zones";
         at += 4;
     }
     EXPECT_EQ(at, gzsn.size());
@@ -289,7 +289,7 @@ TEST_F(Answers, FabricWithoutValuesRejectsEverything) {
     for (GsCommand c : {GsCommand::GIEL, GsCommand::GPNL, GsCommand::GZC, GsCommand::GZSN, GsCommand::GAZS}) {
         Reply reply = harness.v2(h6, "1000000A0A000062", c);
         ASSERT_EQ(reply.status, 0u);
-        EXPECT_EQ(be16(reply.answer(), 8), 0x8001);
+        EXPECT_EQ(be16At(reply.answer(), 8), 0x8001);
         EXPECT_EQ(reply.answer()[13], 0x09);
     }
     Reply gzs = harness.v2(h6, "1000000A0A000062", GsCommand::GZS, "cfg1");

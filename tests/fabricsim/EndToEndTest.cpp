@@ -6,22 +6,21 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <fstream>
+#include <chrono>
 #include <regex>
 #include <thread>
 
+#include "Client.h"
+#include "Count.h"
 #include "GsWire.h"
-#include "ProcessRun.h"
 #include "SimHarness.h"
+#include "TempDir.h"
 
 using namespace fstest;
 
 namespace {
 
-const std::string kSan = std::string(FABRICSIM_SOURCE_DIR) + "/examples/san.json";
-
-bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+const std::string kSan = sourcePath("examples/san.json");
 
 // The answer bytes of the n-th "status=" line of the client's output.
 struct Sent {
@@ -41,16 +40,10 @@ std::vector<Sent> sends(const std::string& out) {
     return result;
 }
 
-std::string writeModel(const std::string& dir, const std::string& name, const std::string& text) {
-    std::string path = dir + "/" + name;
-    std::ofstream(path, std::ios::binary) << text;
-    return path;
-}
-
 }  // namespace
 
 TEST(RealLibrary, SeesTheModelsAdaptersAndPorts) {
-    ProcessResult r = runClient(kSan, "list\n");
+    RunResult r = runClient(kSan, "list\n");
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.err, "");
     const char* expected[] = {
@@ -70,7 +63,7 @@ TEST(RealLibrary, SeesTheModelsAdaptersAndPorts) {
 }
 
 TEST(RealLibrary, AdapterFailuresShowThroughTheSniaLibrary) {
-    ProcessResult r = runClient(modelPath("full.json"), "list\nextras 0\n");
+    RunResult r = runClient(modelPath("full.json"), "list\nextras 0\n");
     ASSERT_EQ(r.exitCode, 0) << r.err;
     std::vector<std::string> lines = splitLines(r.out);
     auto has = [&](const std::string& l) { return std::find(lines.begin(), lines.end(), l) != lines.end(); };
@@ -93,30 +86,30 @@ TEST(RealLibrary, AdapterFailuresShowThroughTheSniaLibrary) {
 }
 
 TEST(RealLibrary, PassThroughCallsReachTheModelsFabric) {
-    const std::string dir = scratchDir("passthrough");
-    const std::string log = dir + "/calls.log";
-    ProcessResult r = runClient(kSan,
-                                "send 0 v2 GIEL -\n"
-                                "send 0 v1 GIEL -\n"
-                                "send 1 v2 GFN 100000051E0B0002\n"
-                                "send 0 v2 GIEL - 40\n"
-                                "send 0 v2 GZS nope\n",
-                                {"FABRICSIM_LOG=" + log});
+    const TempDir dir;
+    const std::string log = dir.file("calls.log");
+    RunResult r = runClient(kSan,
+                            "send 0 v2 GIEL -\n"
+                            "send 0 v1 GIEL -\n"
+                            "send 1 v2 GFN 100000051E0B0002\n"
+                            "send 0 v2 GIEL - 40\n"
+                            "send 0 v2 GZS nope\n",
+                            {"FABRICSIM_LOG=" + log});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     std::vector<Sent> s = sends(r.out);
     ASSERT_EQ(s.size(), 5u) << r.out;
     EXPECT_EQ(s[0].status, 0u);
     EXPECT_EQ(s[0].size, 16u + 4 + 2 * 12) << "the V2 size comes back through the SNIA library";
-    EXPECT_EQ(be32(s[0].bytes, 16), 2u);
+    EXPECT_EQ(be32At(s[0].bytes, 16), 2u);
     EXPECT_EQ(wwnAt(s[0].bytes, 32), "100000051E0A0002");
     EXPECT_EQ(Bytes(s[1].bytes.begin(), s[1].bytes.begin() + 44), s[0].bytes) << "V1 answers the same";
     EXPECT_EQ(wwnAt(s[2].bytes, 16), "100000051E0B0001") << "adapter 1 reaches fabric B";
     EXPECT_EQ(s[3].size, 40u);
-    EXPECT_EQ(be16(s[3].bytes, 10), 1);
-    EXPECT_EQ(be32(s[3].bytes, 16), 2u);
+    EXPECT_EQ(be16At(s[3].bytes, 10), 1);
+    EXPECT_EQ(be32At(s[3].bytes, 16), 2u);
     EXPECT_EQ(s[4].bytes[13], 0x09);
 
-    std::vector<std::string> lines = splitLines(slurp(log));
+    std::vector<std::string> lines = readLines(log);
     ASSERT_EQ(lines.size(), 5u);
     EXPECT_TRUE(contains(lines[0], " handle=1 port=10000000C9A00001 v=2 cmd=GIEL key=- result=ACC")) << lines[0];
     EXPECT_TRUE(contains(lines[1], " handle=1 port=10000000C9A00001 v=1 cmd=GIEL key=- result=ACC")) << lines[1];
@@ -125,33 +118,33 @@ TEST(RealLibrary, PassThroughCallsReachTheModelsFabric) {
 }
 
 TEST(RealLibrary, AdapterWithoutVersionTwoFallsBackToVersionOne) {
-    ProcessResult r = runClient(modelPath("full.json"), "send 1 v2 GIEL -\nsend 1 v1 GIEL -\n");
+    RunResult r = runClient(modelPath("full.json"), "send 1 v2 GIEL -\nsend 1 v1 GIEL -\n");
     ASSERT_EQ(r.exitCode, 0) << r.err;
     std::vector<Sent> s = sends(r.out);
     ASSERT_EQ(s.size(), 2u);
     EXPECT_EQ(s[0].status, 2u) << "HBA_STATUS_ERROR_NOT_SUPPORTED";
     EXPECT_EQ(s[1].status, 0u);
-    EXPECT_EQ(be32(s[1].bytes, 16), 4u);
+    EXPECT_EQ(be32At(s[1].bytes, 16), 4u);
 }
 
 TEST(RealLibrary, FaultsApplyThroughTheSniaLibrary) {
-    const std::string dir = scratchDir("faults");
-    nlohmann::json model = nlohmann::json::parse(slurp(kSan));
+    const TempDir dir;
+    nlohmann::json model = nlohmann::json::parse(readFile(kSan));
     model["faults"] = {{{"command", "GIEL"}, {"times", 2}, {"busy", true}},
                        {{"command", "GPLT"}, {"key", "host17"}, {"fail", 11}}};
-    const std::string path = writeModel(dir, "model.json", model.dump());
-    ProcessResult r = runClient(path, "send 0 v2 GIEL -\nsend 0 v2 GIEL -\nsend 0 v2 GIEL -\nsend 0 v2 GPLT host17\n");
+    const std::string path = dir.write("model.json", model.dump());
+    RunResult r = runClient(path, "send 0 v2 GIEL -\nsend 0 v2 GIEL -\nsend 0 v2 GIEL -\nsend 0 v2 GPLT host17\n");
     ASSERT_EQ(r.exitCode, 0) << r.err;
     std::vector<Sent> s = sends(r.out);
     ASSERT_EQ(s.size(), 4u);
     EXPECT_EQ(s[0].bytes[13], 0x05);
     EXPECT_EQ(s[1].bytes[13], 0x05);
-    EXPECT_EQ(be16(s[2].bytes, 8), 0x8002);
+    EXPECT_EQ(be16At(s[2].bytes, 8), 0x8002);
     EXPECT_EQ(s[3].status, 11u);
 }
 
 TEST(RealLibrary, BadModelsGiveOneLineAndNoAdapters) {
-    const std::string dir = scratchDir("bad-models");
+    const TempDir dir;
     const std::pair<std::string, std::string> cases[] = {
         {"not-json.json", "{ \"adapters\": [ "},
         {"wwn.json", R"({"adapters": [{"name": "a", "node_wwn": "2000000000001"}]})"},
@@ -161,46 +154,46 @@ TEST(RealLibrary, BadModelsGiveOneLineAndNoAdapters) {
         {"empty.json", ""},
     };
     for (const auto& c : cases) {
-        const std::string path = writeModel(dir, c.first, c.second);
-        ProcessResult r = runClient(path, "list\n");
+        const std::string path = dir.write(c.first, c.second);
+        RunResult r = runClient(path, "list\n");
         EXPECT_EQ(r.exitCode, 0) << c.first << ": " << r.err;
         std::vector<std::string> err = splitLines(r.err);
         ASSERT_EQ(err.size(), 1u) << c.first << ": " << r.err;
         EXPECT_TRUE(contains(err[0], "fabricsim: model " + path + ": $")) << err[0];
         EXPECT_TRUE(contains(r.out, "adapters=0")) << c.first;
     }
-    ProcessResult r = runClient(dir + "/../no-such-model.json", "list\n");
+    RunResult r = runClient(dir.file("../no-such-model.json"), "list\n");
     EXPECT_EQ(r.exitCode, 125);
     EXPECT_TRUE(contains(r.err, "fabricsim-run: model ")) << r.err;
 }
 
 TEST(Launcher, ReplacesHbaConfOnlyForTheCommand) {
-    const std::string before = slurp("/etc/hba.conf");
-    const std::string dir = scratchDir("launcher-conf");
-    ProcessOptions options;
-    options.cwd = std::string(FABRICSIM_SOURCE_DIR);
-    options.env = {"TMPDIR=" + dir};
-    ProcessResult r = runProcess({stagePath("bin/fabricsim-run"), "examples/san.json", "--", "sh", "-c",
-                                  "cat /etc/hba.conf; echo model=$FABRICSIM_MODEL; ls -A \"$TMPDIR\""},
-                                 options);
+    const std::string before = readFile("/etc/hba.conf");
+    const TempDir dir;
+    RunOptions options;
+    options.cwd = sourcePath("");
+    options.env = {"TMPDIR=" + dir.path()};
+    RunResult r = runProgram({stagePath("bin/fabricsim-run"), "examples/san.json", "--", "sh", "-c",
+                              "cat /etc/hba.conf; echo model=$FABRICSIM_MODEL; ls -A \"$TMPDIR\""},
+                             options);
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_TRUE(contains(r.out, "\nfabricsim " + stagePath("lib/libfabricsim.so") + "\n")) << r.out;
     EXPECT_TRUE(contains(r.out, "model=" + kSan + "\n")) << "an absolute path";
-    EXPECT_EQ(slurp("/etc/hba.conf"), before);
+    EXPECT_EQ(readFile("/etc/hba.conf"), before);
     std::vector<std::string> lines = splitLines(r.out);
     EXPECT_EQ(lines.back(), "model=" + kSan) << "nothing left in TMPDIR while the command runs";
-    EXPECT_EQ(runProcess({"ls", "-A", dir}).out, "") << "nor afterwards";
+    EXPECT_EQ(runProgram({"ls", "-A", dir.path()}).out, "") << "nor afterwards";
 }
 
 TEST(Launcher, ExitsWithTheCommandsStatusAndKeepsItsDescriptors) {
-    EXPECT_EQ(runProcess({stagePath("bin/fabricsim-run"), kSan, "--", "sh", "-c", "exit 7"}).exitCode, 7);
-    ProcessResult signalled = runProcess({stagePath("bin/fabricsim-run"), kSan, "--", "sh", "-c", "kill -TERM $$"});
+    EXPECT_EQ(runProgram({stagePath("bin/fabricsim-run"), kSan, "--", "sh", "-c", "exit 7"}).exitCode, 7);
+    RunResult signalled = runProgram({stagePath("bin/fabricsim-run"), kSan, "--", "sh", "-c", "kill -TERM $$"});
     EXPECT_EQ(signalled.signal, SIGTERM);
 
     int fds[2];
     ASSERT_EQ(::pipe(fds), 0);
-    ProcessResult r = runProcess({stagePath("bin/fabricsim-run"), kSan, "--", "sh", "-c",
-                                  "echo through-the-pipe >&" + std::to_string(fds[1])});
+    RunResult r = runProgram(
+        {stagePath("bin/fabricsim-run"), kSan, "--", "sh", "-c", "echo through-the-pipe >&" + std::to_string(fds[1])});
     ::close(fds[1]);
     char buffer[64] = {0};
     ssize_t n = ::read(fds[0], buffer, sizeof buffer - 1);
@@ -210,38 +203,28 @@ TEST(Launcher, ExitsWithTheCommandsStatusAndKeepsItsDescriptors) {
 }
 
 TEST(Launcher, SignalsGoStraightToTheCommand) {
-    int fds[2];
-    ASSERT_EQ(::pipe(fds), 0);
-    ProcessOptions options;
-    options.pidFd = fds[1];
-    std::thread killer([&] {
-        char text[32] = {0};
-        ssize_t n = ::read(fds[0], text, sizeof text - 1);
-        ::close(fds[0]);
-        if (n <= 0) return;
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        ::kill(static_cast<pid_t>(std::stol(text)), SIGINT);
-    });
-    ProcessResult r = runProcess({stagePath("bin/fabricsim-run"), kSan, "--", "sh", "-c",
-                                  "trap 'echo interrupted; exit 3' INT; sleep 20 & wait"},
-                                 options);
-    killer.join();
+    Program program({stagePath("bin/fabricsim-run"), kSan, "--", "sh", "-c",
+                     "trap 'echo interrupted; exit 3' INT; sleep 20 & wait"});
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ::kill(program.pid(), SIGINT);
+    const RunResult r = program.wait();
     EXPECT_EQ(r.exitCode, 3) << r.err;
     EXPECT_EQ(r.out, "interrupted\n");
 }
 
 TEST(Launcher, ExplainsWhatItCannotDo) {
-    ProcessResult usage = runProcess({stagePath("bin/fabricsim-run"), kSan, "sh"});
+    RunResult usage = runProgram({stagePath("bin/fabricsim-run"), kSan, "sh"});
     EXPECT_EQ(usage.exitCode, 125);
     EXPECT_TRUE(contains(usage.err, "usage: fabricsim-run [--kernel [--driver NAME]] MODEL -- CMD [ARG...]"));
     EXPECT_TRUE(contains(usage.err, "libfc, libfc-nofdmi, qla2xxx, lpfc, other (default libfc)")) << usage.err;
-    ProcessResult driverAlone = runProcess({stagePath("bin/fabricsim-run"), "--driver", "lpfc", kSan, "--", "true"});
+    RunResult driverAlone = runProgram({stagePath("bin/fabricsim-run"), "--driver", "lpfc", kSan, "--", "true"});
     EXPECT_EQ(driverAlone.exitCode, 125) << "--driver belongs to --kernel";
-    ProcessResult noDriver = runProcess({stagePath("bin/fabricsim-run"), "--kernel", "--driver", "bfa", kSan, "--", "true"});
+    RunResult noDriver =
+        runProgram({stagePath("bin/fabricsim-run"), "--kernel", "--driver", "bfa", kSan, "--", "true"});
     EXPECT_EQ(noDriver.exitCode, 125);
     EXPECT_EQ(noDriver.err, "fabricsim-run: no simulated driver is called bfa; the drivers are "
                             "libfc, libfc-nofdmi, qla2xxx, lpfc, other\n");
-    ProcessResult missing = runProcess({stagePath("bin/fabricsim-run"), kSan, "--", "no-such-command-here"});
+    RunResult missing = runProgram({stagePath("bin/fabricsim-run"), kSan, "--", "no-such-command-here"});
     EXPECT_EQ(missing.exitCode, 127);
     EXPECT_EQ(missing.err, "fabricsim-run: cannot run no-such-command-here: No such file or directory\n");
 
@@ -252,33 +235,34 @@ TEST(Launcher, ExplainsWhatItCannotDo) {
         std::vector<std::string> argv = unshare;
         argv.insert(argv.end(), {"sh", "-c", script});
         argv.insert(argv.end(), args.begin(), args.end());
-        return runProcess(argv);
+        return runProgram(argv);
     };
-    const ProcessResult namespaces = inNamespace("true", {});
+    const RunResult namespaces = inNamespace("true", {});
     if (namespaces.exitCode != 0) GTEST_SKIP() << "no mount namespace for this test here: " << namespaces.err;
 
     // /etc/hba.conf hidden by an empty /etc.
-    ProcessResult noConf = inNamespace("mount -t tmpfs none /etc && exec \"$0\" \"$1\" -- true",
-                                       {stagePath("bin/fabricsim-run"), kSan});
+    RunResult noConf =
+        inNamespace("mount -t tmpfs none /etc && exec \"$0\" \"$1\" -- true", {stagePath("bin/fabricsim-run"), kSan});
     EXPECT_EQ(noConf.exitCode, 125) << noConf.err;
     EXPECT_TRUE(contains(noConf.err, "fabricsim-run: cannot replace /etc/hba.conf: No such file or directory")) << noConf.err;
 
     // In a chroot whose / is no mount point: one line says what to do about it.
-    ProcessResult chroot = inNamespace(
+    RunResult chroot = inNamespace(
         "mount -t tmpfs none \"$0\" && cd \"$0\" && mkdir root && cd root && mkdir proc tmp stage && "
         "for d in bin sbin lib lib32 lib64 libx32 usr etc; do if [ -L /$d ]; then ln -s \"$(readlink /$d)\" $d; "
         "elif [ -d /$d ]; then mkdir $d && mount --rbind /$d $d; fi; done && mount --rbind /proc proc && "
         "mount --rbind \"$1\" stage && cp \"$2\" san.json && exec chroot . /stage/bin/fabricsim-run /san.json -- true",
-        {scratchDir("launcher-chroot"), stagePath(""), kSan});
+        {TempDir().path(), stagePath(""), kSan});
     EXPECT_EQ(chroot.exitCode, 125) << chroot.err;
     EXPECT_EQ(chroot.err, "fabricsim-run: cannot make the mount namespace private: Invalid argument; / is not a mount "
                           "point here (a chroot?): bind-mount the root directory on itself before entering it "
                           "(mount --bind DIR DIR; chroot DIR)\n");
 
     // The kernel mode cannot mount its tree where sysfs is read-only to it: one line says so.
-    ProcessResult noMount = inNamespace("mount -o remount,bind,ro /sys 2>/dev/null; mount -t tmpfs none /sys && "
-                                        "mount -o remount,ro /sys && exec \"$0\" --kernel \"$1\" -- true",
-                                        {stagePath("bin/fabricsim-run"), kSan});
+    RunResult noMount = inNamespace(
+        "mount -o remount,bind,ro /sys 2>/dev/null; mount -t tmpfs none /sys && "
+        "mount -o remount,ro /sys && exec \"$0\" --kernel \"$1\" -- true",
+        {stagePath("bin/fabricsim-run"), kSan});
     if (noMount.exitCode == 125) {
         EXPECT_TRUE(contains(noMount.err, "fabricsim-run: cannot mount the generated tree over /sys/class")) << noMount.err;
         EXPECT_EQ(std::count(noMount.err.begin(), noMount.err.end(), '\n'), 1) << noMount.err;
@@ -287,28 +271,27 @@ TEST(Launcher, ExplainsWhatItCannotDo) {
 
 TEST(Launcher, WorksForAnOrdinaryUserThroughAUserNamespace) {
     if (::geteuid() != 0) {
-        ProcessResult r = runProcess({stagePath("bin/fabricsim-run"), kSan, "--", "cat", "/etc/hba.conf"});
+        RunResult r = runProgram({stagePath("bin/fabricsim-run"), kSan, "--", "cat", "/etc/hba.conf"});
         EXPECT_EQ(r.exitCode, 0) << r.err;
         EXPECT_TRUE(contains(r.out, "libfabricsim.so"));
         return;
     }
     // Run as nobody, from a copy it can read wherever the checkout is (a clone under /root is
     // mode 700), laid out as an installation is.
-    char made[] = "/tmp/fabricsim-nobody-XXXXXX";
-    ASSERT_NE(::mkdtemp(made), nullptr);
-    const std::string dir = made;
-    ASSERT_EQ(runProcess({"sh", "-c",
-                          "chmod 755 \"$0\" && mkdir \"$0/bin\" \"$0/lib\" && cp \"$1/bin/fabricsim-run\" \"$0/bin/\" && "
-                          "cp \"$1/lib/libfabricsim.so\" \"$0/lib/\" && cp \"$2\" \"$0/\"",
-                          dir, stagePath(""), kSan})
-                  .exitCode,
-              0);
-    ProcessOptions options;
+    const TempDir scratch;
+    const std::string dir = scratch.path();
+    ASSERT_EQ(
+        runProgram({"sh", "-c",
+                    "chmod 755 \"$0\" && mkdir \"$0/bin\" \"$0/lib\" && cp \"$1/bin/fabricsim-run\" \"$0/bin/\" && "
+                    "cp \"$1/lib/libfabricsim.so\" \"$0/lib/\" && cp \"$2\" \"$0/\"",
+                    dir, stagePath(""), kSan})
+            .exitCode,
+        0);
+    RunOptions options;
     options.cwd = dir;
-    ProcessResult r = runProcess({"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", dir + "/bin/fabricsim-run",
-                                  dir + "/san.json", "--", "sh", "-c", "id -u; cat /etc/hba.conf"},
-                                 options);
-    runProcess({"rm", "-rf", dir});
+    RunResult r = runProgram({"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", dir + "/bin/fabricsim-run",
+                              dir + "/san.json", "--", "sh", "-c", "id -u; cat /etc/hba.conf"},
+                             options);
     if (r.exitCode == 125 && contains(r.err, "allow unprivileged user namespaces"))
         GTEST_SKIP() << "user namespaces are refused here: " << r.err;
     ASSERT_EQ(r.exitCode, 0) << r.err;
@@ -317,11 +300,10 @@ TEST(Launcher, WorksForAnOrdinaryUserThroughAUserNamespace) {
 }
 
 TEST(StandInAgent, AppendsItsArgumentsBesideItsDirectory) {
-    const std::string dir = scratchDir("agent");
-    ASSERT_EQ(runProcess({"mkdir", "-p", dir + "/bin"}).exitCode, 0);
-    ASSERT_EQ(runProcess({"cp", FABRICSIM_AGENT, dir + "/bin/Agent"}).exitCode, 0);
-    EXPECT_EQ(runProcess({dir + "/bin/Agent", "-notify", "fabricprobe", "-exitCode", "0"}).exitCode, 0);
-    EXPECT_EQ(runProcess({dir + "/bin/Agent", "two words", ""}).exitCode, 0);
-    EXPECT_EQ(slurp(dir + "/agent-args.log"), "-notify fabricprobe -exitCode 0\ntwo words \n");
-    EXPECT_EQ(slurp(dir + "/agent-args.nul"), std::string("-notify\0fabricprobe\0-exitCode\0" "0\0two words\0\0", 43));
+    const TempDir dir;
+    ASSERT_EQ(runProgram({"cp", FABRICSIM_AGENT, dir.mkdirs("bin") + "/Agent"}).exitCode, 0);
+    EXPECT_EQ(runProgram({dir.file("bin/Agent"), "-notify", "fabricprobe", "-exitCode", "0"}).exitCode, 0);
+    EXPECT_EQ(runProgram({dir.file("bin/Agent"), "two words", ""}).exitCode, 0);
+    EXPECT_EQ(dir.read("agent-args.log"), "-notify fabricprobe -exitCode 0\ntwo words \n");
+    EXPECT_EQ(dir.read("agent-args.nul"), std::string("-notify\0fabricprobe\0-exitCode\0" "0\0two words\0\0", 43));
 }

@@ -27,7 +27,7 @@ json withFaults(json faults) {
 std::string outcome(const Reply& reply) {
     if (reply.status != 0) return "FAIL " + std::to_string(reply.status);
     Bytes a = reply.answer();
-    if (be16(a, 8) == 0x8002) return "ACC";
+    if (be16At(a, 8) == 0x8002) return "ACC";
     return "RJT " + fabricsim::hexText(a[13], 2) + " " + fabricsim::hexText(a[14], 2);
 }
 

@@ -12,13 +12,13 @@
 
 #include <nlohmann/json.hpp>
 
-#include "ProcessRun.h"
-
-using namespace fstest;
+#include "Count.h"
+#include "Files.h"
+#include "Run.h"
 
 namespace {
 
-const std::string kSan = std::string(FABRICSIM_SOURCE_DIR) + "/examples/san.json";
+const std::string kSan = sourcePath("examples/san.json");
 const char* const kDrivers[] = {"libfc", "libfc-nofdmi", "qla2xxx", "lpfc", "other"};
 
 bool libfc(const std::string& driver) { return driver.rfind("libfc", 0) == 0; }
@@ -36,7 +36,7 @@ struct Attached {
 };
 
 std::vector<Attached> attachedPorts(const std::string& fabric) {
-    const nlohmann::json model = nlohmann::json::parse(slurp(kSan));
+    const nlohmann::json model = nlohmann::json::parse(readFile(kSan));
     std::vector<Attached> ports;
     for (const auto& sw : model["fabrics"][fabric]["switches"])
         for (const auto& port : sw["ports"])
@@ -51,14 +51,12 @@ std::vector<Attached> attachedPorts(const std::string& fabric) {
 }
 
 // A shell script run in the simulated host of that driver; its standard output and error together.
-ProcessResult onHost(const std::string& driver, const std::string& script) {
-    ProcessResult r = runProcess({stagePath("bin/fabricsim-run"), "--kernel", "--driver", driver, kSan, "--", "sh", "-c",
-                                  "exec 2>&1; " + script});
+RunResult onHost(const std::string& driver, const std::string& script) {
+    RunResult r = runProgram({stagePath("bin/fabricsim-run"), "--kernel", "--driver", driver, kSan, "--", "sh", "-c",
+                              "exec 2>&1; " + script});
     EXPECT_EQ(r.err, "") << "fabricsim-run itself said something";
     return r;
 }
-
-bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 }  // namespace
 
@@ -100,22 +98,22 @@ TEST(FcoeUtils, FcpingEchoesThroughLibfcAndCountsLpfcsRefusalsAsErrors) {
     const std::string sent = std::string("Sending FC ELS ECHO from 0x010100 (fc_host0) to ") + to;
     for (const std::string driver : {"libfc", "libfc-nofdmi"}) {
         SCOPED_TRACE(driver);
-        const ProcessResult byName = onHost(driver, "fcping -c 2 -i 0.01 -h eth0 -P " + target.wwn);
+        const RunResult byName = onHost(driver, "fcping -c 2 -i 0.01 -h eth0 -P " + target.wwn);
         EXPECT_EQ(byName.exitCode, 0);
         EXPECT_TRUE(contains(byName.out, sent + "echo    1 accepted ")) << byName.out;
         EXPECT_TRUE(contains(byName.out, "\necho    2 accepted ")) << byName.out;
         EXPECT_TRUE(contains(byName.out, "\n2 frames sent, 2 received 0 errors, 0.000% loss")) << byName.out;
-        const ProcessResult byId = onHost(driver, "fcping -c 1 -i 0.01 -h host0 -F " + target.fcid);
+        const RunResult byId = onHost(driver, "fcping -c 1 -i 0.01 -h host0 -F " + target.fcid);
         EXPECT_TRUE(contains(byId.out, sent + "echo    1 accepted ")) << byId.out;
-        const ProcessResult unknown = onHost(driver, "fcping -c 1 -i 0.01 -h eth0 -P 500507680110A0FF");
+        const RunResult unknown = onHost(driver, "fcping -c 1 -i 0.01 -h eth0 -P 500507680110A0FF");
         EXPECT_EQ(unknown.exitCode, 1);
         EXPECT_EQ(unknown.out, "cannot find fcid of destination @ wwpn 0x500507680110A0FF\n")
             << "the name server rejects GID_PN of a port name it does not know";
     }
-    const ProcessResult refused = onHost("lpfc", "fcping -c 1 -i 0.01 -h host0 -F " + target.fcid);
+    const RunResult refused = onHost("lpfc", "fcping -c 1 -i 0.01 -h host0 -F " + target.fcid);
     EXPECT_TRUE(contains(refused.out, sent + "echo    1 error: Invalid argument\n"
                                              "1 frames sent, 0 received 1 errors, 100.000% loss")) << refused.out;
-    const ProcessResult noInterface = onHost("lpfc", "fcping -c 1 -i 0.01 -h eth0 -F " + target.fcid);
+    const RunResult noInterface = onHost("lpfc", "fcping -c 1 -i 0.01 -h eth0 -F " + target.fcid);
     EXPECT_EQ(noInterface.exitCode, 1);
     EXPECT_EQ(noInterface.out, "FCoE interface eth0 not found\n") << "a native host has no net interface";
 }
@@ -127,7 +125,7 @@ TEST(FcoeUtils, FcrlsReadsLinkStatusThroughTheServersEachDriverRegisters) {
         for (const std::string server : {"fffffc", "fffffa"}) {
             SCOPED_TRACE(driver + " " + server);
             const bool registered = driver != "qla2xxx" && (server == "fffffc" || driver != "libfc-nofdmi");
-            const ProcessResult r = onHost(driver, "fcrls --fcid " + server);
+            const RunResult r = onHost(driver, "fcrls --fcid " + server);
             if (!registered) {
                 EXPECT_EQ(r.exitCode, 19);
                 EXPECT_TRUE(contains(r.out, "ERROR: Failed! No such device (Errno 19)!\n")) << r.out;

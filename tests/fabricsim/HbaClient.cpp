@@ -68,9 +68,9 @@ void list() {
     }
 }
 
-void send(int adapter, const std::string& version, const fstest::Bytes& request, std::size_t size) {
+void send(int adapter, const std::string& version, const Bytes& request, std::size_t size) {
     HBA_HANDLE h = handleFor(adapter);
-    fstest::Bytes response(size, 0);
+    Bytes response(size, 0);
     HBA_STATUS s;
     HBA_UINT32 returned = static_cast<HBA_UINT32>(size);
     if (version == "v1") {
@@ -85,7 +85,7 @@ void send(int adapter, const std::string& version, const fstest::Bytes& request,
                                  static_cast<HBA_UINT32>(request.size()), response.data(), &returned);
     }
     response.resize(returned < size ? returned : size);
-    std::printf("status=%u size=%u %s\n", s, returned, fstest::toHex(response).c_str());
+    std::printf("status=%u size=%u %s\n", s, returned, toHex(response).c_str());
 }
 
 void extras(int adapter) {
@@ -130,7 +130,7 @@ int main() {
                 std::string version, hex;
                 std::size_t size = 0;
                 in >> adapter >> version >> hex >> size;
-                send(adapter, version, fstest::fromHex(hex), size);
+                send(adapter, version, fromHex(hex), size);
             } else if (op == "extras") {
                 int adapter;
                 in >> adapter;

@@ -11,13 +11,14 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 
 #include "BsgSgIo.h"
+#include "Files.h"
 #include "KernelHosts.h"
 #include "ModelLoader.h"
 #include "SimHarness.h"
+#include "TempDir.h"
 
 using fabricsim::GsCommand;
 using fabricsim::KernelDriver;
@@ -36,16 +37,11 @@ Model modelWith(nlohmann::json json) {
 // A generated tree in a scratch directory, read by the paths a program in the namespace
 // sees: links are followed inside the tree, never into this machine's /sys.
 class Tree {
+    TempDir dir_;  // first: the tree is written into it as the object is made
+
 public:
-    Tree(const Model& model, KernelDriver driver) {
-        char pattern[] = "/tmp/kernel-tree-XXXXXX";
-        if (::mkdtemp(pattern) == nullptr) throw std::runtime_error("mkdtemp");
-        root_ = pattern;
-        ::mkdir((root_ + "/class").c_str(), 0755);
-        ::mkdir((root_ + "/pci").c_str(), 0755);
-        failure = fabricsim::writeSysfsTree(model, driver, root_ + "/class", root_ + "/pci");
-    }
-    ~Tree() { std::system(("rm -rf '" + root_ + "'").c_str()); }
+    Tree(const Model& model, KernelDriver driver)
+        : failure(fabricsim::writeSysfsTree(model, driver, dir_.mkdirs("class"), dir_.mkdirs("pci"))) {}
     std::string failure;
 
     // The scratch path of a seen path, with every link on the way followed.
@@ -60,12 +56,7 @@ public:
         }
         return done;
     }
-    std::string read(const std::string& seen) const {
-        std::ifstream in(at(resolve(seen)), std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
+    std::string read(const std::string& seen) const { return readFile(at(resolve(seen))); }
     std::string linkOf(const std::string& seen) const {
         char target[PATH_MAX];
         const ssize_t n = ::readlink(at(seen).c_str(), target, sizeof target - 1);
@@ -79,11 +70,10 @@ public:
 private:
     std::string at(const std::string& seen) const {
         const std::string pci = "/sys/bus/pci/devices", cls = "/sys/class";
-        if (seen.compare(0, pci.size(), pci) == 0) return root_ + "/pci" + seen.substr(pci.size());
-        if (seen.compare(0, cls.size(), cls) == 0) return root_ + "/class" + seen.substr(cls.size());
-        return root_ + "/elsewhere" + seen;
+        if (seen.compare(0, pci.size(), pci) == 0) return dir_.file("pci" + seen.substr(pci.size()));
+        if (seen.compare(0, cls.size(), cls) == 0) return dir_.file("class" + seen.substr(cls.size()));
+        return dir_.file("elsewhere" + seen);
     }
-    std::string root_;
 };
 }  // namespace
 
@@ -202,7 +192,7 @@ BsgResult sgIo(fabricsim::Simulator& sim, KernelDriver driver, int rport, std::u
     for (std::size_t w = 0; w < 3 && preamble != Preamble::Zero; ++w) {
         std::uint32_t word = 0;
         if (preamble == Preamble::Wire) std::memcpy(&word, ct.data() + 4 * w, 4);
-        else word = be32(ct, 4 * w);
+        else word = be32At(ct, 4 * w);
         std::memcpy(request.data() + words + 4 * w, &word, 4);
     }
     BsgResult result;

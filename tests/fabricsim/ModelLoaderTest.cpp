@@ -5,6 +5,7 @@
 
 #include <fstream>
 
+#include "Files.h"
 #include "ModelLoader.h"
 #include "SimHarness.h"
 
@@ -40,7 +41,7 @@ json minimal() {
 TEST(ModelLoader, AcceptsTheExamplesAndTheEmptyModel) {
     Model model;
     ModelError error;
-    EXPECT_TRUE(fabricsim::loadModelFile(std::string(FABRICSIM_SOURCE_DIR) + "/examples/san.json", model, error))
+    EXPECT_TRUE(fabricsim::loadModelFile(sourcePath("examples/san.json"), model, error))
         << error.path << ": " << error.reason;
     EXPECT_EQ(model.adapters.size(), 2u);
     EXPECT_EQ(model.fabrics.size(), 2u);
@@ -65,7 +66,7 @@ TEST(ModelLoader, ReadsNumbersInDecimalOrHexAndPadsMemberIds) {
     EXPECT_EQ(*model.fabrics[0].platforms->at(0).type, 10u);
     EXPECT_FALSE(sw.logicalName.has_value()) << "absent means rejected, not empty";
     const auto& member = model.fabrics[0].zoning->active->zones[0].members[0];
-    EXPECT_EQ(fstest::toHex(member.id), "0100000000000000");
+    EXPECT_EQ(toHex(member.id), "0100000000000000");
     EXPECT_EQ(model.adapters[0].ports[0].fabric, std::optional<std::size_t>(0));
 }
 

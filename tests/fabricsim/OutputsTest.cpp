@@ -1,13 +1,11 @@
 // The call log and the capture file, as a user of FABRICSIM_LOG and FABRICSIM_PCAP reads them.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <fstream>
 #include <regex>
-#include <sstream>
 
+#include "Files.h"
 #include "SimHarness.h"
+#include "TempDir.h"
 
 using fabricsim::GsCommand;
 using namespace fstest;
@@ -17,22 +15,9 @@ namespace {
 
 const std::string kPort0 = "1000000A0A000001";
 
-std::string tempPath(const std::string& name) {
-    std::string path = ::testing::TempDir() + "fabricsim-" + std::to_string(::getpid()) + "-" + name;
-    ::unlink(path.c_str());
-    return path;
-}
-
-std::vector<std::string> lines(const std::string& path) {
-    std::ifstream in(path);
-    std::vector<std::string> out;
-    for (std::string line; std::getline(in, line);) out.push_back(line);
-    return out;
-}
-
 Bytes fileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string text = readFile(path);
+    return Bytes(text.begin(), text.end());
 }
 
 std::uint32_t le32(const Bytes& b, std::size_t at) {
@@ -81,7 +66,8 @@ TEST(CallLog, FormatsOneLinePerCall) {
 }
 
 TEST(CallLog, RecordsEveryCallWithItsOutcome) {
-    const std::string path = tempPath("calls.log");
+    const TempDir dir;
+    const std::string path = dir.file("calls.log");
     json model = readModelJson("full.json");
     model["faults"] = json::array({{{"command", "GZC"}, {"times", 1}, {"raw", "00"}},
                                    {{"command", "GZC"}, {"times", 1}, {"fail", 7}}});
@@ -100,7 +86,7 @@ TEST(CallLog, RecordsEveryCallWithItsOutcome) {
     unknown[9] = 0x77;
     h.send(a, kPort0, unknown, 64);
 
-    std::vector<std::string> got = lines(path);
+    std::vector<std::string> got = readLines(path);
     ASSERT_EQ(got.size(), 7u);
     const std::regex stamp("^[0-9]{10,}\\.[0-9]{3} (.*)$");
     const char* expected[] = {
@@ -120,7 +106,8 @@ TEST(CallLog, RecordsEveryCallWithItsOutcome) {
 }
 
 TEST(Capture, HoldsARequestAndAResponseFrameForEveryCallOnTheWire) {
-    const std::string path = tempPath("capture.pcap");
+    const TempDir dir;
+    const std::string path = dir.file("capture.pcap");
     json model = readModelJson("full.json");
     model["faults"] = json::array({{{"command", "GPNL"}, {"fail", 10}}});
     fabricsim::SimulatorOutputs outputs;
@@ -149,21 +136,22 @@ TEST(Capture, HoldsARequestAndAResponseFrameForEveryCallOnTheWire) {
     const Bytes& gielAcc = frames[1].frame;
     EXPECT_EQ(toHex(Bytes(gielAcc.begin(), gielAcc.begin() + 24)), "03010200" "00FFFFFA20980000000000000001000100000000");
     ASSERT_EQ(gielAcc.size(), 24u + 40) << "the bytes returned";
-    EXPECT_EQ(be16(Bytes(gielAcc.begin() + 24, gielAcc.end()), 10), (68 - 40) / 4);
+    EXPECT_EQ(be16At(Bytes(gielAcc.begin() + 24, gielAcc.end()), 10), (68 - 40) / 4);
 
     const Bytes& gnnid = frames[2].frame;
     EXPECT_EQ(toHex(Bytes(gnnid.begin(), gnnid.begin() + 8)), "02FFFFFC00010100") << "name server, first port";
-    EXPECT_EQ(be16(gnnid, 16), 2) << "a new OX_ID";
+    EXPECT_EQ(be16At(gnnid, 16), 2) << "a new OX_ID";
     EXPECT_EQ(gnnid.size(), 24u + 20);
     const Bytes& gnnidAcc = frames[3].frame;
-    EXPECT_EQ(be16(gnnidAcc, 16), 2);
+    EXPECT_EQ(be16At(gnnidAcc, 16), 2);
     EXPECT_EQ(wwnAt(gnnidAcc, 24 + 16), "2000000A0A000001");
     EXPECT_EQ(frames[4].frame[0], 0x02) << "the failed GPNL request";
-    EXPECT_EQ(be16(frames[4].frame, 16), 3);
+    EXPECT_EQ(be16At(frames[4].frame, 16), 3);
 }
 
 TEST(Capture, AppendsToItsOwnCapturesAndLeavesOtherFilesAlone) {
-    const std::string path = tempPath("append.pcap");
+    const TempDir dir;
+    const std::string path = dir.file("append.pcap");
     for (int run = 0; run < 2; ++run) {
         fabricsim::SimulatorOutputs outputs;
         std::string error;
@@ -174,8 +162,8 @@ TEST(Capture, AppendsToItsOwnCapturesAndLeavesOtherFilesAlone) {
     }
     EXPECT_EQ(records(fileBytes(path)).size(), 4u) << "one header, two runs of two frames";
 
-    const std::string other = tempPath("other.txt");
-    std::ofstream(other) << "not a capture, and long enough to have a header's worth of bytes\n";
+    const std::string other =
+        dir.write("other.txt", "not a capture, and long enough to have a header's worth of bytes\n");
     std::string error;
     EXPECT_EQ(fabricsim::PcapWriter::open(other, error), nullptr);
     EXPECT_NE(error.find("not empty"), std::string::npos) << error;

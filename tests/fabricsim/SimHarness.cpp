@@ -4,11 +4,12 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "Files.h"
 #include "ModelLoader.h"
 
 namespace fstest {
 
-std::string modelPath(const std::string& name) { return std::string(FABRICSIM_TEST_DIR) + "/models/" + name; }
+std::string modelPath(const std::string& name) { return sourcePath("tests/fabricsim/models/" + name); }
 
 nlohmann::json readModelJson(const std::string& name) {
     std::ifstream in(modelPath(name));

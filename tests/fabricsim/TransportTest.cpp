@@ -36,19 +36,19 @@ TEST(Truncation, LongAnswersKeepTheirCountsAndReportTheWordsLeftOut) {
     Reply giel = harness.v2(h, kPort, GsCommand::GIEL);  // 20 + 400 * 12 = 4820 bytes into 3996
     ASSERT_EQ(giel.status, 0u);
     EXPECT_EQ(giel.returned, 3996u);
-    EXPECT_EQ(be32(giel.buffer, 16), 400u);
-    EXPECT_EQ(be16(giel.buffer, 10), (4820 - 3996) / 4);
+    EXPECT_EQ(be32At(giel.buffer, 16), 400u);
+    EXPECT_EQ(be16At(giel.buffer, 10), (4820 - 3996) / 4);
     EXPECT_EQ(wwnAt(giel.buffer, 20 + 12 * 330), wwn(331, 0x10000001)) << "the last whole entry";
 
     Reply gapnl = harness.v2(h, kPort, GsCommand::GAPNL, "2000000000000001");  // 1220 into 1044
     EXPECT_EQ(gapnl.returned, 1044u);
-    EXPECT_EQ(be32(gapnl.buffer, 16), 100u);
-    EXPECT_EQ(be16(gapnl.buffer, 10), 44);
+    EXPECT_EQ(be32At(gapnl.buffer, 16), 100u);
+    EXPECT_EQ(be16At(gapnl.buffer, 10), 44);
 
     // Two bytes left out still count as a word.
     Reply gfn = harness.v2(h, kPort, GsCommand::GFN, wwn(1, 0x10000001), 22);
     EXPECT_EQ(gfn.returned, 22u);
-    EXPECT_EQ(be16(gfn.buffer, 10), 1);
+    EXPECT_EQ(be16At(gfn.buffer, 10), 1);
     EXPECT_EQ(toHex(Bytes(gfn.buffer.begin() + 16, gfn.buffer.end())), "100000010000");
 
     // The version-1 call has no size to report; the buffer holds the same cut answer.
@@ -62,12 +62,12 @@ TEST(Truncation, ShortAnswersReportTheirExactLengthAndLeaveTheRestAlone) {
     std::uint32_t h = harness.open("sim-hba0");
     Reply gpl = harness.v2(h, kPort, GsCommand::GPL, "100000000A0F0001");
     EXPECT_EQ(gpl.returned, 56u);
-    EXPECT_EQ(be16(gpl.buffer, 10), 0);
+    EXPECT_EQ(be16At(gpl.buffer, 10), 0);
     for (std::size_t i = 56; i < gpl.buffer.size(); ++i) ASSERT_EQ(gpl.buffer[i], kFill) << "byte " << i;
 
     Reply exact = harness.v2(h, kPort, GsCommand::GPL, "100000000A0F0001", 56);
     EXPECT_EQ(exact.returned, 56u);
-    EXPECT_EQ(be16(exact.buffer, 10), 0);
+    EXPECT_EQ(be16At(exact.buffer, 10), 0);
 }
 
 TEST(PassThrough, VersionOneUsesTheFirstPortAndVersionTwoTheNamedOne) {
@@ -86,7 +86,7 @@ TEST(PassThrough, VersionOneUsesTheFirstPortAndVersionTwoTheNamedOne) {
     EXPECT_EQ(v2.returned, 3996u) << "size left as it was";
     Reply v1 = harness.v1(h1, GsCommand::GIEL);
     EXPECT_EQ(v1.status, 0u);
-    EXPECT_EQ(be32(v1.buffer, 16), 4u);
+    EXPECT_EQ(be32At(v1.buffer, 16), 4u);
 }
 
 TEST(PassThrough, AnAdapterWithoutTheOlderCallRefusesItLikeLibhbalinux) {
@@ -149,8 +149,8 @@ TEST(PassThrough, MalformedCallsFailWithoutTouchingTheBuffers) {
     // The smallest buffer that holds a CT header gets the header with the residual.
     EXPECT_EQ(sim.passThrough(h, &port, request.data(), 16, response.data(), 16, &size), status::kOk);
     EXPECT_EQ(size, 16u);
-    EXPECT_EQ(be16(response, 8), 0x8002);
-    EXPECT_EQ(be16(response, 10), (20 + 4 * 12 - 16) / 4);
+    EXPECT_EQ(be16At(response, 8), 0x8002);
+    EXPECT_EQ(be16At(response, 10), (20 + 4 * 12 - 16) / 4);
     EXPECT_EQ(response[16], kFill);
 }
 
@@ -158,9 +158,9 @@ TEST(Deliver, ResidualCountsWordsLeftOutAndSaturates) {
     Bytes response(100, 0x11);
     Bytes buffer(40, 0);
     EXPECT_EQ(fabricsim::deliverResponse(response, buffer.data(), buffer.size()), 40u);
-    EXPECT_EQ(be16(buffer, 10), 15);
+    EXPECT_EQ(be16At(buffer, 10), 15);
     Bytes huge(16 + 4 * 0x20000, 0);
     Bytes small(16, 0);
     fabricsim::deliverResponse(huge, small.data(), small.size());
-    EXPECT_EQ(be16(small, 10), 0xFFFF);
+    EXPECT_EQ(be16At(small, 10), 0xFFFF);
 }

@@ -6,26 +6,30 @@
 
 #include <regex>
 
-#include "ProcessRun.h"
+#include "Client.h"
 #include "SimHarness.h"
+#include "TempDir.h"
 
 using namespace fstest;
 
 namespace {
 
-const std::string kSan = std::string(FABRICSIM_SOURCE_DIR) + "/examples/san.json";
+const std::string kSan = sourcePath("examples/san.json");
 
 struct Decoded {
     std::vector<std::string> frames;  // tshark -V text of each frame, from frame 1
 };
 
 // Runs the client under the simulator with a capture, then tshark over the capture.
-Decoded captureAndDecode(const std::string& name, const std::string& model, const std::string& script) {
-    const std::string dir = scratchDir("tshark-" + name);
-    const std::string pcap = dir + "/capture.pcap";
-    ProcessResult client = runClient(model, script, {"FABRICSIM_PCAP=" + pcap});
+Decoded captureAndDecode(const std::string& model, const std::string& script) {
+    const TempDir dir;
+    const std::string pcap = dir.file("capture.pcap");
+    RunResult client = runClient(model, script, {"FABRICSIM_PCAP=" + pcap});
     EXPECT_EQ(client.exitCode, 0) << client.err;
-    ProcessResult tshark = runProcess({"tshark", "-r", pcap, "-V"}, {{"HOME=" + dir}, "", dir, 120});
+    RunOptions options;
+    options.env = {"HOME=" + dir.path()};
+    options.cwd = dir.path();
+    RunResult tshark = runProgram({"tshark", "-r", pcap, "-V"}, options);
     EXPECT_EQ(tshark.exitCode, 0) << tshark.err;
     Decoded decoded;
     static const std::regex frameStart("^Frame [0-9]+: ");
@@ -74,7 +78,7 @@ TEST(Tshark, ShowsEveryCommandWithTheModelsValues) {
         "send 0 v2 GZS cfg_a_maint\n"           // 41, 42
         "send 0 v2 GZS no_such_set\n"           // 43, 44
         "send 1 v2 GZC -\n";                    // 45, 46
-    Decoded d = captureAndDecode("commands", kSan, script);
+    Decoded d = captureAndDecode(kSan, script);
     ASSERT_EQ(d.frames.size(), 46u);
 
     // Frames carry the port's FCID and the server's well-known address.
@@ -148,7 +152,7 @@ TEST(Tshark, ShowsEveryCommandWithTheModelsValues) {
 }
 
 TEST(Tshark, ShowsZoneMembersAndNamesWhereItDivergesFromTheProbe) {
-    Decoded d = captureAndDecode("members", modelPath("members.json"), "send 0 v2 GAZS -\nsend 0 v2 GZS db_4\n");
+    Decoded d = captureAndDecode(modelPath("members.json"), "send 0 v2 GAZS -\nsend 0 v2 GZS db_4\n");
     ASSERT_EQ(d.frames.size(), 4u);
     expectShows(d, 2, {"Zone Set Name: cfg_types_1", "Number of Zones: 2", "Zone Name: z_types",
                        "Number of Zone Member Attribute Entries: 10",

@@ -3,11 +3,9 @@
 // included) in frames the kernel takes.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "Fcoe.h"
 #include "FcoeModel.h"
+#include "Files.h"
 #include "Fip.h"
 #include "ModelLoader.h"
 #include "NicPlan.h"
@@ -17,13 +15,6 @@ using namespace fabricsim::fcf;
 using Bytes = std::vector<std::uint8_t>;
 
 namespace {
-
-std::string readText(const std::string& path) {
-    std::ifstream in(path);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 ByteSpan span(const Bytes& b) { return ByteSpan{b.data(), b.size()}; }
 
@@ -44,7 +35,7 @@ protected:
     void start(const std::string& faults) {
         std::string text;
         const std::string faultsText = faults.empty() ? "[]" : faults;
-        ASSERT_EQ(fcoeModel(readText(std::string(FCF_SOURCE_DIR) + "/examples/san.json"), &faultsText, text), "");
+        ASSERT_EQ(fcoeModel(readFile(sourcePath("examples/san.json")), &faultsText, text), "");
         auto model = std::make_unique<Model>();
         ModelError error;
         ASSERT_TRUE(parseModel(text, *model, error)) << error.reason;

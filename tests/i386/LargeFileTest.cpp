@@ -7,12 +7,13 @@
 #include <unistd.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <ctime>
 #include <stdexcept>
 #include <string>
 
+#include "Files.h"
 #include "LogUtil.h"
+#include "TempDir.h"
 
 namespace {
 
@@ -20,18 +21,9 @@ constexpr std::int64_t kFiveGiB = 5LL << 30;
 
 class LargeLogs : public ::testing::Test {
 protected:
-    LargeLogs() {
-        char pattern[] = "/tmp/fabricprobe-largelogs-XXXXXX";
-        if (!::mkdtemp(pattern)) throw std::runtime_error("mkdtemp failed");
-        dir_ = pattern;
-    }
-    ~LargeLogs() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
-
-    std::string file(const std::string& name) const { return dir_ + "/" + name; }
-
     // A sparse file of the given size, last modified that many days ago.
     std::string make(const std::string& name, std::int64_t size, int daysOld = 0) const {
-        const std::string path = file(name);
+        const std::string path = dir_.file(name);
         const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         // The 64-bit call, so that the file is this large whatever the build's file offsets are.
         if (fd < 0 || ::ftruncate64(fd, static_cast<off64_t>(size)) != 0) throw std::runtime_error("cannot make " + path);
@@ -41,22 +33,22 @@ protected:
         ::utimensat(AT_FDCWD, path.c_str(), times, 0);
         return path;
     }
-    bool exists(const std::string& name) const { return ::access(file(name).c_str(), F_OK) == 0; }
+    bool exists(const std::string& name) const { return fileExists(dir_.file(name)); }
 
-    std::string dir_;
+    TempDir dir_;
 };
 
 TEST_F(LargeLogs, AreListedAndContinuedWhileTheLimitLeavesRoom) {
     make("fabricprobe_000003.log", kFiveGiB);
-    EXPECT_EQ(1u, getMatchingFilesMap(dir_, "fabricprobe", ".log").size());
+    EXPECT_EQ(1u, getMatchingFilesMap(dir_.path(), "fabricprobe", ".log").size());
 
     LogConfig config;
     config.maxLogSize = 6 * 1024 * 1024;  // 6 GiB in kilobytes
-    EXPECT_EQ("fabricprobe_000003.log", getNextLogName(config, dir_, "fabricprobe", ".log", true));
+    EXPECT_EQ("fabricprobe_000003.log", getNextLogName(config, dir_.path(), "fabricprobe", ".log", true));
     EXPECT_FALSE(config.newFile);
 
     config.maxLogSize = 4 * 1024 * 1024;
-    EXPECT_EQ("fabricprobe_000004.log", getNextLogName(config, dir_, "fabricprobe", ".log", true));
+    EXPECT_EQ("fabricprobe_000004.log", getNextLogName(config, dir_.path(), "fabricprobe", ".log", true));
     EXPECT_TRUE(config.newFile);
 }
 
@@ -65,7 +57,7 @@ TEST_F(LargeLogs, AreDeletedWhenTooOld) {
     make("fabricprobe_000002.log", kFiveGiB, 1);
     LogConfig config;
     config.maxNumDays = 7;
-    purgeLogFiles(config, getMatchingFilesMap(dir_, "fabricprobe", ".log"), true);
+    purgeLogFiles(config, getMatchingFilesMap(dir_.path(), "fabricprobe", ".log"), true);
     EXPECT_FALSE(exists("fabricprobe_000001.log"));
     EXPECT_TRUE(exists("fabricprobe_000002.log"));
 }

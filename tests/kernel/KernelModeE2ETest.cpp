@@ -51,17 +51,6 @@ ModeRun runIn(const std::string& driver, const std::string& model, const std::st
     return run;
 }
 
-std::size_t countOf(const std::string& text, const std::string& part) {
-    std::size_t n = 0;
-    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-    return n;
-}
-
-std::size_t linesWith(const std::vector<std::string>& lines, const std::string& part) {
-    return static_cast<std::size_t>(
-        std::count_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.find(part) != std::string::npos; }));
-}
-
 // The same output file as the vendor mode, and the same requests reaching the fabric: every
 // request the vendor mode sent, less its version probes (one per adapter), which libhbalinux
 // refuses, and the older call it falls back to when a V2 call fails; requests a driver

@@ -9,8 +9,10 @@
 #include <regex>
 #include <string>
 
+#include "Count.h"
+#include "Files.h"
 #include "LogManager.h"
-#include "LoggingTestSupport.h"
+#include "TempDir.h"
 #include "naMessages.h"
 #include "naNls.h"
 #include "naTrace.h"
@@ -33,7 +35,7 @@ protected:
     void start(const std::string& nlsDir, const std::string& logPath) {
         ASSERT_EQ(0, naInitNls("orxna.cat", "orxna.cat", logPath, nlsDir));
     }
-    ScratchDir dir;
+    TempDir dir;
 
 private:
     std::string savedLang_;
@@ -44,7 +46,7 @@ const char* kStamp = R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} )";
 
 TEST_F(ActivityLogTest, MessagesAreAppendedWithDateTimeAndMilliseconds) {
     const std::string path = dir.file("log/server/fabricprobe_000001.log");
-    start(realNls(), path);
+    start(LOGGING_REAL_NLS, path);
     LogManager log(path);
     naLog = &log;
     EXPECT_EQ(0u, log.LogMessage(AGT0429I.number, AGT0429I.id, "FabricProbe", "bin/fabricprobe -debug MAX "));
@@ -54,19 +56,19 @@ TEST_F(ActivityLogTest, MessagesAreAppendedWithDateTimeAndMilliseconds) {
                                  "AGT0429I FabricProbe started with the command line: bin/fabricprobe -debug MAX \n" +
                                  kStamp + "AGT0430I FabricProbe ended with return code -2012\\.\n" + kStamp +
                                  "STA0249I Notifying the agent that the job has ended\\.\n$";
-    EXPECT_TRUE(std::regex_match(slurp(path), std::regex(expected))) << slurp(path);
+    EXPECT_TRUE(std::regex_match(readFile(path), std::regex(expected))) << readFile(path);
 }
 
 TEST_F(ActivityLogTest, IdentifierReplacesTheHeadUnlessItEndsInT) {
     const std::string path = dir.file("stamp.log");
-    start(testNls(), path);
+    start(LOGGING_TEST_NLS, path);
     LogManager log(path);
     log.LogMessage(1, "XYZ9999W", "a");   // any other identifier: its eight characters
     log.LogMessage(1, "TST0001T", "b");   // ends in T: the catalog's head stays
     log.LogMessage(9, "TST0009T", "c");   // T severity: the text has no identifier at all
     log.LogMessage(1, "LONGER01I", "d");  // nine characters cover the head and its blank
     EXPECT_EQ(0u, log.LogMessage(1, "", "e")) << "no identifier, nothing logged";
-    const std::string text = slurp(path);
+    const std::string text = readFile(path);
     EXPECT_NE(std::string::npos, text.find(" XYZ9999W normal a\n"));
     EXPECT_NE(std::string::npos, text.find(" TST0001I normal b\n"));
     EXPECT_TRUE(std::regex_search(text, std::regex(std::string(kStamp) + "trace only c\n")));
@@ -82,7 +84,8 @@ TEST_F(ActivityLogTest, LineEndIsAddedOnlyWhenMissing) {
     LogManager log(path);
     EXPECT_EQ(0u, log.LogActivityLog("with line feed\n"));
     EXPECT_EQ(0u, log.LogActivityLog("without"));
-    EXPECT_TRUE(std::regex_match(slurp(path), std::regex(std::string(kStamp) + "with line feed\n" + kStamp + "without\n")));
+    EXPECT_TRUE(
+        std::regex_match(readFile(path), std::regex(std::string(kStamp) + "with line feed\n" + kStamp + "without\n")));
 }
 
 TEST_F(ActivityLogTest, NoLogNameWritesNothing) {
@@ -91,7 +94,7 @@ TEST_F(ActivityLogTest, NoLogNameWritesNothing) {
     log.SetLogName(dir.file("later.log"));
     EXPECT_EQ(dir.file("later.log"), log.logName());
     EXPECT_EQ(0u, log.LogActivityLog("text"));
-    EXPECT_TRUE(exists(dir.file("later.log")));
+    EXPECT_TRUE(fileExists(dir.file("later.log")));
 }
 
 TEST_F(ActivityLogTest, MessagesBeforeTheCatalogOrMissingFromItLogNothing) {
@@ -99,46 +102,46 @@ TEST_F(ActivityLogTest, MessagesBeforeTheCatalogOrMissingFromItLogNothing) {
     LogManager log(path);
     naLog = &log;
     naLogMessage(AGT0430I, "FabricProbe", 0);
-    EXPECT_FALSE(exists(path));
+    EXPECT_FALSE(fileExists(path));
 
-    start(realNls(), path);
+    start(LOGGING_REAL_NLS, path);
     testing::internal::CaptureStdout();
     EXPECT_EQ(0u, log.LogMessage(4321, "AGT4321E"));
     const std::string out = testing::internal::GetCapturedStdout();
     EXPECT_NE(std::string::npos, out.find("Message No 4321 could not be found."));
-    EXPECT_EQ(std::string::npos, slurp(path).find("AGT4321E"));
+    EXPECT_EQ(std::string::npos, readFile(path).find("AGT4321E"));
 }
 
 TEST_F(ActivityLogTest, CatalogTextAskingForOtherInsertsIsReportedNotMisread) {
     const std::string path = dir.file("typed.log");
-    start(testNls(), path);
+    start(LOGGING_TEST_NLS, path);
     LogManager log(path);
     naLog = &log;
     testing::internal::CaptureStdout();
     naLogMessage(CatalogMessage{16, "TST0016I", "s"}, "a string where the text wants %d");
     EXPECT_NE(std::string::npos, testing::internal::GetCapturedStdout().find("Message No 16 is corrupted."));
     naLogMessage(CatalogMessage{1, "TST0001I", "s"}, "fits");
-    EXPECT_NE(std::string::npos, slurp(path).find(" TST0001I normal fits\n"));
-    EXPECT_EQ(std::string::npos, slurp(path).find("TST0016I"));
+    EXPECT_NE(std::string::npos, readFile(path).find(" TST0001I normal fits\n"));
+    EXPECT_EQ(std::string::npos, readFile(path).find("TST0016I"));
 }
 
 TEST_F(ActivityLogTest, PrintMessageWritesToStandardOutputOnly) {
     const std::string path = dir.file("print.log");
-    start(realNls(), path);
+    start(LOGGING_REAL_NLS, path);
     LogManager log(path);
     testing::internal::CaptureStdout();
     EXPECT_EQ(0u, log.PrintMessage(AGT0412E.number, AGT0412E.id, "-bogus"));
     EXPECT_EQ("AGT0412E The argument -bogus is not a valid option for this command.\n",
               testing::internal::GetCapturedStdout());
-    EXPECT_FALSE(exists(path));
+    EXPECT_FALSE(fileExists(path));
 }
 
 TEST_F(ActivityLogTest, SymbolicLinkInTheLogsPlaceIsRemovedNotWrittenThrough) {
     const std::string victim = dir.file("victim");
-    spit(victim, "precious\n");
+    writeFile(victim, "precious\n");
     const std::string path = dir.file("link.log");
     ASSERT_EQ(0, ::symlink(victim.c_str(), path.c_str()));
-    start(realNls(), path);
+    start(LOGGING_REAL_NLS, path);
     LogManager log(path);
     naLog = &log;
     testing::internal::CaptureStdout();
@@ -146,21 +149,21 @@ TEST_F(ActivityLogTest, SymbolicLinkInTheLogsPlaceIsRemovedNotWrittenThrough) {
     const std::string out = testing::internal::GetCapturedStdout();
     EXPECT_NE(std::string::npos, out.find("ANS0240W The log file " + path + " is a symbolic link."));
     EXPECT_NE(std::string::npos, out.find("ANS0238I The symbolic link " + path + " that stood"));
-    EXPECT_EQ("precious\n", slurp(victim));
+    EXPECT_EQ("precious\n", readFile(victim));
     EXPECT_FALSE(isSymlink(path));
 
     EXPECT_EQ(0u, log.LogMessage(AGT0429I.number, AGT0429I.id, "FabricProbe", "second"));
     EXPECT_FALSE(isSymlink(path));
-    const std::string text = slurp(path);
+    const std::string text = readFile(path);
     EXPECT_EQ(std::string::npos, text.find("first")) << "the first message is lost";
     EXPECT_NE(std::string::npos, text.find("AGT0429I FabricProbe started with the command line: second\n"));
-    EXPECT_EQ("precious\n", slurp(victim));
+    EXPECT_EQ("precious\n", readFile(victim));
 }
 
 TEST_F(ActivityLogTest, UncreatableDirectoryIsReportedWithPermissionDenied) {
-    spit(dir.file("plain"), "x");
+    writeFile(dir.file("plain"), "x");
     const std::string path = dir.file("plain/sub/x.log");
-    start(realNls(), "");
+    start(LOGGING_REAL_NLS, "");
     LogManager log(path);
     testing::internal::CaptureStdout();
     EXPECT_EQ(9u, log.LogActivityLog("lost"));
@@ -178,7 +181,7 @@ TEST_F(ActivityLogTest, LogLinesAreTracedWhenEnterAndExitAreOn) {
     log.LogActivityLog("hello");
     log.SetLogName(dir.file("other.log"));
     naEndTrace();
-    const std::string text = slurp(trace);
+    const std::string text = readFile(trace);
     EXPECT_NE(std::string::npos, text.find("Enter LogActivityLog, msgBuf : hello\n"));
     EXPECT_NE(std::string::npos, text.find("Enter: CloseLogFile\n"));
     EXPECT_NE(std::string::npos, text.find("Exit LogActivityLog\n"));
@@ -187,7 +190,7 @@ TEST_F(ActivityLogTest, LogLinesAreTracedWhenEnterAndExitAreOn) {
 
 TEST_F(ActivityLogTest, WhatIsNotARegularFileIsRefusedWithItsRealReason) {
     const std::string path = dir.file("odd.log");
-    start(realNls(), "");
+    start(LOGGING_REAL_NLS, "");
     LogManager log(path);
     auto refusal = [&](const char* text) {
         testing::internal::CaptureStdout();
@@ -214,23 +217,23 @@ TEST_F(ActivityLogTest, WhatIsNotARegularFileIsRefusedWithItsRealReason) {
 
     // A file in its place is written at once, in the same second.
     EXPECT_EQ(0u, log.LogActivityLog("d"));
-    EXPECT_TRUE(std::regex_match(slurp(path), std::regex(std::string(kStamp) + "d\n")));
+    EXPECT_TRUE(std::regex_match(readFile(path), std::regex(std::string(kStamp) + "d\n")));
 }
 
 TEST_F(ActivityLogTest, ErrorLogMovesAsideWhenLessThanAKilobyteIsLeft) {
     const std::string errors = dir.file("fabricprobe.log");
-    spit(errors, std::string(1047500, 'x') + "\n");
-    start(realNls(), errors);
+    writeFile(errors, std::string(1047500, 'x') + "\n");
+    start(LOGGING_REAL_NLS, errors);
     LogManager refused(dir.file("odd"));
     ASSERT_EQ(0, ::mkdir(dir.file("odd").c_str(), 0755));
     testing::internal::CaptureStdout();
     refused.LogActivityLog("first");
-    EXPECT_FALSE(exists(errors)) << "1,047,501 bytes and one report leave less than 1,024 bytes";
+    EXPECT_FALSE(fileExists(errors)) << "1,047,501 bytes and one report leave less than 1,024 bytes";
     EXPECT_GT(sizeOf(errors + ".1"), 1047501u);
-    EXPECT_NE(std::string::npos, slurp(errors + ".1").find("ANS0264E"));
+    EXPECT_NE(std::string::npos, readFile(errors + ".1").find("ANS0264E"));
     refused.LogActivityLog("second");
     testing::internal::GetCapturedStdout();
-    EXPECT_EQ(1u, countOf(slurp(errors), "ANS0264E"));
+    EXPECT_EQ(1u, countOf(readFile(errors), "ANS0264E"));
     EXPECT_GT(sizeOf(errors + ".1"), 1047501u);
 }
 

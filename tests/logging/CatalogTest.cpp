@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "LoggingTestSupport.h"
+#include "Count.h"
+#include "Files.h"
+#include "TempDir.h"
 #include "naMessages.h"
 #include "naNls.h"
 #include "naTrace.h"
@@ -31,7 +33,7 @@ protected:
     int init(const std::string& nlsDir, const std::string& errorLog = "") {
         return naInitNls("orxna.cat", "orxna.cat", errorLog, nlsDir);
     }
-    ScratchDir dir;
+    TempDir dir;
 
 private:
     std::string savedLang_;
@@ -55,7 +57,7 @@ std::vector<MsgArg> markedInserts(const char* letters, std::vector<std::string>*
 
 TEST_F(CatalogTest, EveryMessageTextTakesItsCallersInsertsInOrder) {
     ::setenv("LANG", "C", 1);
-    ASSERT_EQ(0, init(realNls()));
+    ASSERT_EQ(0, init(LOGGING_REAL_NLS));
     std::vector<CatalogMessage> all(std::begin(naAllMessages), std::end(naAllMessages));
     // The runtime library's own file messages.
     all.push_back({238, "ANS0238I", "s"});
@@ -80,13 +82,14 @@ TEST_F(CatalogTest, EveryMessageTextTakesItsCallersInsertsInOrder) {
 
 TEST_F(CatalogTest, GermanLanguageWithoutGermanCatalogStillGivesEnglish) {
     ::setenv("LANG", "de_DE.UTF-8", 1);
-    ASSERT_EQ(0, init(realNls()));
+    ASSERT_EQ(0, init(LOGGING_REAL_NLS));
     EXPECT_EQ("AGT0430I FabricProbe ended with return code 0.", nlGetMessageText(1805, "FabricProbe", 0));
     // Where a German locale is installed the German directory is tried first
     // and its absence reported; where none is, the message locale is "C".
     const std::string report = nlLastReport();
     if (!report.empty()) {
-        EXPECT_EQ(0u, report.find("ANS0102W Unable to open the message repository " + std::string(realNls()) + "/de_DE"));
+        EXPECT_EQ(0u, report.find("ANS0102W Unable to open the message repository " + std::string(LOGGING_REAL_NLS) +
+                                  "/de_DE"));
         EXPECT_EQ("en_US", nlCatalogLocale());
     }
 }
@@ -110,9 +113,8 @@ TEST_F(CatalogTest, LanguageChoice) {
 
 TEST_F(CatalogTest, LocalCatalogIsUsedWhenItExistsAndEnglishOnRequest) {
     const std::string nls = dir.file("nls");
-    ASSERT_EQ(0, std::system(("mkdir -p '" + nls + "/en_US' '" + nls + "/ja_JP' && cp '" + realNls() +
-                              "/en_US/orxna.cat' '" + nls + "/en_US/' && cp '" + testNls() + "/en_US/orxna.cat' '" +
-                              nls + "/ja_JP/'").c_str()));
+    writeFile(dir.mkdirs("nls/en_US") + "/orxna.cat", readFile(LOGGING_REAL_NLS "/en_US/orxna.cat"));
+    writeFile(dir.mkdirs("nls/ja_JP") + "/orxna.cat", readFile(LOGGING_TEST_NLS "/en_US/orxna.cat"));
     ::setenv("LANG", "ja_JP.UTF-8", 1);
     ASSERT_EQ(0, init(nls));
     EXPECT_EQ("TST0001I normal x", nlGetMessageText(1, "x"));
@@ -132,7 +134,7 @@ TEST_F(CatalogTest, MissingEnglishCatalogFailsTheStart) {
 
 TEST_F(CatalogTest, CacheKeepsTheTenMostRecentMessages) {
     ::setenv("LANG", "C", 1);
-    ASSERT_EQ(0, init(realNls()));
+    ASSERT_EQ(0, init(LOGGING_REAL_NLS));
     const std::string trace = dir.file("nls.trace");
     ASSERT_EQ(0, naInitTrace(trace, "MIN", 1024));
     trSetClasses("NLS", true, ClassTable, AggregateTable);
@@ -145,7 +147,7 @@ TEST_F(CatalogTest, CacheKeepsTheTenMostRecentMessages) {
     ASSERT_NE(nullptr, GetMsg(naAllMessages[0].number));
     ASSERT_NE(nullptr, GetMsg(naAllMessages[1].number));
     naEndTrace();
-    const std::string text = slurp(trace);
+    const std::string text = readFile(trace);
     EXPECT_EQ(1u, countOf(text, " (1772)\n")) << "read from the catalog once";
     EXPECT_EQ(2u, countOf(text, "Found message: 1772 in cache."));
     EXPECT_EQ(2u, countOf(text, " (1775)\n")) << "evicted, then read again";
@@ -154,14 +156,14 @@ TEST_F(CatalogTest, CacheKeepsTheTenMostRecentMessages) {
 
 TEST_F(CatalogTest, ElevenMessagesThenTheFirstReadsItAgain) {
     ::setenv("LANG", "C", 1);
-    ASSERT_EQ(0, init(realNls()));
+    ASSERT_EQ(0, init(LOGGING_REAL_NLS));
     const std::string trace = dir.file("nls11.trace");
     ASSERT_EQ(0, naInitTrace(trace, "MIN", 1024));
     trSetClasses("NLS", true, ClassTable, AggregateTable);
     for (int i = 0; i < 11; ++i) ASSERT_NE(nullptr, GetMsg(naAllMessages[i].number)) << i;
     ASSERT_NE(nullptr, GetMsg(naAllMessages[0].number));
     naEndTrace();
-    const std::string text = slurp(trace);
+    const std::string text = readFile(trace);
     EXPECT_EQ(2u, countOf(text, " (1772)\n"));
     EXPECT_EQ(1u, countOf(text, "Deleting message: 1772 from the cache."));
 }
@@ -169,15 +171,15 @@ TEST_F(CatalogTest, ElevenMessagesThenTheFirstReadsItAgain) {
 TEST_F(CatalogTest, MissingMessageIsReportedAndGivesNoText) {
     ::setenv("LANG", "C", 1);
     const std::string errorLog = dir.file("error.log");
-    ASSERT_EQ(0, init(realNls(), errorLog));
+    ASSERT_EQ(0, init(LOGGING_REAL_NLS, errorLog));
     testing::internal::CaptureStdout();
     EXPECT_FALSE(nlGetMessageText(9999));
     const std::string out = testing::internal::GetCapturedStdout();
     const std::regex report(R"(ANS9999E BKSlib/common/nls/amsgrtrv\.cpp\(\d+\): Message No 9999 could not be found\.\n)");
     EXPECT_TRUE(std::regex_match(out, report)) << out;
-    EXPECT_TRUE(std::regex_match(slurp(errorLog),
+    EXPECT_TRUE(std::regex_match(readFile(errorLog),
                                  std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d ANS9999E .*could not be found\.\n)")))
-        << slurp(errorLog);
+        << readFile(errorLog);
     EXPECT_EQ(255, nlGetSeverity(9999));
     EXPECT_EQ(4, nlGetSeverity(1804));
     EXPECT_EQ(6, nlGetSeverity(552));
@@ -185,7 +187,7 @@ TEST_F(CatalogTest, MissingMessageIsReportedAndGivesNoText) {
 
 TEST_F(CatalogTest, DamagedTextsGiveTheCorruptionReport) {
     ::setenv("LANG", "C", 1);
-    ASSERT_EQ(0, init(testNls()));
+    ASSERT_EQ(0, init(LOGGING_TEST_NLS));
     for (unsigned number : {4u, 5u, 11u, 12u, 13u, 14u, 17u, 19u}) {
         testing::internal::CaptureStdout();
         EXPECT_FALSE(nlGetMessageText(number, 1, 2, 3)) << number;
@@ -201,7 +203,7 @@ TEST_F(CatalogTest, DamagedTextsGiveTheCorruptionReport) {
 
 TEST_F(CatalogTest, TestCatalogTextsInBothForms) {
     ::setenv("LANG", "C", 1);
-    ASSERT_EQ(0, init(testNls()));
+    ASSERT_EQ(0, init(LOGGING_TEST_NLS));
     EXPECT_EQ("TST0002I count=[7] name=[disk]", nlGetMessageText(2, "disk", 7));
     EXPECT_EQ("TST0003I <   ab>", nlGetMessageText(3, 5, "ab"));
     EXPECT_EQ("TST0006I code at the very end", nlGetMessageText(6));
@@ -218,7 +220,7 @@ void capture(const char* text) { captured += std::string(text) + "|"; }
 TEST_F(CatalogTest, PrintedMessagesGoThroughTheirSeverityAndWarningsToTheErrorLog) {
     ::setenv("LANG", "C", 1);
     const std::string errorLog = dir.file("print.log");
-    ASSERT_EQ(0, init(testNls(), errorLog));
+    ASSERT_EQ(0, init(LOGGING_TEST_NLS, errorLog));
     nlSetOutputRoutine(4, capture);
     nlSetOutputRoutine(5, capture);
     captured.clear();
@@ -227,7 +229,7 @@ TEST_F(CatalogTest, PrintedMessagesGoThroughTheirSeverityAndWarningsToTheErrorLo
     nlSetOutputRoutine(4, nullptr);
     nlSetOutputRoutine(5, nullptr);
     EXPECT_EQ("TST0001I normal info|TST0007W with code|", captured);
-    const std::string log = slurp(errorLog);
+    const std::string log = readFile(errorLog);
     EXPECT_EQ(std::string::npos, log.find("TST0001I"));
     EXPECT_NE(std::string::npos, log.find(" TST0007W with code\n"));
 }

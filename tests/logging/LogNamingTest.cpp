@@ -5,8 +5,9 @@
 
 #include <string>
 
+#include "Files.h"
 #include "LogUtil.h"
-#include "LoggingTestSupport.h"
+#include "TempDir.h"
 
 namespace {
 
@@ -14,11 +15,11 @@ class LogNamingTest : public ::testing::Test {
 protected:
     std::string make(const std::string& name, std::size_t size = 10) {
         const std::string path = dir.file(name);
-        spit(path, std::string(size, 'x'));
+        writeFile(path, std::string(size, 'x'));
         return path;
     }
     std::string traceName(const std::string& name) { return dir.file(name); }
-    ScratchDir dir;
+    TempDir dir;
 };
 
 std::string numbered(int n, const char* ext) {
@@ -68,9 +69,9 @@ TEST_F(LogNamingTest, NewTraceBeyondTheLimitDeletesTheOldest) {
     for (int i = 1; i <= 9; ++i) make(numbered(i, ".trace"));
     const std::string name = nameTraceFile(dir.file("x.log"), "", "fabricprobe", 7, LogConfig{});
     EXPECT_EQ(dir.file(numbered(10, ".trace")), name);
-    EXPECT_FALSE(exists(dir.file(numbered(1, ".trace"))));
-    EXPECT_FALSE(exists(dir.file(numbered(2, ".trace"))));
-    for (int i = 3; i <= 9; ++i) EXPECT_TRUE(exists(dir.file(numbered(i, ".trace")))) << i;
+    EXPECT_FALSE(fileExists(dir.file(numbered(1, ".trace"))));
+    EXPECT_FALSE(fileExists(dir.file(numbered(2, ".trace"))));
+    for (int i = 3; i <= 9; ++i) EXPECT_TRUE(fileExists(dir.file(numbered(i, ".trace")))) << i;
 }
 
 TEST_F(LogNamingTest, OtherNamesAndComponentsAreNeitherCountedNorTouched) {
@@ -87,10 +88,11 @@ TEST_F(LogNamingTest, OtherNamesAndComponentsAreNeitherCountedNorTouched) {
     EXPECT_EQ(dir.file(numbered(8, ".trace")), map.rbegin()->second);
 
     EXPECT_EQ(dir.file(numbered(9, ".trace")), nameTraceFile(dir.file("a.log"), "", "fabricprobe", 7, LogConfig{}));
-    EXPECT_FALSE(exists(dir.file(numbered(1, ".trace"))));
-    EXPECT_TRUE(exists(dir.file(numbered(2, ".trace"))));
-    for (const char* other : others) EXPECT_TRUE(exists(dir.file(other))) << other;
-    for (int i = 1; i <= 12; ++i) EXPECT_TRUE(exists(dir.file("fabricdiscovery_" + numbered(i, ".trace").substr(12))));
+    EXPECT_FALSE(fileExists(dir.file(numbered(1, ".trace"))));
+    EXPECT_TRUE(fileExists(dir.file(numbered(2, ".trace"))));
+    for (const char* other : others) EXPECT_TRUE(fileExists(dir.file(other))) << other;
+    for (int i = 1; i <= 12; ++i)
+        EXPECT_TRUE(fileExists(dir.file("fabricdiscovery_" + numbered(i, ".trace").substr(12))));
 }
 
 TEST_F(LogNamingTest, OldFilesArePrunedByAgeUnlessTheAgeIsZero) {
@@ -99,27 +101,27 @@ TEST_F(LogNamingTest, OldFilesArePrunedByAgeUnlessTheAgeIsZero) {
     LogConfig keepAll;
     keepAll.maxNumDays = 0;
     purgeLogFiles(keepAll, getMatchingFilesMap(dir.path(), "fabricprobe", ".log"), true);
-    for (int i = 1; i <= 4; ++i) EXPECT_TRUE(exists(dir.file(numbered(i, ".log")))) << i;
+    for (int i = 1; i <= 4; ++i) EXPECT_TRUE(fileExists(dir.file(numbered(i, ".log")))) << i;
 
     purgeLogFiles(LogConfig{}, getMatchingFilesMap(dir.path(), "fabricprobe", ".log"), true);
-    for (int i = 1; i <= 3; ++i) EXPECT_FALSE(exists(dir.file(numbered(i, ".log")))) << i;
-    EXPECT_TRUE(exists(dir.file(numbered(4, ".log"))));
+    for (int i = 1; i <= 3; ++i) EXPECT_FALSE(fileExists(dir.file(numbered(i, ".log")))) << i;
+    EXPECT_TRUE(fileExists(dir.file(numbered(4, ".log"))));
 }
 
 TEST_F(LogNamingTest, CountLimitFollowsTheAgeFlag) {
     for (int i = 1; i <= 7; ++i) make(numbered(i, ".log"));
     LogConfig config;  // 8 files with the age flag, 5 runs without
     purgeLogFiles(config, getMatchingFilesMap(dir.path(), "fabricprobe", ".log"), true);
-    EXPECT_TRUE(exists(dir.file(numbered(1, ".log"))));
+    EXPECT_TRUE(fileExists(dir.file(numbered(1, ".log"))));
     purgeLogFiles(config, getMatchingFilesMap(dir.path(), "fabricprobe", ".log"), false);
-    EXPECT_FALSE(exists(dir.file(numbered(2, ".log"))));
-    EXPECT_TRUE(exists(dir.file(numbered(3, ".log"))));
+    EXPECT_FALSE(fileExists(dir.file(numbered(2, ".log"))));
+    EXPECT_TRUE(fileExists(dir.file(numbered(3, ".log"))));
 
     LogConfig negative;
     negative.maxNumLogs = -1;
     negative.newFile = true;
     purgeLogFiles(negative, getMatchingFilesMap(dir.path(), "fabricprobe", ".log"), true);
-    EXPECT_TRUE(exists(dir.file(numbered(3, ".log")))) << "a negative limit deletes nothing";
+    EXPECT_TRUE(fileExists(dir.file(numbered(3, ".log")))) << "a negative limit deletes nothing";
 }
 
 TEST_F(LogNamingTest, UnreadableDirectoryGivesNumberOne) {
@@ -134,15 +136,15 @@ TEST_F(LogNamingTest, TraceNumberIsTakenBeforeTheNameIsGiven) {
     // taken in the meantime.
     const std::string first = nameTraceFile(dir.file("x.log"), "", "fabricprobe", 7, LogConfig{});
     EXPECT_EQ(dir.file(numbered(1, ".trace")), first);
-    EXPECT_TRUE(exists(first));
+    EXPECT_TRUE(fileExists(first));
     EXPECT_EQ(0u, sizeOf(first));
     EXPECT_EQ(dir.file(numbered(2, ".trace")), nameTraceFile(dir.file("x.log"), "", "fabricprobe", 7, LogConfig{}));
 
     LogConfig segmented;
     segmented.maxLogSize = 1025024;  // 1,001 MB: the trace is written in segments
     EXPECT_EQ(dir.file(numbered(3, ".trace")), nameTraceFile(dir.file("x.log"), "", "fabricprobe", 7, segmented));
-    EXPECT_FALSE(exists(dir.file(numbered(3, ".trace"))));
-    EXPECT_TRUE(exists(dir.file(numbered(3, ".trace.1"))));
+    EXPECT_FALSE(fileExists(dir.file(numbered(3, ".trace"))));
+    EXPECT_TRUE(fileExists(dir.file(numbered(3, ".trace.1"))));
     EXPECT_EQ(dir.file(numbered(4, ".trace")), nameTraceFile(dir.file("x.log"), "", "fabricprobe", 7, segmented));
 }
 
@@ -157,19 +159,19 @@ TEST_F(LogNamingTest, SegmentsCountAndArePrunedWithTheirTrace) {
     EXPECT_TRUE(getMatchingFilesMap(dir.path(), "fabricprobe", ".log").empty());
 
     EXPECT_EQ(dir.file(numbered(10, ".trace")), nameTraceFile(dir.file("x.log"), "", "fabricprobe", 7, LogConfig{}));
-    for (const char* gone : {".trace.1", ".trace.2"}) EXPECT_FALSE(exists(dir.file(numbered(1, gone)))) << gone;
-    EXPECT_FALSE(exists(dir.file(numbered(2, ".trace"))));
-    EXPECT_FALSE(exists(dir.file(numbered(2, ".trace.1"))));
-    EXPECT_TRUE(exists(dir.file(numbered(2, ".trace.1x")))) << "not a segment";
-    for (int i = 3; i <= 9; ++i) EXPECT_TRUE(exists(dir.file(numbered(i, ".trace.1")))) << i;
+    for (const char* gone : {".trace.1", ".trace.2"}) EXPECT_FALSE(fileExists(dir.file(numbered(1, gone)))) << gone;
+    EXPECT_FALSE(fileExists(dir.file(numbered(2, ".trace"))));
+    EXPECT_FALSE(fileExists(dir.file(numbered(2, ".trace.1"))));
+    EXPECT_TRUE(fileExists(dir.file(numbered(2, ".trace.1x")))) << "not a segment";
+    for (int i = 3; i <= 9; ++i) EXPECT_TRUE(fileExists(dir.file(numbered(i, ".trace.1")))) << i;
 
     // Old by age: the newest of a trace's files counts.
     ageFile(dir.file(numbered(3, ".trace.1")), 100);
     make(numbered(3, ".trace.2"));
     ageFile(dir.file(numbered(4, ".trace.1")), 100);
     purgeLogFiles(LogConfig{}, getMatchingFilesMap(dir.path(), "fabricprobe", ".trace"), true);
-    EXPECT_TRUE(exists(dir.file(numbered(3, ".trace.1"))));
-    EXPECT_FALSE(exists(dir.file(numbered(4, ".trace.1"))));
+    EXPECT_TRUE(fileExists(dir.file(numbered(3, ".trace.1"))));
+    EXPECT_FALSE(fileExists(dir.file(numbered(4, ".trace.1"))));
 }
 
 TEST_F(LogNamingTest, FilesARunHoldsAreNeverPrunedAndLaterRunsCatchUp) {
@@ -179,13 +181,13 @@ TEST_F(LogNamingTest, FilesARunHoldsAreNeverPrunedAndLaterRunsCatchUp) {
     PsFileHold trace;
     EXPECT_EQ(dir.file(numbered(10, ".trace")), nameTraceFile(dir.file("x.log"), "", "fabricprobe", 7, {}, &trace));
     EXPECT_TRUE(trace.held());
-    EXPECT_TRUE(exists(dir.file(numbered(1, ".trace"))));
-    EXPECT_FALSE(exists(dir.file(numbered(2, ".trace"))));
+    EXPECT_TRUE(fileExists(dir.file(numbered(1, ".trace"))));
+    EXPECT_FALSE(fileExists(dir.file(numbered(2, ".trace"))));
     LogConfig none;
     none.maxNumLogs = 0;
     purgeLogFiles(none, getMatchingFilesMap(dir.path(), "fabricprobe", ".trace"), true);
     EXPECT_EQ(2u, getMatchingFilesMap(dir.path(), "fabricprobe", ".trace").size());
-    EXPECT_TRUE(exists(dir.file(numbered(1, ".trace"))) && exists(dir.file(numbered(10, ".trace"))));
+    EXPECT_TRUE(fileExists(dir.file(numbered(1, ".trace"))) && fileExists(dir.file(numbered(10, ".trace"))));
     oldest = trace = PsFileHold();
     purgeLogFiles(none, getMatchingFilesMap(dir.path(), "fabricprobe", ".trace"), true);
     EXPECT_TRUE(getMatchingFilesMap(dir.path(), "fabricprobe", ".trace").empty());
@@ -195,12 +197,12 @@ TEST_F(LogNamingTest, FilesARunHoldsAreNeverPrunedAndLaterRunsCatchUp) {
     PsFileHold log;
     const std::string own = nameActivityLog(dir.path(), "srv", "fabricprobe", none, &log);
     EXPECT_EQ(dir.file("log/srv/" + numbered(1, ".log")), own);
-    EXPECT_TRUE(log.held() && exists(own));
+    EXPECT_TRUE(log.held() && fileExists(own));
     EXPECT_EQ(own, nameActivityLog(dir.path(), "srv", "fabricprobe", none));
-    EXPECT_TRUE(exists(own));
+    EXPECT_TRUE(fileExists(own));
     log = PsFileHold();
     purgeLogFiles(none, getMatchingFilesMap(dir.file("log/srv"), "fabricprobe", ".log"), true);
-    EXPECT_FALSE(exists(own));
+    EXPECT_FALSE(fileExists(own));
 }
 
 TEST_F(LogNamingTest, OddEntriesArePassedOverAndNeverDeleted) {
@@ -219,11 +221,11 @@ TEST_F(LogNamingTest, OddEntriesArePassedOverAndNeverDeleted) {
     none.maxNumLogs = 0;
     purgeLogFiles(none, getMatchingFilesMap(dir.path(), "fabricprobe", ".log"), true);
     purgeLogFiles(none, getMatchingFilesMap(dir.path(), "fabricprobe", ".trace"), true);
-    EXPECT_FALSE(exists(dir.file(numbered(1, ".log"))));
-    EXPECT_FALSE(exists(dir.file(numbered(11, ".trace"))));
+    EXPECT_FALSE(fileExists(dir.file(numbered(1, ".log"))));
+    EXPECT_FALSE(fileExists(dir.file(numbered(11, ".trace"))));
     for (const char* odd : {"fabricprobe_000002.log", "fabricprobe_000003.log", "fabricprobe_000001.trace",
                             "fabricprobe_000010.trace"})
-        EXPECT_TRUE(exists(dir.file(odd))) << odd;
+        EXPECT_TRUE(fileExists(dir.file(odd))) << odd;
 }
 
 }  // namespace

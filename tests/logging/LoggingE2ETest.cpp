@@ -1,13 +1,11 @@
 // The installed program's activity log, debug trace, catalog and file naming.
-#include <dirent.h>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
+#include <filesystem>
+#include <list>
 #include <map>
 #include <regex>
 #include <set>
@@ -43,62 +41,26 @@ const char* kEmpty = "tests/logging/models/no-adapters.json";
 // An installation whose output directory for server "srv" exists, as the agent leaves it.
 ProbeInstall prepared(const std::string& name) {
     ProbeInstall install(name);
-    if (std::system(("mkdir -p '" + install.path("output/srv") + "'").c_str()) != 0) ADD_FAILURE() << "mkdir";
+    makeDirs(install.path("output/srv"));
     return install;
-}
-
-std::size_t count(const std::string& text, const std::string& part) {
-    std::size_t n = 0;
-    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-    return n;
-}
-
-std::vector<std::string> filesIn(const std::string& dir, const std::string& ext) {
-    std::vector<std::string> names;
-    if (DIR* d = ::opendir(dir.c_str())) {
-        while (dirent* e = ::readdir(d)) {
-            std::string name = e->d_name;
-            if (name.size() > ext.size() && name.compare(name.size() - ext.size(), ext.size(), ext) == 0)
-                names.push_back(name);
-        }
-        ::closedir(d);
-    }
-    return names;
 }
 
 // Starts one probe per job id at once, as the agent does, and waits for all.
 void runTogether(const ProbeInstall& install, const std::vector<std::string>& jobIds,
                  const std::vector<std::string>& extra) {
-    std::vector<pid_t> children;
+    RunOptions options;
+    options.launcher = {stagePath("bin/fabricsim-run"), sourcePath(kSan), "--"};
+    options.cwd = install.root();
+    std::list<Program> probes;
     for (const std::string& id : jobIds) {
-        std::vector<std::string> argv = {stagePath("bin/fabricsim-run"), sourcePath(kSan), "--",
-                                         install.path("bin/fabricprobe")};
+        std::vector<std::string> argv = {install.path("bin/fabricprobe")};
         for (const std::string& a : probeArgs(extra)) argv.push_back(a == "22" ? id : a);
-        const pid_t pid = ::fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            const int null = ::open("/dev/null", O_WRONLY);
-            ::dup2(null, 1);
-            ::dup2(null, 2);
-            if (::chdir(install.root().c_str()) != 0) ::_exit(127);
-            std::vector<char*> cargv;
-            for (std::string& a : argv) cargv.push_back(&a[0]);
-            cargv.push_back(nullptr);
-            ::execv(cargv[0], cargv.data());
-            ::_exit(127);
-        }
-        children.push_back(pid);
+        probes.emplace_back(argv, options);
     }
-    for (pid_t child : children) {
-        int status = 0;
-        ASSERT_EQ(child, ::waitpid(child, &status, 0));
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    for (Program& probe : probes) {
+        const RunResult result = probe.wait();
+        EXPECT_EQ(0, result.exitCode) << result.err;
     }
-}
-
-std::vector<std::string> sorted(std::vector<std::string> names) {
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 TEST(LoggingE2E, EveryRunAppendsTimeStampedMessagesToTheNumberedLog) {
@@ -108,8 +70,8 @@ TEST(LoggingE2E, EveryRunAppendsTimeStampedMessagesToTheNumberedLog) {
         ASSERT_EQ(0, result.exitCode) << result.out << result.err;
     }
     const std::string log = readFile(install.path("log/srv/fabricprobe_000001.log"));
-    EXPECT_EQ(2u, count(log, " AGT0429I FabricProbe started with the command line: "));
-    EXPECT_EQ(2u, count(log, " AGT0430I FabricProbe ended with return code 0.\n"));
+    EXPECT_EQ(2u, countOf(log, " AGT0429I FabricProbe started with the command line: "));
+    EXPECT_EQ(2u, countOf(log, " AGT0430I FabricProbe ended with return code 0.\n"));
     EXPECT_TRUE(std::regex_search(log, std::regex(std::string("(^|\n)") + kStamp +
                                                   "AGT0429I FabricProbe started with the command line: \\S*fabricprobe "
                                                   "-servername srv ")));
@@ -161,8 +123,7 @@ TEST(LoggingE2E, TenthRunWithDefaultLimitsLeavesEightTraceFiles) {
         ProbeRunResult result = runProbe(install, options(kEmpty, {"-debug", "MIN"}));
         ASSERT_EQ(0, result.exitCode) << run << result.out << result.err;
     }
-    std::vector<std::string> traces = filesIn(install.path("log/srv"), ".trace");
-    std::sort(traces.begin(), traces.end());
+    const std::vector<std::string> traces = filesIn(install.path("log/srv"), ".trace");
     ASSERT_EQ(8u, traces.size());
     EXPECT_EQ("fabricprobe_000003.trace", traces.front());
     EXPECT_EQ("fabricprobe_000010.trace", traces.back());
@@ -191,7 +152,7 @@ TEST(LoggingE2E, MissingCatalogFailsTheStartWithItsReport) {
 
 TEST(LoggingE2E, SymbolicLinkInTheLogsPlaceIsNeverWrittenThrough) {
     ProbeInstall install = prepared("logging_log_link");
-    ASSERT_EQ(0, system(("mkdir -p '" + install.path("log/srv") + "'").c_str()));
+    makeDirs(install.path("log/srv"));
     writeFile(install.path("victim"), "precious\n");
     ASSERT_EQ(0, ::symlink(install.path("victim").c_str(), install.path("log/srv/fabricprobe_000001.log").c_str()));
     ProbeRunResult result = runProbe(install, options(kEmpty));
@@ -207,7 +168,8 @@ TEST(LoggingE2E, SymbolicLinkInTheLogsPlaceIsNeverWrittenThrough) {
 // for it (or after 30 s): every probe of a round is then still running, its
 // log and trace held, when the last of them starts.
 void agentWaitsForRuns(const ProbeInstall& install, int runs) {
-    ASSERT_EQ(0, std::system(("rm -rf '" + install.path("arrived") + "' && mkdir '" + install.path("arrived") + "'").c_str()));
+    std::filesystem::remove_all(install.path("arrived"));
+    makeDirs(install.path("arrived"));
     writeFile(install.path("bin/Agent"),
               "#!/bin/sh\n"
               "d=$(dirname \"$0\")/../arrived\n"
@@ -242,7 +204,7 @@ TEST(LoggingE2E, ProbesStartedTogetherKeepTheirOwnTracesAndTheLogWholeAndPruning
             ASSERT_GT(trace.size(), 24u) << traceName(n);
             const std::size_t next = std::stoul(trace.substr(12, 12));
             EXPECT_EQ("\nEND OF DATA - close", trace.substr(next, 20)) << traceName(n);
-            EXPECT_EQ(1u, count(trace, "\nEND OF DATA")) << traceName(n);
+            EXPECT_EQ(1u, countOf(trace, "\nEND OF DATA")) << traceName(n);
             std::set<std::string> pids;
             const std::regex tag(R"(\.\d{3} \[(\d{6,})\] )");
             for (std::sregex_iterator it(trace.begin(), trace.end(), tag), end; it != end; ++it) pids.insert((*it)[1]);
@@ -272,19 +234,19 @@ TEST(LoggingE2E, ProbesStartedTogetherKeepTheirOwnTracesAndTheLogWholeAndPruning
     ASSERT_EQ(0, result.exitCode) << result.out << result.err;
     std::vector<std::string> expected;
     for (int n = 26; n <= 33; ++n) expected.push_back(traceName(n));
-    EXPECT_EQ(expected, sorted(filesIn(install.path("log/srv"), ".trace")));
+    EXPECT_EQ(expected, filesIn(install.path("log/srv"), ".trace"));
 }
 
 TEST(LoggingE2E, DirectoryAtTheNewestLogNumberIsPassedOverAndKept) {
     ProbeInstall install = prepared("logging_log_directory");
-    ASSERT_EQ(0, std::system(("mkdir -p '" + install.path("log/srv/fabricprobe_000002.log") + "'").c_str()));
+    makeDirs(install.path("log/srv/fabricprobe_000002.log"));
     for (int run = 0; run < 2; ++run) {
         ProbeRunResult result = runProbe(install, options(kEmpty));
         ASSERT_EQ(0, result.exitCode) << result.out << result.err;
         EXPECT_EQ(std::string::npos, result.out.find("ANS0264E")) << result.out;
     }
     const std::string log = readFile(install.path("log/srv/fabricprobe_000003.log"));
-    EXPECT_EQ(2u, count(log, " AGT0430I FabricProbe ended with return code 0.\n"));
+    EXPECT_EQ(2u, countOf(log, " AGT0430I FabricProbe ended with return code 0.\n"));
     struct stat st {};
     ASSERT_EQ(0, ::lstat(install.path("log/srv/fabricprobe_000002.log").c_str(), &st));
     EXPECT_TRUE(S_ISDIR(st.st_mode));
@@ -292,7 +254,7 @@ TEST(LoggingE2E, DirectoryAtTheNewestLogNumberIsPassedOverAndKept) {
 
 TEST(LoggingE2E, SegmentedTracesStartAnewEveryRunAndArePrunedWithTheirNumber) {
     ProbeInstall install = prepared("logging_segments");
-    ASSERT_EQ(0, std::system(("mkdir -p '" + install.path("log/srv") + "'").c_str()));
+    makeDirs(install.path("log/srv"));
     // Seven earlier segmented traces and an operator's empty directory with a trace name.
     for (int n = 2; n <= 8; ++n) writeFile(install.path("log/srv/fabricprobe_00000" + std::to_string(n) + ".trace.1"), "old\n");
     ASSERT_EQ(0, ::mkdir(install.path("log/srv/fabricprobe_000001.trace").c_str(), 0755));
@@ -300,7 +262,7 @@ TEST(LoggingE2E, SegmentedTracesStartAnewEveryRunAndArePrunedWithTheirNumber) {
         ProbeRunResult result = runProbe(install, options(kEmpty, {"-maxlogsize", "1025024", "-debug", "MIN"}));
         ASSERT_EQ(0, result.exitCode) << result.out << result.err;
     }
-    const std::vector<std::string> segments = sorted(filesIn(install.path("log/srv"), ".trace.1"));
+    const std::vector<std::string> segments = filesIn(install.path("log/srv"), ".trace.1");
     EXPECT_EQ((std::vector<std::string>{"fabricprobe_000004.trace.1", "fabricprobe_000005.trace.1", "fabricprobe_000006.trace.1",
                                         "fabricprobe_000007.trace.1", "fabricprobe_000008.trace.1",
                                         "fabricprobe_000009.trace.1", "fabricprobe_000010.trace.1",
@@ -308,8 +270,8 @@ TEST(LoggingE2E, SegmentedTracesStartAnewEveryRunAndArePrunedWithTheirNumber) {
               segments);
     for (const char* name : {"fabricprobe_000009.trace.1", "fabricprobe_000010.trace.1", "fabricprobe_000011.trace.1"}) {
         const std::string trace = readFile(install.path(std::string("log/srv/") + name));
-        EXPECT_EQ(1u, count(trace, "BEGINNING NEW TRACE")) << name;
-        EXPECT_EQ(1u, count(trace, " - Trace begun.")) << name;
+        EXPECT_EQ(1u, countOf(trace, "BEGINNING NEW TRACE")) << name;
+        EXPECT_EQ(1u, countOf(trace, " - Trace begun.")) << name;
     }
     EXPECT_EQ(std::vector<std::string>{"fabricprobe_000001.trace"}, filesIn(install.path("log/srv"), ".trace"))
         << "the directory survives pruning, and no run leaves an unsegmented file";

@@ -5,7 +5,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "LoggingTestSupport.h"
+#include "Count.h"
+#include "Files.h"
+#include "TempDir.h"
 #include "naTrace.h"
 #include "ut/traceheader.h"
 
@@ -16,7 +18,7 @@ constexpr std::uint64_t kMiB = 1048576;
 class TraceRingTest : public ::testing::Test {
 protected:
     void TearDown() override { naEndTrace(); }
-    ScratchDir dir;
+    TempDir dir;
 };
 
 std::string numbered(int i) {
@@ -59,7 +61,7 @@ TEST_F(TraceRingTest, FullRingWrapsBehindItsHeaderAndStaysWithinItsLimit) {
     const std::string path = dir.file("ring.trace");
     ASSERT_EQ(0, naInitTrace(path, "MIN", 1024));
     writeLines(0, 1500, 1000);
-    const std::string file = slurp(path);
+    const std::string file = readFile(path);
 
     EXPECT_LE(file.size(), kMiB);
     EXPECT_EQ(1u, countOf(file, "\nContinued at beginning of file\n\n"));
@@ -82,7 +84,7 @@ TEST_F(TraceRingTest, EarlierFileIsContinuedUnderTheSameOrALargerLimit) {
 
     ASSERT_EQ(0, naInitTrace(path, "MIN", 2048));
     NATRACE(TR_MIN, "second-run\n");
-    std::string file = slurp(path);
+    std::string file = readFile(path);
     EXPECT_LT(file.find("first-run"), file.find("second-run"));
     EXPECT_EQ(2u, countOf(file, "BEGINNING NEW TRACE"));
     EXPECT_EQ("2         ", file.substr(24, 10));
@@ -91,7 +93,7 @@ TEST_F(TraceRingTest, EarlierFileIsContinuedUnderTheSameOrALargerLimit) {
 
     ASSERT_EQ(0, naInitTrace(path, "MIN", 1024));  // the file's limit is larger now
     NATRACE(TR_MIN, "third-run\n");
-    file = slurp(path);
+    file = readFile(path);
     EXPECT_EQ(std::string::npos, file.find("first-run"));
     EXPECT_EQ(1u, countOf(file, "BEGINNING NEW TRACE"));
 }
@@ -103,7 +105,7 @@ TEST_F(TraceRingTest, WrappedFileIsContinuedByTheNextRun) {
     naEndTrace();
     ASSERT_EQ(0, naInitTrace(path, "MIN", 1024));
     NATRACE(TR_MIN, "after-wrap\n");
-    const std::string file = slurp(path);
+    const std::string file = readFile(path);
     EXPECT_NE(std::string::npos, file.find(numbered(1199)));
     EXPECT_LT(file.find(numbered(1199)), file.find("after-wrap"));
     EXPECT_LE(file.size(), kMiB);
@@ -111,10 +113,10 @@ TEST_F(TraceRingTest, WrappedFileIsContinuedByTheNextRun) {
 
 TEST_F(TraceRingTest, GarbageOrOversizedFileIsCreatedAnew) {
     const std::string garbage = dir.file("garbage.trace");
-    spit(garbage, "not a trace header\nold data\n");
+    writeFile(garbage, "not a trace header\nold data\n");
     ASSERT_EQ(0, naInitTrace(garbage, "MIN", 1024));
     naEndTrace();
-    std::string file = slurp(garbage);
+    std::string file = readFile(garbage);
     EXPECT_EQ(0u, file.find("ORX Trace   "));
     EXPECT_EQ(std::string::npos, file.find("old data"));
 
@@ -122,10 +124,10 @@ TEST_F(TraceRingTest, GarbageOrOversizedFileIsCreatedAnew) {
     std::string content = formatTraceHeader(std::uint64_t{200}, 1, "2024-01-02 03:04:05");
     content += "old data\n";
     content.resize(kMiB + 10, 'x');
-    spit(oversized, content);
+    writeFile(oversized, content);
     ASSERT_EQ(0, naInitTrace(oversized, "MIN", 1024));
     naEndTrace();
-    file = slurp(oversized);
+    file = readFile(oversized);
     EXPECT_EQ(std::string::npos, file.find("old data"));
     EXPECT_LT(file.size(), 4096u);
 }
@@ -141,18 +143,18 @@ TEST_F(TraceRingTest, SegmentsAreUsedInTurnEachWithinItsSize) {
 
     writeLines(0, 2500, 1000);  // about 2.5 MB: into the third segment
     EXPECT_EQ(path + ".3", trActualName());
-    EXPECT_FALSE(exists(path));
+    EXPECT_FALSE(fileExists(path));
     for (const char* suffix : {".1", ".2", ".3"}) EXPECT_LE(sizeOf(path + suffix), kMiB) << suffix;
-    EXPECT_NE(std::string::npos, slurp(path + ".1").find("\nContinued at beginning of segment 2\n\n"));
-    EXPECT_NE(std::string::npos, slurp(path + ".2").find("Continued from end of segment 1\n\n"));
-    EXPECT_NE(std::string::npos, slurp(path + ".2").find("\nContinued at beginning of segment 3\n\n"));
+    EXPECT_NE(std::string::npos, readFile(path + ".1").find("\nContinued at beginning of segment 2\n\n"));
+    EXPECT_NE(std::string::npos, readFile(path + ".2").find("Continued from end of segment 1\n\n"));
+    EXPECT_NE(std::string::npos, readFile(path + ".2").find("\nContinued at beginning of segment 3\n\n"));
 
     writeLines(2500, 1000, 1000);  // past the last segment: back to the first
     EXPECT_EQ(path + ".1", trActualName());
-    const std::string first = slurp(path + ".1");
+    const std::string first = readFile(path + ".1");
     EXPECT_NE(std::string::npos, first.find("Continued from end of segment 3\n\n"));
     EXPECT_EQ(std::string::npos, first.find(numbered(0)));
-    EXPECT_NE(std::string::npos, slurp(path + ".3").find("\nContinued at beginning of segment 1\n\n"));
+    EXPECT_NE(std::string::npos, readFile(path + ".3").find("\nContinued at beginning of segment 1\n\n"));
 }
 
 TEST_F(TraceRingTest, LimitAboveOneThousandMegabytesMakesSegmentFiles) {
@@ -160,8 +162,8 @@ TEST_F(TraceRingTest, LimitAboveOneThousandMegabytesMakesSegmentFiles) {
     ASSERT_EQ(0, naInitTrace(path, "MIN", 1001 * 1024));
     EXPECT_EQ(path + ".1", trActualName());
     naEndTrace();
-    EXPECT_TRUE(exists(path + ".1"));
-    EXPECT_EQ("1001      ", slurp(path + ".1").substr(24, 10));
+    EXPECT_TRUE(fileExists(path + ".1"));
+    EXPECT_EQ("1001      ", readFile(path + ".1").substr(24, 10));
 }
 
 }  // namespace

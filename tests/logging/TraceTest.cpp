@@ -10,7 +10,8 @@
 #include <regex>
 #include <string>
 
-#include "LoggingTestSupport.h"
+#include "Files.h"
+#include "TempDir.h"
 #include "naTrace.h"
 
 namespace {
@@ -18,12 +19,12 @@ namespace {
 class TraceTest : public ::testing::Test {
 protected:
     void TearDown() override { naEndTrace(); }
-    ScratchDir dir;
+    TempDir dir;
 };
 
 std::string traceOf(const std::string& path) {
     naEndTrace();
-    return slurp(path);
+    return readFile(path);
 }
 
 TEST_F(TraceTest, DebugWordsSwitchTheirClasses) {
@@ -157,13 +158,13 @@ TEST_F(TraceTest, RelativeNameIsPlacedInPwd) {
 
 TEST_F(TraceTest, SymbolicLinkInTheTracesPlaceIsNotWrittenThrough) {
     const std::string victim = dir.file("victim");
-    spit(victim, "keep me\n");
+    writeFile(victim, "keep me\n");
     const std::string path = dir.file("linked.trace");
     ASSERT_EQ(0, ::symlink(victim.c_str(), path.c_str()));
     ASSERT_EQ(0, naInitTrace(path, "MIN", 1024));
     NATRACE(TR_MIN, "into the real file\n");
     const std::string trace = traceOf(path);
-    EXPECT_EQ("keep me\n", slurp(victim));
+    EXPECT_EQ("keep me\n", readFile(victim));
     EXPECT_FALSE(isSymlink(path));
     EXPECT_NE(std::string::npos, trace.find("into the real file"));
 }
@@ -177,7 +178,7 @@ TEST_F(TraceTest, UnusableTraceFileFailsTheStart) {
     EXPECT_EQ("Unable to open trace output file " + path + "\n", testing::internal::GetCapturedStdout());
     EXPECT_EQ(0, TR_MIN);
     // A parent that is a file cannot become a directory.
-    spit(dir.file("plain"), "x");
+    writeFile(dir.file("plain"), "x");
     EXPECT_EQ(30, naInitTrace(dir.file("plain/sub/x.trace"), "MIN", 1024));
     naEndTrace();
     EXPECT_EQ(30, naInitTrace("/x.trace", "MIN", 1024));

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "AgentNotify.h"
-#include "TestFiles.h"
+#include "Files.h"
+#include "Run.h"
+#include "TempDir.h"
 
 namespace {
 
@@ -76,7 +78,9 @@ TEST(AgentNotifyArguments, AnAgentDirectoryHandsOverItsParent) {
 
 class AgentNotifyRun : public ::testing::Test {
 protected:
-    void SetUp() override { writeRecorder(install_.mkdirs("bin"), "Agent"); }
+    void SetUp() override {
+        writeRecorder(install_.mkdirs("bin") + "/Agent", install_.file("bin/args"), install_.file("bin/exit"));
+    }
     int notify(int rc, const std::string& serverName) {
         return runAgentNotifyFabric(notice(rc, install_.path(), serverName));
     }
@@ -84,19 +88,19 @@ protected:
 };
 
 TEST_F(AgentNotifyRun, TheAgentProgramGetsTheVectorAsGiven) {
-    const std::string hostile = "'; touch " + (install_ / "injected") + "; '";
+    const std::string hostile = "'; touch " + install_.file("injected") + "; '";
     EXPECT_EQ(notify(-2012, hostile), 0);
     std::vector<std::string> expected =
         agentNotifyArguments(notice(-2012, install_.path(), hostile));
     expected.erase(expected.begin());
-    EXPECT_EQ(recordedArgs(install_ / "bin"), expected);
-    EXPECT_FALSE(exists(install_ / "injected"));
+    EXPECT_EQ(recordedArgs(install_.file("bin/args")), expected);
+    EXPECT_FALSE(fileExists(install_.file("injected")));
 }
 
 TEST_F(AgentNotifyRun, ResultIsTheAgentsExitStatus) {
-    spit(install_ / "bin/exit", "4\n");
+    writeFile(install_.file("bin/exit"), "4\n");
     EXPECT_EQ(notify(0, "srv"), 4);
-    unlink((install_ / "bin/Agent").c_str());
+    unlink(install_.file("bin/Agent").c_str());
     EXPECT_EQ(notify(0, "srv"), 127);  // the shell finds no agent program
 }
 

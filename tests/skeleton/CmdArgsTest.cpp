@@ -8,16 +8,17 @@
 
 #include <gtest/gtest.h>
 
+#include "Argv.h"
 #include "CmdArgs.h"
 #include "CmdTables.h"
-#include "TestFiles.h"
+#include "TempDir.h"
 
 namespace {
 
 // Every parse runs as if installed under a scratch directory.
 class CmdArgsTest : public ::testing::Test {
 protected:
-    std::string program() const { return install_ / "bin/fabricprobe"; }
+    std::string program() const { return install_.file("bin/fabricprobe"); }
 
     std::vector<std::string> withProgram(std::vector<std::string> args) const {
         args.insert(args.begin(), program());
@@ -322,7 +323,7 @@ TEST_F(CmdArgsTest, ValuesMayBeginWithADashAndBeVeryLong) {
 }
 
 TEST_F(CmdArgsTest, NoInstallationDirectoryEndsWith59) {
-    const std::string outside = install_ / "tools/fabricprobe";
+    const std::string outside = install_.file("tools/fabricprobe");
     Argv argv{outside, "-servername", "s"};
     CmdArgs args(argv.argc(), argv.argv(), TOOL_FABRIC_PROBE);
     EXPECT_EQ(args.parse(), 59);

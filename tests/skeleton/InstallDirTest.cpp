@@ -6,8 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include "Files.h"
 #include "InstallDir.h"
-#include "TestFiles.h"
+#include "TempDir.h"
 
 namespace {
 
@@ -64,35 +65,35 @@ TEST_F(InstallDirTest, BareNamesAreLookedUpInPath) {
     const std::string first = dir_.mkdirs("first/bin");
     const std::string second = dir_.mkdirs("second/bin");
     const std::string last = dir_.mkdirs("last/bin");
-    spit(first + "/fabricprobe", "not a program", 0644);  // not executable: passed over
-    spit(second + "/fabricprobe", "#!/bin/sh\n", 0755);
+    writeFile(first + "/fabricprobe", "not a program", 0644);  // not executable: passed over
+    writeFile(second + "/fabricprobe", "#!/bin/sh\n", 0755);
     dir_.mkdirs("first/bin/fabricprobe.d");
 
     setenv("PATH", (first + ":" + second + ":" + last).c_str(), 1);
-    EXPECT_EQ(derive("fabricprobe"), dir_ / "second");
+    EXPECT_EQ(derive("fabricprobe"), dir_.file("second"));
     EXPECT_EQ(programName_, "fabricprobe");
 
     // Nothing found before the last entry: the last one is taken without a test.
     setenv("PATH", (first + ":" + last).c_str(), 1);
-    EXPECT_EQ(derive("fabricprobe"), dir_ / "last");
+    EXPECT_EQ(derive("fabricprobe"), dir_.file("last"));
     setenv("PATH", last.c_str(), 1);
-    EXPECT_EQ(derive("fabricprobe"), dir_ / "last");
+    EXPECT_EQ(derive("fabricprobe"), dir_.file("last"));
 
     // A directory is not a program.
     setenv("PATH", (first + ":" + last).c_str(), 1);
-    EXPECT_EQ(derive("fabricprobe.d"), dir_ / "last");
+    EXPECT_EQ(derive("fabricprobe.d"), dir_.file("last"));
 }
 
 TEST_F(InstallDirTest, RelativePathEntriesAreTakenFromTheWorkingDirectory) {
     dir_.mkdirs("inst/bin");
-    spit(dir_ / "inst/bin/fabricprobe", "#!/bin/sh\n", 0755);
+    writeFile(dir_.file("inst/bin/fabricprobe"), "#!/bin/sh\n", 0755);
     ASSERT_EQ(chdir(dir_.path().c_str()), 0);
     setenv("PATH", "inst/bin:/nonexistent", 1);
-    EXPECT_EQ(derive("fabricprobe"), dir_ / "inst");
+    EXPECT_EQ(derive("fabricprobe"), dir_.file("inst"));
     // An empty entry is the working directory itself.
-    ASSERT_EQ(chdir((dir_ / "inst/bin").c_str()), 0);
+    ASSERT_EQ(chdir(dir_.file("inst/bin").c_str()), 0);
     setenv("PATH", ":/nonexistent", 1);
-    EXPECT_EQ(derive("fabricprobe"), dir_ / "inst");
+    EXPECT_EQ(derive("fabricprobe"), dir_.file("inst"));
 }
 
 TEST_F(InstallDirTest, WithoutPathABareNameHasNoInstallation) {

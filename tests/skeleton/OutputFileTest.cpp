@@ -5,32 +5,33 @@
 
 #include <gtest/gtest.h>
 
+#include "Files.h"
 #include "OutputFile.h"
-#include "TestFiles.h"
+#include "TempDir.h"
 
 namespace {
 
 TEST(OutputFile, WrittenAndClosed) {
     TempDir dir;
     OutputFile output;
-    ASSERT_TRUE(output.open(dir / "out.dat"));
+    ASSERT_TRUE(output.open(dir.file("out.dat")));
     std::fputs("[Header]\n", output.stream());
     EXPECT_TRUE(output.close());
     EXPECT_EQ(output.stream(), nullptr);
-    EXPECT_EQ(slurp(dir / "out.dat"), "[Header]\n");
+    EXPECT_EQ(readFile(dir.file("out.dat")), "[Header]\n");
     EXPECT_TRUE(output.close());  // closing twice is harmless
 }
 
 TEST(OutputFile, OpeningReplacesAnEarlierFileAndFailsWithoutDirectory) {
     TempDir dir;
-    spit(dir / "out.dat", "old content");
+    writeFile(dir.file("out.dat"), "old content");
     {
         OutputFile output;
-        ASSERT_TRUE(output.open(dir / "out.dat"));
+        ASSERT_TRUE(output.open(dir.file("out.dat")));
     }  // closed by its owner
-    EXPECT_EQ(slurp(dir / "out.dat"), "");
+    EXPECT_EQ(readFile(dir.file("out.dat")), "");
     OutputFile missing;
-    EXPECT_FALSE(missing.open(dir / "no/such/dir/out.dat"));
+    EXPECT_FALSE(missing.open(dir.file("no/such/dir/out.dat")));
     EXPECT_EQ(errno, ENOENT);
 }
 
@@ -45,14 +46,14 @@ TEST(OutputFile, AFullDiskIsSeenAtTheClose) {
 
 TEST(OutputFile, CopyToTheLogEndsOnAnyFile) {
     TempDir dir;
-    spit(dir / "out.dat", std::string(2500, 'x') + "\nshort\n");
+    writeFile(dir.file("out.dat"), std::string(2500, 'x') + "\nshort\n");
     // In a child with an alarm: a copy that never ends shows as a death by SIGALRM.
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
         alarm(10);
-        copyOutputToLog(dir / "out.dat");
-        copyOutputToLog(dir / "missing.dat");
+        copyOutputToLog(dir.file("out.dat"));
+        copyOutputToLog(dir.file("missing.dat"));
         copyOutputToLog("");
         // A device in the output file's place has no end and is not copied.
         copyOutputToLog("/dev/zero");

@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "Argv.h"
 #include "CmdArgs.h"
 #include "CmdTables.h"
 #include "ProbeChecks.h"
 #include "ReturnCodes.h"
-#include "TestFiles.h"
 
 namespace {
 

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
@@ -32,8 +33,6 @@ std::string valueAfter(const std::vector<std::string>& args, const std::string& 
     return "<absent>";
 }
 
-bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
 // Standard error of an unusable command line: one line saying why, then the usage synopsis.
 ::testing::AssertionResult explainedWithUsage(const std::string& err, const std::string& line) {
     const std::string head = "fabricprobe: " + line + "\nusage: fabricprobe -servername S -serverip IP[_IP...] [-serverport N]\n";
@@ -52,18 +51,16 @@ ProbeRunOptions probeOptions(std::vector<std::string> args) {
     return options;
 }
 
-void makeDirs(const ProbeInstall& install, const std::string& relative) {
-    ASSERT_EQ(system(("mkdir -p '" + install.path(relative) + "'").c_str()), 0);
-}
-
-// Every path in the installation but the program's links, the stand-in
-// agent's record and the run's captured output, relative to its root.
+// Every path in the installation but the program's links and the stand-in agent's
+// record, as "./relative".
 std::set<std::string> treeOf(const ProbeInstall& install) {
-    const std::string listing = install.path("tree.listing");
-    EXPECT_EQ(0, system(("cd '" + install.root() + "' && find . -mindepth 1 ! -path './bin*' ! -name nls ! -name 'run.std*' "
-                         "! -name agent-args ! -name tree.listing > tree.listing").c_str()));
-    const std::vector<std::string> lines = readLines(listing);
-    return std::set<std::string>(lines.begin(), lines.end());
+    std::set<std::string> tree;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(install.root())) {
+        const std::string path = "." + entry.path().string().substr(install.root().size());
+        const std::string name = entry.path().filename();
+        if (path.rfind("./bin", 0) != 0 && name != "nls" && name != "agent-args") tree.insert(path);
+    }
+    return tree;
 }
 
 TEST(SkeletonE2E, VersionPrintsItAndExitsZero) {
@@ -146,7 +143,7 @@ TEST(SkeletonE2E, AServerNameThatWouldLeadOutOfItsDirectoryIsRefusedBeforeAnythi
     for (const auto& c : cases) {
         ProbeInstall install("skeleton_bad_server_" + std::to_string(n++));
         // Where each name would lead, files that pruning to no file at all would delete.
-        makeDirs(install, "x");
+        makeDirs(install.path("x"));
         for (const char* planted : {"fabricprobe_000001.log", "log/fabricprobe_000001.log", "log/fabricprobe_000001.trace",
                                     "x/fabricprobe_000001.log", "input/fabrics_to_be_probed_Topology_20240102030405_11_22.dat"})
             writeFile(install.path(planted), "kept\n");
@@ -173,7 +170,7 @@ TEST(SkeletonE2E, AServerNameThatWouldLeadOutOfItsDirectoryIsRefusedBeforeAnythi
 
 TEST(SkeletonE2E, EveryFileAndDirectoryTheProbeCreatesIsPrivateWhateverTheUmask) {
     ProbeInstall install("skeleton_private_files");
-    makeDirs(install, "output/srv");
+    makeDirs(install.path("output/srv"));
     const std::set<std::string> before = treeOf(install);
     const mode_t umaskBefore = ::umask(0);
     // Output, job file, log directory, log, trace and timeout entries (a platform
@@ -294,7 +291,7 @@ TEST(SkeletonE2E, LongValuesAndOptionsEndWithTheirCodes) {
 
 TEST(SkeletonE2E, NoInstallationDirectoryFailsTheStart) {
     ProbeInstall install("skeleton_no_install_dir");
-    makeDirs(install, "tools");
+    makeDirs(install.path("tools"));
     ASSERT_EQ(symlink(stagePath("bin/fabricprobe").c_str(), install.path("tools/fabricprobe").c_str()), 0);
     ProbeRunOptions options;
     options.program = install.path("tools/fabricprobe");
@@ -347,7 +344,7 @@ TEST(SkeletonE2E, CheckFailuresEndWithTheirCodesAndStillNotify) {
 TEST(SkeletonE2E, WithoutAnAdapterLibraryOneLineSaysSoAndWhereTheLogIs) {
     // hba.conf names one library, which does not load: a host without adapters.
     ProbeInstall install("skeleton_no_adapter_library");
-    makeDirs(install, "output/srv");
+    makeDirs(install.path("output/srv"));
     ProbeRunOptions options = probeOptions(probeArgs());
     options.kernel = true;
     options.env = {"FABRICSIM_HBALINUX=/dev/null"};
@@ -375,7 +372,7 @@ TEST(SkeletonE2E, MissingOutputDirectoryFailsTheCreate) {
 
 TEST(SkeletonE2E, ProbeWritesTheHeaderedOutputFile) {
     ProbeInstall install("skeleton_probe_run");
-    makeDirs(install, "output/srv");
+    makeDirs(install.path("output/srv"));
     ProbeRunResult result = runProbe(install, probeOptions(probeArgs()));
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.agentStatus, "1");
@@ -399,7 +396,7 @@ TEST(SkeletonE2E, ProbeWritesTheHeaderedOutputFile) {
 
 TEST(SkeletonE2E, OutputThatCannotBeWrittenIsNoSuccess) {
     ProbeInstall install("skeleton_full_disk");
-    makeDirs(install, "output/srv");
+    makeDirs(install.path("output/srv"));
     // A device in the file's place, not a link: it is opened and every write fails.
     ProbeRunOptions options = probeOptions(probeArgs());
     options.fullDevices = {install.path("output/srv/fabricprobe_Topology_20240102030405_11_22.dat")};
@@ -414,7 +411,7 @@ const char kFileStem[] = "output/srv/fabricprobe_Topology_20240102030405_11_22";
 
 // Plants a link to <root>/victim, which holds text, at the file `relative`; returns the link's path.
 std::string plantLink(const ProbeInstall& install, const std::string& relative, const std::string& text) {
-    makeDirs(install, "output/srv");
+    makeDirs(install.path("output/srv"));
     writeFile(install.path("victim"), text);
     const std::string link = install.path(relative);
     EXPECT_EQ(symlink(install.path("victim").c_str(), link.c_str()), 0);
@@ -458,7 +455,7 @@ TEST(SkeletonE2E, ALinkInTheJobFilesPlaceIsAJobFileThatCannotBeWritten) {
 
 TEST(SkeletonE2E, AFullDeviceInTheJobFilesPlaceIsNoLink) {
     ProbeInstall install("skeleton_job_device");
-    makeDirs(install, "output/srv");
+    makeDirs(install.path("output/srv"));
     install.setAgentExit(4);
     ProbeRunOptions options = probeOptions(probeArgs({"-debug", "MAX"}));
     const std::string job = install.path(kFileStem + std::string(".jobinfo"));
@@ -473,7 +470,7 @@ TEST(SkeletonE2E, AFullDeviceInTheJobFilesPlaceIsNoLink) {
 
 TEST(SkeletonE2E, AStopRequestDuringTheNotificationIsNoTimeOut) {
     ProbeInstall install("skeleton_stop_during_notify");
-    makeDirs(install, "output/srv");
+    makeDirs(install.path("output/srv"));
     // An agent that asks the probe (its process group's leader) to stop while
     // the probe waits for it, and then finishes its work.
     writeFile(install.path("bin/Agent"),
@@ -500,7 +497,7 @@ TEST(SkeletonE2E, AStopRequestDuringTheNotificationIsNoTimeOut) {
 
 TEST(SkeletonE2E, AnAgentThatCannotBeStartedLeavesTheTraceWhole) {
     ProbeInstall install("skeleton_exec_fails");
-    makeDirs(install, "output/srv");
+    makeDirs(install.path("output/srv"));
     // The value alone is within the kernel's limit for one argument; the
     // shell command text that carries it and the rest is not (E2BIG).
     std::vector<std::string> args = probeArgs({"-debug", "MAX"});
@@ -516,11 +513,7 @@ TEST(SkeletonE2E, AnAgentThatCannotBeStartedLeavesTheTraceWhole) {
     const std::size_t nextWrite = std::stoul(trace.substr(12, 12));
     ASSERT_LT(nextWrite, trace.size());
     EXPECT_EQ(trace.compare(nextWrite, 21, "\nEND OF DATA - close\n"), 0) << trace.substr(nextWrite);
-    std::size_t marks = 0;
-    for (std::size_t at = trace.find("END OF DATA"); at != std::string::npos;
-         at = trace.find("END OF DATA", at + 1))
-        ++marks;
-    EXPECT_EQ(marks, 1u) << trace;
+    EXPECT_EQ(countOf(trace, "END OF DATA"), 1u) << trace;
     // The start's error is traced once, between the parent's own lines.
     const std::size_t forked = trace.find("fork() success, pid: ");
     const std::size_t failed = trace.find("Unexpected error invoking program, errno = 7.\n");
@@ -536,8 +529,8 @@ TEST(SkeletonE2E, AnAgentThatCannotBeStartedLeavesTheTraceWhole) {
 
 TEST(SkeletonE2E, InputFileOfSpecificFabricsIsRemovedAtTheEnd) {
     ProbeInstall install("skeleton_input_removed");
-    makeDirs(install, "output/srv");
-    makeDirs(install, "input/srv");
+    makeDirs(install.path("output/srv"));
+    makeDirs(install.path("input/srv"));
     const std::string input = install.path("input/srv/fabrics_to_be_probed_Topology_20240102030405_11_22.dat");
     writeFile(input, "100000000000A001");
     ProbeRunResult result = runProbe(install, probeOptions(probeArgs({"-fabrics", "specificfabrics"})));
@@ -547,8 +540,8 @@ TEST(SkeletonE2E, InputFileOfSpecificFabricsIsRemovedAtTheEnd) {
 
 TEST(SkeletonE2E, FullTraceKeepsTheInputFileAndTracesTheNotification) {
     ProbeInstall install("skeleton_input_kept");
-    makeDirs(install, "output/srv");
-    makeDirs(install, "input/srv");
+    makeDirs(install.path("output/srv"));
+    makeDirs(install.path("input/srv"));
     const std::string input = install.path("input/srv/fabrics_to_be_probed_Topology_20240102030405_11_22.dat");
     writeFile(input, "100000000000A001");
     ProbeRunResult result =

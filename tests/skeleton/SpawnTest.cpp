@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
-#include "TestFiles.h"
+#include "Files.h"
+#include "Run.h"
+#include "TempDir.h"
 #include "psnautil.h"
 
 namespace {
@@ -63,12 +65,13 @@ TEST(Spawn, ExitStatusOfTheChild) {
 
 TEST(Spawn, EveryArgumentReachesTheProgramExactly) {
     TempDir dir;
-    const std::string recorder = writeRecorder(dir.path(), "record");
+    const std::string recorder = dir.file("record");
+    writeRecorder(recorder, dir.file("args"), dir.file("exit"));
     const std::vector<std::string> args = {
-        "'; touch " + (dir / "quote") + "; '",
-        "$(touch " + (dir / "dollar") + ")",
-        "`touch " + (dir / "backtick") + "`",
-        "\"; touch " + (dir / "double") + "; \"",
+        "'; touch " + dir.file("quote") + "; '",
+        "$(touch " + dir.file("dollar") + ")",
+        "`touch " + dir.file("backtick") + "`",
+        "\"; touch " + dir.file("double") + "; \"",
         "a\\b", "", "two words", "line\nfeed", "*", "it's 'quoted'",
     };
     std::vector<std::string> words = {recorder};
@@ -76,21 +79,21 @@ TEST(Spawn, EveryArgumentReachesTheProgramExactly) {
     int exitCode = -1;
     ASSERT_EQ(runAndWait(Command(words), &exitCode), 0);
     EXPECT_EQ(exitCode, 0);
-    EXPECT_EQ(recordedArgs(dir.path()), args);
-    for (const char* made : {"quote", "dollar", "backtick", "double"}) EXPECT_FALSE(exists(dir / made)) << made;
+    EXPECT_EQ(recordedArgs(dir.file("args")), args);
+    for (const char* made : {"quote", "dollar", "backtick", "double"}) EXPECT_FALSE(fileExists(dir.file(made))) << made;
 }
 
 TEST(Spawn, ProgramWithSemicolonRunsAsCommandList) {
     TempDir dir;
     int exitCode = -1;
-    ASSERT_EQ(runAndWait(Command({"echo listed > " + (dir / "out") + "; exit 3"}), &exitCode), 0);
+    ASSERT_EQ(runAndWait(Command({"echo listed > " + dir.file("out") + "; exit 3"}), &exitCode), 0);
     EXPECT_EQ(exitCode, 3);
-    EXPECT_EQ(slurp(dir / "out"), "listed\n");
+    EXPECT_EQ(readFile(dir.file("out")), "listed\n");
 
     // Between double quotes the ';' is part of the program's name: nothing runs.
-    ASSERT_EQ(runAndWait(Command({"\"x; touch " + (dir / "made") + "\""}), &exitCode), 0);
+    ASSERT_EQ(runAndWait(Command({"\"x; touch " + dir.file("made") + "\""}), &exitCode), 0);
     EXPECT_EQ(exitCode, 127);
-    EXPECT_FALSE(exists(dir / "made"));
+    EXPECT_FALSE(fileExists(dir.file("made")));
 }
 
 TEST(Spawn, TimeOutKillsTheChild) {
@@ -163,25 +166,25 @@ TEST(Spawn, RedirectionToNamedAndTemporaryFiles) {
     TempDir dir;
     Command command({"echo out; echo err >&2;"});
     SpawnInfo info;
-    info.stdoutFile = dir / "stdout";
+    info.stdoutFile = dir.file("stdout");
     ASSERT_EQ(SpawnExternalProgram(command.get(), info, true, true, false, nullptr), 0);
     int exitCode = -1;
     ASSERT_EQ(WaitForExternalProgram(info, &exitCode, 30), 0);
-    EXPECT_EQ(slurp(dir / "stdout"), "out\n");
+    EXPECT_EQ(readFile(dir.file("stdout")), "out\n");
     ASSERT_EQ(info.stderrFile.rfind("/tmp/nqa", 0), 0u) << info.stderrFile;
-    EXPECT_EQ(slurp(info.stderrFile), "err\n");
+    EXPECT_EQ(readFile(info.stderrFile), "err\n");
     unlink(info.stderrFile.c_str());
 
     // Appending keeps what is there.
     ASSERT_EQ(SpawnExternalProgram(command.get(), info, true, true, true, nullptr), 0);
     ASSERT_EQ(WaitForExternalProgram(info, &exitCode, 30), 0);
-    EXPECT_EQ(slurp(dir / "stdout"), "out\nout\n");
+    EXPECT_EQ(readFile(dir.file("stdout")), "out\nout\n");
     unlink(info.stderrFile.c_str());
 
     // A file that cannot be opened ends the child with 71.
     SpawnInfo bad;
-    bad.stdoutFile = dir / "missing/dir/out";
-    bad.stderrFile = dir / "err";
+    bad.stdoutFile = dir.file("missing/dir/out");
+    bad.stderrFile = dir.file("err");
     ASSERT_EQ(SpawnExternalProgram(command.get(), bad, true, true, false, nullptr), 0);
     ASSERT_EQ(WaitForExternalProgram(bad, &exitCode, 30), 0);
     EXPECT_EQ(exitCode, 71);
@@ -189,14 +192,14 @@ TEST(Spawn, RedirectionToNamedAndTemporaryFiles) {
 
 TEST(Spawn, GivenEnvironmentReplacesTheCurrentOne) {
     TempDir dir;
-    Command command({"echo \"$PROBE_TEST_VALUE\" > " + (dir / "env") + ";"});
+    Command command({"echo \"$PROBE_TEST_VALUE\" > " + dir.file("env") + ";"});
     std::string entry = "PROBE_TEST_VALUE=given";
     char* envp[] = {&entry[0], nullptr};
     SpawnInfo info;
     ASSERT_EQ(SpawnExternalProgram(command.get(), info, false, true, false, envp), 0);
     int exitCode = -1;
     ASSERT_EQ(WaitForExternalProgram(info, &exitCode, 30), 0);
-    EXPECT_EQ(slurp(dir / "env"), "given\n");
+    EXPECT_EQ(readFile(dir.file("env")), "given\n");
 }
 
 TEST(Spawn, EmptyCommandStartsNothing) {
@@ -218,17 +221,17 @@ TEST(FileServices, StripQuotes) {
 
 TEST(FileServices, ExistAndRemoveTakePathsInDoubleQuotes) {
     TempDir dir;
-    spit(dir / "file", "x");
-    std::string quoted = "\"" + (dir / "file") + "\"";
+    writeFile(dir.file("file"), "x");
+    std::string quoted = "\"" + dir.file("file") + "\"";
     EXPECT_EQ(psFileExist(quoted), 1);
-    EXPECT_EQ(quoted, dir / "file");  // left without its quotes
+    EXPECT_EQ(quoted, dir.file("file"));  // left without its quotes
     std::string directory = dir.path();
     EXPECT_EQ(psFileExist(directory), 1);
 
-    quoted = "\"" + (dir / "file") + "\"";
+    quoted = "\"" + dir.file("file") + "\"";
     EXPECT_EQ(psRemoveFile(quoted), 0);
-    EXPECT_FALSE(exists(dir / "file"));
-    std::string again = dir / "file";
+    EXPECT_FALSE(fileExists(dir.file("file")));
+    std::string again = dir.file("file");
     EXPECT_EQ(psFileExist(again), 0);
     EXPECT_EQ(psRemoveFile(again), -1);
     std::string empty;

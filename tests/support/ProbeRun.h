@@ -1,10 +1,15 @@
-// Runs the installed probe under the simulator, as the agent would, for end-to-end tests.
+// Runs the installed probe as the agent would, for end-to-end tests: a private installation
+// per test, the simulator behind it, and the viewer's check of the output file.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
+
+#include "Count.h"
+#include "Files.h"
+#include "Run.h"
 
 // A private installation for one test: <root>/bin/fabricprobe links to the staged
 // binary (the probe derives its installation from that path), nls/ links to the
@@ -15,9 +20,9 @@ public:
     const std::string& root() const { return root_; }
     std::string path(const std::string& relative) const { return root_ + "/" + relative; }
     // Arguments the stand-in Agent received, in order; empty when it never ran.
-    std::vector<std::string> agentArgs() const;
+    std::vector<std::string> agentArgs() const { return recordedArgs(path("agent-args")); }
     // Makes the stand-in Agent exit with this status (default 0).
-    void setAgentExit(int status) const;
+    void setAgentExit(int status) const { writeFile(path("agent-exit"), std::to_string(status) + "\n"); }
 
 private:
     std::string root_;
@@ -34,31 +39,17 @@ struct ProbeRunOptions {
     std::string cwd;                      // working directory; default: the install root
     int timeoutSeconds = 120;             // the child is killed after this
     std::string program;                  // default: <root>/bin/fabricprobe
-    // Paths that /dev/full is bind-mounted on for the run, in a mount namespace
-    // of the run's own: a device in a file's place that is not a link.
-    std::vector<std::string> fullDevices;
+    std::vector<std::string> fullDevices;  // /dev/full in these files' places (RunOptions::fullDevices)
 };
 
-struct ProbeRunResult {
-    int exitCode = -1;         // low 8 bits, as the shell sees it; -1 when killed by a signal
-    int signal = 0;
-    std::string out;           // standard output
-    std::string err;           // standard error
-    std::string agentStatus;   // bytes written on the -agentcom descriptor
+struct ProbeRunResult : RunResult {
+    std::string agentStatus;  // bytes written on the -agentcom descriptor
 };
 
 ProbeRunResult runProbe(const ProbeInstall& install, const ProbeRunOptions& options);
 
-// Path helpers for files in the source tree and the staged installation.
-std::string sourcePath(const std::string& relative);  // relative to the repository root
-std::string stagePath(const std::string& relative);   // relative to the staged prefix
-
-std::string readFile(const std::string& path);
-std::vector<std::string> readLines(const std::string& path);
-bool fileExists(const std::string& path);
-void writeFile(const std::string& path, const std::string& content);
 // The exit status the shell would show for a return code (its low 8 bits).
-int exitStatusOf(int rc);
+inline int exitStatusOf(int rc) { return rc & 0xFF; }
 
 // Runs the staged bin/fabricprobe-view --check on an output file, as the agent's
 // server would read it. valid() holds only for a file without errors.

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "GsBytes.h"
 #include "GsCommands.h"
 #include "GuardedBuffer.h"
 #include "PlatformQueries.h"
@@ -14,29 +15,16 @@
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-void putBe32(Bytes& b, std::size_t offset, std::uint32_t v) {
-    b[offset] = static_cast<std::uint8_t>(v >> 24);
-    b[offset + 1] = static_cast<std::uint8_t>(v >> 16);
-    b[offset + 2] = static_cast<std::uint8_t>(v >> 8);
-    b[offset + 3] = static_cast<std::uint8_t>(v);
-}
-
 // A list response of `size` bytes stating `count`, entry i filled with byte i + 1.
 Bytes listResponse(std::size_t size, std::uint32_t count, std::size_t entrySize) {
-    Bytes b(size, 0);
-    putBe32(b, 16, count);
-    for (std::size_t offset = 20, i = 0; offset + entrySize <= size; offset += entrySize, ++i)
-        std::fill(b.begin() + offset, b.begin() + offset + entrySize, static_cast<std::uint8_t>(i + 1));
-    return b;
+    GsBytes b;
+    b.pad(16).be32(count);
+    for (std::size_t i = 0; b.size() + entrySize <= size; ++i) b.pad(entrySize, static_cast<std::uint8_t>(i + 1));
+    return b.inBuffer(size);
 }
 
 Bytes counted(const std::string& text, std::size_t fieldSize, int declaredLength = -1) {
-    Bytes b(fieldSize, 0);
-    b[0] = static_cast<std::uint8_t>(declaredLength < 0 ? text.size() : declaredLength);
-    std::copy(text.begin(), text.end(), b.begin() + 1);
-    return b;
+    return GsBytes().counted(text, fieldSize, declaredLength).bytes();
 }
 
 // Each list keeps only the entries that lie wholly inside its response buffer.
@@ -300,7 +288,7 @@ TEST(ArbitraryBytes, NoDecoderReadsPastItsBuffer) {
     for (int round = 0; round < 3000; ++round) {
         Bytes bytes(random() % 600);
         for (auto& b : bytes) b = static_cast<std::uint8_t>(random());
-        if (bytes.size() >= 20 && round % 2) putBe32(bytes, 16, 0xFFFFFFFF - round);
+        if (bytes.size() >= 20 && round % 2) setBe32(bytes, 16, 0xFFFFFFFF - round);
         GuardedBuffer buffer(bytes);
         const ByteSpan span = buffer.span();
         for (std::size_t entrySize : {8u, 12u, 256u}) {

@@ -4,16 +4,17 @@
 // simulator's request log are checked too.
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "GsBytes.h"
 #include "ProbeRun.h"
 
 namespace {
@@ -42,7 +43,9 @@ struct Install : ProbeInstall {
     // Every line of the activity logs under log/.
     std::vector<std::string> activityLog() const {
         std::vector<std::string> lines;
-        collect(path("log"), lines);
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(path("log")))
+            if (!entry.is_directory() && entry.path().extension() == ".log")
+                for (const std::string& line : readLines(entry.path())) lines.push_back(line);
         return lines;
     }
 
@@ -58,40 +61,7 @@ struct Install : ProbeInstall {
         options.fastClock = fastClock;
         return runProbe(*this, options);
     }
-
-private:
-    static void collect(const std::string& dir, std::vector<std::string>& lines) {
-        DIR* d = ::opendir(dir.c_str());
-        if (!d) return;
-        while (dirent* e = ::readdir(d)) {
-            const std::string name = e->d_name;
-            if (name == "." || name == "..") continue;
-            const std::string full = dir + "/" + name;
-            struct stat st;
-            if (::stat(full.c_str(), &st) != 0) continue;
-            if (S_ISDIR(st.st_mode)) {
-                collect(full, lines);
-            } else if (name.size() > 4 && name.compare(name.size() - 4, 4, ".log") == 0) {
-                for (auto& l : readLines(full)) lines.push_back(l);
-            }
-        }
-        ::closedir(d);
-    }
 };
-
-// Lines holding every one of the given parts.
-std::size_t countLines(const std::vector<std::string>& lines, const std::vector<std::string>& parts) {
-    return static_cast<std::size_t>(std::count_if(lines.begin(), lines.end(), [&](const std::string& line) {
-        return std::all_of(parts.begin(), parts.end(),
-                           [&](const std::string& p) { return line.find(p) != std::string::npos; });
-    }));
-}
-
-std::size_t countOf(const std::string& text, const std::string& part) {
-    std::size_t n = 0;
-    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++n;
-    return n;
-}
 
 TEST(TopologyProbe, DenseSwitchWithEveryKindOfPort) {
     Install install("dense");
@@ -102,34 +72,34 @@ TEST(TopologyProbe, DenseSwitchWithEveryKindOfPort) {
     EXPECT_TRUE(outputFileIsValid(install.path(kOutput)));
 
     const auto log = install.activityLog();
-    EXPECT_EQ(1u, countLines(log, {"AGT0433E", "GAPNL"}));
-    EXPECT_EQ(1u, countLines(log, {"AGT0433E", "GIEL"}));
-    EXPECT_EQ(1u, countLines(log, {"AGT0416I", "found: 1."}));
-    EXPECT_EQ(1u, countLines(log, {"AGT0417I", "adapter 0."}));
-    EXPECT_EQ(0u, countLines(log, {"AGT0420I"}));
-    EXPECT_EQ(1u, countLines(log, {"AGT0430I", "return code 0."}));
+    EXPECT_EQ(1u, linesWith(log, "AGT0433E", "GAPNL"));
+    EXPECT_EQ(1u, linesWith(log, "AGT0433E", "GIEL"));
+    EXPECT_EQ(1u, linesWith(log, "AGT0416I", "found: 1."));
+    EXPECT_EQ(1u, linesWith(log, "AGT0417I", "adapter 0."));
+    EXPECT_EQ(0u, linesWith(log, "AGT0420I"));
+    EXPECT_EQ(1u, linesWith(log, "AGT0430I", "return code 0."));
 
     const auto sim = install.simLog();
     // Attached ports are asked for only on online ports of a known, defined type.
-    EXPECT_EQ(1u, countLines(sim, {"cmd=GAPNL", "key=200100000000A001"}));
-    EXPECT_EQ(1u, countLines(sim, {"cmd=GAPNL", "key=200200000000A001"}));
-    EXPECT_EQ(0u, countLines(sim, {"cmd=GAPNL", "key=200300000000A001"}));  // raw type 0
-    EXPECT_EQ(0u, countLines(sim, {"cmd=GAPNL", "key=200400000000A001"}));  // Reserved
-    EXPECT_EQ(0u, countLines(sim, {"cmd=GAPNL", "key=200500000000A001"}));  // state unknown
-    EXPECT_EQ(0u, countLines(sim, {"cmd=GAPNL", "key=200900000000A001"}));  // Offline
-    EXPECT_EQ(1u, countLines(sim, {"cmd=GAPNL", "key=200B00000000A001", "RJT"}));
+    EXPECT_EQ(1u, linesWith(sim, "cmd=GAPNL", "key=200100000000A001"));
+    EXPECT_EQ(1u, linesWith(sim, "cmd=GAPNL", "key=200200000000A001"));
+    EXPECT_EQ(0u, linesWith(sim, "cmd=GAPNL", "key=200300000000A001"));  // raw type 0
+    EXPECT_EQ(0u, linesWith(sim, "cmd=GAPNL", "key=200400000000A001"));  // Reserved
+    EXPECT_EQ(0u, linesWith(sim, "cmd=GAPNL", "key=200500000000A001"));  // state unknown
+    EXPECT_EQ(0u, linesWith(sim, "cmd=GAPNL", "key=200900000000A001"));  // Offline
+    EXPECT_EQ(1u, linesWith(sim, "cmd=GAPNL", "key=200B00000000A001", "RJT"));
     // End ports only are looked up in the name server.
-    EXPECT_EQ(0u, countLines(sim, {"cmd=GID_PN", "key=200100000000B001"}));
-    EXPECT_EQ(1u, countLines(sim, {"cmd=GID_PN", "key=10000000C9A00006", "RJT"}));
-    EXPECT_EQ(1u, countLines(sim, {"cmd=GNN_ID", "key=010700", "RJT"}));
+    EXPECT_EQ(0u, linesWith(sim, "cmd=GID_PN", "key=200100000000B001"));
+    EXPECT_EQ(1u, linesWith(sim, "cmd=GID_PN", "key=10000000C9A00006", "RJT"));
+    EXPECT_EQ(1u, linesWith(sim, "cmd=GNN_ID", "key=010700", "RJT"));
     // The attached list stops at the type it cannot interpret.
-    EXPECT_EQ(0u, countLines(sim, {"key=10000000C9A0000B"}));
-    EXPECT_EQ(0u, countLines(sim, {"key=10000000C9A0000C"}));
+    EXPECT_EQ(0u, linesWith(sim, "key=10000000C9A0000B"));
+    EXPECT_EQ(0u, linesWith(sim, "key=10000000C9A0000C"));
     // The switch's port list stops at its uninterpretable port, after its state and number.
-    EXPECT_EQ(1u, countLines(sim, {"cmd=GPS", "key=200D00000000A001"}));
-    EXPECT_EQ(1u, countLines(sim, {"cmd=GPPN", "key=200D00000000A001"}));
-    EXPECT_EQ(0u, countLines(sim, {"key=200E00000000A001"}));
-    EXPECT_EQ(0u, countLines(sim, {"RAW"}));
+    EXPECT_EQ(1u, linesWith(sim, "cmd=GPS", "key=200D00000000A001"));
+    EXPECT_EQ(1u, linesWith(sim, "cmd=GPPN", "key=200D00000000A001"));
+    EXPECT_EQ(0u, linesWith(sim, "key=200E00000000A001"));
+    EXPECT_EQ(0u, linesWith(sim, "RAW"));
 }
 
 TEST(TopologyProbe, AllFiveSwitchQueriesRejected) {
@@ -140,9 +110,8 @@ TEST(TopologyProbe, AllFiveSwitchQueriesRejected) {
     EXPECT_TRUE(outputFileIsValid(install.path(kOutput)));
     const auto sim = install.simLog();
     for (const char* command : {"GDID", "GIELN", "GMID", "GIEIL", "GMAL", "GPL"})
-        EXPECT_EQ(1u, countLines(sim, {std::string("cmd=") + command + " ", "key=100000000000A001", "RJT"}))
-            << command;
-    EXPECT_EQ(1u, countLines(sim, {"cmd=GPNL", "RJT"}));
+        EXPECT_EQ(1u, linesWith(sim, std::string("cmd=") + command + " ", "key=100000000000A001", "RJT")) << command;
+    EXPECT_EQ(1u, linesWith(sim, "cmd=GPNL", "RJT"));
 }
 
 TEST(TopologyProbe, ElementTypesLongTextsAndUnterminatedAttributes) {
@@ -151,9 +120,9 @@ TEST(TopologyProbe, ElementTypesLongTextsAndUnterminatedAttributes) {
     EXPECT_EQ(0, r.exitCode) << r.err;
     EXPECT_EQ(expected("types.dat"), install.output());
     EXPECT_TRUE(outputFileIsValid(install.path(kOutput)));
-    EXPECT_EQ(1u, countLines(install.activityLog(), {"AGT0433E", "GIEL"}));
+    EXPECT_EQ(1u, linesWith(install.activityLog(), "AGT0433E", "GIEL"));
     // Nothing is asked about an element that cannot be interpreted.
-    EXPECT_EQ(0u, countLines(install.simLog(), {"cmd=GDID", "key=100000000000A007"}));
+    EXPECT_EQ(0u, linesWith(install.simLog(), "cmd=GDID", "key=100000000000A007"));
 }
 
 TEST(TopologyProbe, PlatformsTheirNodesAndTimedOutTypes) {
@@ -166,13 +135,13 @@ TEST(TopologyProbe, PlatformsTheirNodesAndTimedOutTypes) {
     EXPECT_TRUE(outputFileIsValid(install.path(kOutput)));
     EXPECT_EQ("GPLT:1:host\n\nGPLT:1:slow\n", readFile(install.path("FABRIC_PROBE_TIMEOUT_ENTRIES")));
     auto log = install.activityLog();
-    EXPECT_EQ(1u, countLines(log, {"AGT0433E", "GPLT"}));
-    EXPECT_EQ(0u, countLines(log, {"AGT0430I", "GPLT"}));
+    EXPECT_EQ(1u, linesWith(log, "AGT0433E", "GPLT"));
+    EXPECT_EQ(0u, linesWith(log, "AGT0430I", "GPLT"));
     auto sim = install.simLog();
-    EXPECT_EQ(1u, countLines(sim, {"cmd=GPLT", "key=host17 "}));
-    EXPECT_EQ(0u, countLines(sim, {"cmd=GPLT", "key=host "}));
-    EXPECT_EQ(1u, countLines(sim, {"cmd=GPLT", "key=slow ", "RJT 09 00"}));
-    EXPECT_EQ(0u, countLines(sim, {"key=after "}));  // the list ends at the type beyond the table
+    EXPECT_EQ(1u, linesWith(sim, "cmd=GPLT", "key=host17 "));
+    EXPECT_EQ(0u, linesWith(sim, "cmd=GPLT", "key=host "));
+    EXPECT_EQ(1u, linesWith(sim, "cmd=GPLT", "key=slow ", "RJT 09 00"));
+    EXPECT_EQ(0u, linesWith(sim, "key=after "));  // the list ends at the type beyond the table
 
     // The next run through the same handle does not wait for the slow platform again.
     ProbeRunResult again = install.run("platforms.json", "allfabrics", true);
@@ -181,9 +150,9 @@ TEST(TopologyProbe, PlatformsTheirNodesAndTimedOutTypes) {
     EXPECT_TRUE(outputFileIsValid(install.path(kOutput)));
     EXPECT_EQ("GPLT:1:host\n\nGPLT:1:slow\n", readFile(install.path("FABRIC_PROBE_TIMEOUT_ENTRIES")));
     sim = install.simLog();
-    EXPECT_EQ(0u, countLines(sim, {"cmd=GPLT", "key=slow "}));
-    EXPECT_EQ(1u, countLines(sim, {"cmd=GPLML", "key=slow "}));
-    EXPECT_EQ(1u, countLines(sim, {"cmd=GPLT", "key=host17 "}));
+    EXPECT_EQ(0u, linesWith(sim, "cmd=GPLT", "key=slow "));
+    EXPECT_EQ(1u, linesWith(sim, "cmd=GPLML", "key=slow "));
+    EXPECT_EQ(1u, linesWith(sim, "cmd=GPLT", "key=host17 "));
 }
 
 TEST(TopologyProbe, ALinkInTheTimeoutEntriesPlaceIsNeitherReadNorWritten) {
@@ -196,8 +165,8 @@ TEST(TopologyProbe, ALinkInTheTimeoutEntriesPlaceIsNeitherReadNorWritten) {
     EXPECT_TRUE(outputFileIsValid(install.path(kOutput)));
     // Read through the link, the victim's line would have silenced host17;
     // written through it, the slow platform would have been added.
-    EXPECT_EQ(1u, countLines(install.simLog(), {"cmd=GPLT", "key=host17 "}));
-    EXPECT_EQ(1u, countLines(install.simLog(), {"cmd=GPLT", "key=slow "}));
+    EXPECT_EQ(1u, linesWith(install.simLog(), "cmd=GPLT", "key=host17 "));
+    EXPECT_EQ(1u, linesWith(install.simLog(), "cmd=GPLT", "key=slow "));
     EXPECT_EQ("GPLT:1:host17\n", readFile(victim));
 }
 
@@ -209,8 +178,8 @@ TEST(TopologyProbe, ALineHoldingANulByteHidesNoEntry) {
     writeFile(install.path("FABRIC_PROBE_TIMEOUT_ENTRIES"), entries);
     ProbeRunResult r = install.run("platforms.json", "allfabrics", true);
     EXPECT_EQ(0, r.exitCode) << r.err;
-    EXPECT_EQ(0u, countLines(install.simLog(), {"cmd=GPLT", "key=host17 "}));
-    EXPECT_EQ(1u, countLines(install.simLog(), {"cmd=GPLML", "key=host17 "}));
+    EXPECT_EQ(0u, linesWith(install.simLog(), "cmd=GPLT", "key=host17 "));
+    EXPECT_EQ(1u, linesWith(install.simLog(), "cmd=GPLML", "key=host17 "));
     EXPECT_EQ(entries + "GPLT:1:slow\n", readFile(install.path("FABRIC_PROBE_TIMEOUT_ENTRIES")));
 }
 
@@ -221,12 +190,12 @@ TEST(TopologyProbe, TwoAdaptersOnOneFabricWriteOneBlock) {
     EXPECT_EQ(expected("twoadapters.dat"), install.output());
     EXPECT_TRUE(outputFileIsValid(install.path(kOutput)));
     const auto log = install.activityLog();
-    EXPECT_EQ(1u, countLines(log, {"AGT0416I", "found: 2."}));
-    EXPECT_EQ(1u, countLines(log, {"AGT0417I", "adapter 0."}));
-    EXPECT_EQ(1u, countLines(log, {"AGT0417I", "adapter 1."}));
+    EXPECT_EQ(1u, linesWith(log, "AGT0416I", "found: 2."));
+    EXPECT_EQ(1u, linesWith(log, "AGT0417I", "adapter 0."));
+    EXPECT_EQ(1u, linesWith(log, "AGT0417I", "adapter 1."));
     const auto sim = install.simLog();
-    EXPECT_EQ(1u, countLines(sim, {"port=10000000C9A00011", "cmd=GFN "}));
-    EXPECT_EQ(0u, countLines(sim, {"port=10000000C9A00011", "cmd=GDID"}));
+    EXPECT_EQ(1u, linesWith(sim, "port=10000000C9A00011", "cmd=GFN "));
+    EXPECT_EQ(0u, linesWith(sim, "port=10000000C9A00011", "cmd=GDID"));
 }
 
 TEST(TopologyProbe, SpecificFabricsProbeOnlyTheListedOnes) {
@@ -236,8 +205,8 @@ TEST(TopologyProbe, SpecificFabricsProbeOnlyTheListedOnes) {
     EXPECT_EQ(0, r.exitCode) << r.err;
     EXPECT_EQ(expected("fabricB.dat"), install.output());
     EXPECT_TRUE(outputFileIsValid(install.path(kOutput)));
-    EXPECT_EQ(0u, countLines(install.simLog(), {"key=100000000000A001", "cmd=GDID"}));
-    EXPECT_EQ(0u, countLines(install.activityLog(), {"AGT0420I"}));
+    EXPECT_EQ(0u, linesWith(install.simLog(), "key=100000000000A001", "cmd=GDID"));
+    EXPECT_EQ(0u, linesWith(install.activityLog(), "AGT0420I"));
     EXPECT_FALSE(fileExists(install.path(kInput)));  // the agent's input is removed after the run
 }
 
@@ -248,7 +217,7 @@ TEST(TopologyProbe, LowerCaseFabricNamesSelectNothing) {
     EXPECT_EQ(0, r.exitCode) << r.err;
     EXPECT_EQ(expected("headeronly.dat"), install.output());
     EXPECT_TRUE(outputFileIsValid(install.path(kOutput)));
-    EXPECT_EQ(1u, countLines(install.activityLog(), {"AGT0420I"}));
+    EXPECT_EQ(1u, linesWith(install.activityLog(), "AGT0420I"));
 }
 
 TEST(TopologyProbe, AMissingInputFileEndsBeforeTheHbaApiIsLoaded) {
@@ -258,8 +227,8 @@ TEST(TopologyProbe, AMissingInputFileEndsBeforeTheHbaApiIsLoaded) {
     EXPECT_EQ(expected("headeronly.dat"), install.output());
     EXPECT_TRUE(outputFileIsValid(install.path(kOutput)));
     const auto log = install.activityLog();
-    EXPECT_EQ(1u, countLines(log, {"AGT0421E", kInput}));
-    EXPECT_EQ(0u, countLines(log, {"AGT0416I"}));
+    EXPECT_EQ(1u, linesWith(log, "AGT0421E", kInput));
+    EXPECT_EQ(0u, linesWith(log, "AGT0416I"));
     EXPECT_TRUE(install.simLog().empty());
 }
 
@@ -270,9 +239,9 @@ TEST(TopologyProbe, AHostWithoutAdaptersProbesNothing) {
     EXPECT_EQ(expected("headeronly.dat"), install.output());
     EXPECT_TRUE(outputFileIsValid(install.path(kOutput)));
     const auto log = install.activityLog();
-    EXPECT_EQ(1u, countLines(log, {"AGT0416I", "found: 0."}));
-    EXPECT_EQ(0u, countLines(log, {"AGT0420I"}));
-    EXPECT_EQ(1u, countLines(log, {"AGT0430I", "return code 0."}));
+    EXPECT_EQ(1u, linesWith(log, "AGT0416I", "found: 0."));
+    EXPECT_EQ(0u, linesWith(log, "AGT0420I"));
+    EXPECT_EQ(1u, linesWith(log, "AGT0430I", "return code 0."));
 }
 
 // A stop request is looked at before each adapter: the adapter in progress is
@@ -298,10 +267,10 @@ TEST(TopologyProbe, AStopRequestEndsTheProbeBeforeTheNextAdapter) {
     EXPECT_EQ(expected("fabricA.dat"), install.output());
     EXPECT_TRUE(outputFileIsValid(install.path(kOutput)));
     const auto log = install.activityLog();
-    EXPECT_EQ(1u, countLines(log, {"AGT0445I"}));
-    EXPECT_EQ(1u, countLines(log, {"AGT0417I", "adapter 0."}));
-    EXPECT_EQ(0u, countLines(log, {"AGT0417I", "adapter 1."}));
-    EXPECT_EQ(0u, countLines(install.simLog(), {"port=10000000C9A00011"}));
+    EXPECT_EQ(1u, linesWith(log, "AGT0445I"));
+    EXPECT_EQ(1u, linesWith(log, "AGT0417I", "adapter 0."));
+    EXPECT_EQ(0u, linesWith(log, "AGT0417I", "adapter 1."));
+    EXPECT_EQ(0u, linesWith(install.simLog(), "port=10000000C9A00011"));
     // The agent still hears how the job ended.
     const auto agent = install.agentArgs();
     EXPECT_NE(agent.end(), std::find(agent.begin(), agent.end(), "-2016"));
@@ -335,64 +304,33 @@ TEST(TopologyProbe, AnOutputFileThatCannotBeWrittenEndsWithMinus2013) {
     ProbeRunResult r = runProbe(install, options);
     EXPECT_EQ(exitStatusOf(-2013), r.exitCode) << r.err;
     const auto log = install.activityLog();
-    EXPECT_EQ(1u, countLines(log, {"AGT0422E", kOutput}));
-    EXPECT_EQ(1u, countLines(log, {"AGT0430I", "-2013"}));
+    EXPECT_EQ(1u, linesWith(log, "AGT0422E", kOutput));
+    EXPECT_EQ(1u, linesWith(log, "AGT0430I", "-2013"));
     // The probe stopped at the failed write: not every port was asked for.
-    EXPECT_LT(countLines(install.simLog(), {"cmd=GPS "}), 300u);
+    EXPECT_LT(linesWith(install.simLog(), "cmd=GPS "), 300u);
 }
 
 // Counts larger than their response buffers: only the entries inside are read.
 TEST(TopologyProbe, CountsBeyondTheirBuffersKeepTheEntriesInside) {
     Install install("counts");
-    auto hex = [](const std::vector<unsigned char>& bytes) {
-        static const char digits[] = "0123456789ABCDEF";
-        std::string s;
-        for (unsigned char b : bytes) {
-            s += digits[b >> 4];
-            s += digits[b & 15];
-        }
-        return s;
-    };
-    auto response = [](std::size_t size, std::uint32_t count, std::size_t entrySize,
-                       const std::function<void(std::vector<unsigned char>&, std::size_t)>& fill) {
-        std::vector<unsigned char> r(size, 0);
-        const unsigned char head[] = {1, 0, 0, 0, 0xFA, 1, 0, 0, 0x80, 2};
-        std::copy(std::begin(head), std::end(head), r.begin());
-        r[16] = count >> 24;
-        r[17] = count >> 16;
-        r[18] = count >> 8;
-        r[19] = count;
-        for (std::size_t at = 20; at + entrySize <= size; at += entrySize) fill(r, at);
-        return r;
-    };
+    // An accepted list answer of `size` bytes stating `count`, with as many entries as fit.
     std::uint32_t serial = 0;
-    auto portEntry = [&serial](std::vector<unsigned char>& r, std::size_t at) {
-        r[at] = 0x20;
-        r[at + 4] = serial >> 8;
-        r[at + 5] = serial++;
-        r[at + 11] = 0x81;
+    auto response = [&serial](std::size_t size, std::uint32_t count, std::size_t entrySize,
+                              const std::function<void(GsBytes&, std::uint16_t)>& entry) {
+        GsBytes r = GsBytes::accept(0xFA, 0x01);
+        r.be32(count);
+        while (r.size() + entrySize <= size) entry(r, static_cast<std::uint16_t>(serial++));
+        return toHex(r.inBuffer(size));
     };
-    auto attachedEntry = [&serial](std::vector<unsigned char>& r, std::size_t at) {
-        r[at] = 0x10;
-        r[at + 4] = serial >> 8;
-        r[at + 5] = serial++;
-        r[at + 11] = 0x84;
-    };
-    auto platformEntry = [&serial](std::vector<unsigned char>& r, std::size_t at) {
-        const std::string name = "plat" + std::to_string(serial++);
-        r[at] = static_cast<unsigned char>(name.size());
-        std::copy(name.begin(), name.end(), r.begin() + static_cast<std::ptrdiff_t>(at) + 1);
-    };
-    auto nodeEntry = [&serial](std::vector<unsigned char>& r, std::size_t at) {
-        r[at] = 0x50;
-        r[at + 6] = serial >> 8;
-        r[at + 7] = serial++;
-    };
-    const std::string gpl = hex(response(8212, 0xFFFFFFFF, 12, portEntry));
-    const std::string gapnl = hex(response(1044, 1000, 12, attachedEntry));
+    auto portEntry = [](GsBytes& r, std::uint16_t n) { r.u8(0x20).pad(3).be16(n).pad(5).u8(0x81); };
+    auto attachedEntry = [](GsBytes& r, std::uint16_t n) { r.u8(0x10).pad(3).be16(n).pad(5).u8(0x84); };
+    auto platformEntry = [](GsBytes& r, std::uint16_t n) { r.counted("plat" + std::to_string(n), 256); };
+    auto nodeEntry = [](GsBytes& r, std::uint16_t n) { r.u8(0x50).pad(5).be16(n); };
+    const std::string gpl = response(8212, 0xFFFFFFFF, 12, portEntry);
+    const std::string gapnl = response(1044, 1000, 12, attachedEntry);
     serial = 0;
-    const std::string gpnl = hex(response(8212, 100, 256, platformEntry));
-    const std::string gplnl = hex(response(8212, 5000, 8, nodeEntry));
+    const std::string gpnl = response(8212, 100, 256, platformEntry);
+    const std::string gplnl = response(8212, 5000, 8, nodeEntry);
     const std::string json =
         R"({"adapters": [{"name": "fabricsim-hba0", "node_wwn": "20000000C9A00001", "ct_v2": true,
         "ports": [{"wwn": "10000000C9A00001", "fcid": "010100", "fabric": "A"}]}],
@@ -418,7 +356,7 @@ TEST(TopologyProbe, CountsBeyondTheirBuffersKeepTheEntriesInside) {
     EXPECT_EQ(682u, countOf(out, "[SwitchPort]\n"));
     EXPECT_EQ(85u, countOf(out, "[PortToPort]\n"));
     EXPECT_EQ(1024u, countOf(out, "[Node]\n"));
-    EXPECT_EQ(32u, countLines(install.simLog(), {"cmd=GPLNL "}));
+    EXPECT_EQ(32u, linesWith(install.simLog(), "cmd=GPLNL "));
     EXPECT_EQ(out.size() - 10, out.rfind("[/Fabric]\n"));
 }
 
@@ -426,18 +364,7 @@ TEST(TopologyProbe, CountsBeyondTheirBuffersKeepTheEntriesInside) {
 // transport: only the entries that arrived are written, and nothing is asked
 // about the all-zero WWNs that the cleared rest of the buffer would have held.
 TEST(TopologyProbe, AnswersShorterThanTheirCountsKeepOnlyWhatArrived) {
-    const std::string accept = "01000000FA0100008002000000000000";
-    auto counted = [](const std::string& text) {
-        char length[3];
-        std::snprintf(length, sizeof length, "%02X", static_cast<unsigned>(text.size()));
-        std::string field = length;
-        for (unsigned char c : text) {
-            char digits[3];
-            std::snprintf(digits, sizeof digits, "%02X", c);
-            field += digits;
-        }
-        return field + std::string(2 * (256 - 1 - text.size()), '0');
-    };
+    const GsBytes accept = GsBytes::accept(0xFA, 0x01);
     const struct {
         const char* command;
         const char* key;
@@ -446,12 +373,14 @@ TEST(TopologyProbe, AnswersShorterThanTheirCountsKeepOnlyWhatArrived) {
         std::size_t records;
         const char* absent;  // what only a misread of the part could write
     } cases[] = {
-        {"GIEL", "", accept + "00000002" + "100000000000A001" "00000001", "[InterconnectElement]\n", 1, ""},
-        {"GPL", "100000000000A001", accept + "00000003" + "200100000000A001" "00000081" + "2002", "[SwitchPort]\n",
+        {"GIEL", "", GsBytes(accept).be32(2).wwn("100000000000A001").be32(1).hex(), "[InterconnectElement]\n", 1, ""},
+        {"GPL", "100000000000A001", GsBytes(accept).be32(3).wwn("200100000000A001").be32(0x81).be16(0x2002).hex(),
+         "[SwitchPort]\n", 1, ""},
+        {"GAPNL", "200100000000A001", GsBytes(accept).be32(2).wwn("10000000C9A00002").be32(1).hex(), "[PortToPort]\n",
          1, ""},
-        {"GAPNL", "200100000000A001", accept + "00000002" + "10000000C9A00002" "00000001", "[PortToPort]\n", 1, ""},
         {"GMAL", "100000000000A001",
-         accept + "00000003" + counted("snmp://192.0.2.9") + counted("http://192.0.2.10").substr(0, 200),
+         GsBytes(accept).be32(3).counted("snmp://192.0.2.9", 256).hex() +
+             GsBytes().counted("http://192.0.2.10", 256).hex().substr(0, 200),
          "snmp://192.0.2.9", 1, "http://192.0.2.10"},
     };
     for (const auto& c : cases) {
@@ -484,8 +413,8 @@ TEST(TopologyProbe, AnswersShorterThanTheirCountsKeepOnlyWhatArrived) {
             }
             EXPECT_EQ(std::string::npos, out.find("0000000000000000")) << out;
             const auto sim = install.simLog();
-            EXPECT_LE(1u, countLines(sim, {"cmd=" + std::string(c.command) + " ", "RAW"}));
-            EXPECT_EQ(0u, countLines(sim, {"key=0000000000000000"}));
+            EXPECT_LE(1u, linesWith(sim, "cmd=" + std::string(c.command) + " ", "RAW"));
+            EXPECT_EQ(0u, linesWith(sim, "key=0000000000000000"));
         }
     }
 }

@@ -16,12 +16,14 @@
 #include <string>
 #include <vector>
 
+#include "Capture.h"
+#include "Count.h"
 #include "FabricProbe.h"
+#include "Files.h"
 #include "GsTransport.h"
 #include "HbaAccess.h"
 #include "PlatformQueries.h"
 #include "PortTransport.h"
-#include "ProbeRun.h"
 #include "ReturnCodes.h"
 #include "TempDir.h"
 #include "TimeoutEntries.h"
@@ -80,12 +82,6 @@ std::vector<std::string> simLog() {
     return path ? readLines(path) : std::vector<std::string>{};
 }
 
-std::size_t count(const std::vector<std::string>& lines, const std::string& a, const std::string& b = "") {
-    return static_cast<std::size_t>(std::count_if(lines.begin(), lines.end(), [&](const std::string& l) {
-        return l.find(a) != std::string::npos && l.find(b) != std::string::npos;
-    }));
-}
-
 class HbaApiEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
@@ -118,16 +114,12 @@ struct Probe {
 
 Probe probe(const Wwn& port, std::vector<WwnText>& probed, const char* fabrics = "allfabrics",
             const FabricList& wanted = FabricList(), const char* command = "Topology") {
-    char* data = nullptr;
-    std::size_t size = 0;
-    FILE* stream = open_memstream(&data, &size);
+    StreamCapture stream;
     Probe p;
-    RecordSink out(stream, "/out/fabricprobe.dat");
+    RecordSink out(stream.get(), "/out/fabricprobe.dat");
     p.result = getFabricProbeInfo(gsPort(port), probeCommandOf(command), fabricSelectionOf(fabrics), out, wanted,
                                   p.fabricFound, probed);
-    std::fclose(stream);
-    p.output.assign(data, size);
-    std::free(data);
+    p.output = stream.text();
     return p;
 }
 
@@ -156,10 +148,9 @@ TEST_F(PortProbe, AFabricIsWrittenOnceHoweverManyPortsReachIt) {
     EXPECT_EQ(0, again.result);
     EXPECT_EQ(0, again.fabricFound);
     EXPECT_EQ("", again.output);
-    const auto log = simLog();
-    const std::vector<std::string> second(log.begin() + static_cast<std::ptrdiff_t>(before), log.end());
-    EXPECT_EQ(1u, count(second, "cmd=GIEL "));
-    EXPECT_EQ(1u, count(second, "cmd=GFN "));
+    const std::vector<std::string> second = linesFrom(simLog(), before);
+    EXPECT_EQ(1u, linesWith(second, "cmd=GIEL "));
+    EXPECT_EQ(1u, linesWith(second, "cmd=GFN "));
     EXPECT_EQ(2u, second.size());
     EXPECT_TRUE(pauses.empty());
 }
@@ -189,11 +180,10 @@ TEST_F(PortProbe, AllZeroWwnsAreRetriedAndThenTakenAsTheyStand) {
     Probe p = probe(kPortZ, probed_);
     EXPECT_EQ(0, p.result);
     EXPECT_EQ((std::vector<unsigned>{15, 15, 15, 15}), pauses);
-    const auto log = simLog();
-    const std::vector<std::string> run(log.begin() + static_cast<std::ptrdiff_t>(before), log.end());
-    EXPECT_EQ(3u, count(run, "cmd=GIEL "));
-    EXPECT_EQ(3u, count(run, "cmd=GFN", "key=0000000000000000"));
-    EXPECT_EQ(1u, count(run, "cmd=GFN", "key=100000000000C001"));
+    const std::vector<std::string> run = linesFrom(simLog(), before);
+    EXPECT_EQ(3u, linesWith(run, "cmd=GIEL "));
+    EXPECT_EQ(3u, linesWith(run, "cmd=GFN", "key=0000000000000000"));
+    EXPECT_EQ(1u, linesWith(run, "cmd=GFN", "key=100000000000C001"));
     EXPECT_EQ(0u, p.output.find("[Fabric]\n\"100000000000C000\"\n"
                                 "[FabricToInterconnectElement]\n\"0000000000000000\",\"100000000000C000\"\n"));
 }
@@ -205,60 +195,32 @@ TEST_F(PortProbe, AFabricNamedAllZerosAfterThreeAnswersIsWrittenSo) {
     EXPECT_EQ(0u, p.output.find("[Fabric]\n\"0000000000000000\"\n"));
 }
 
-// An output stream whose sink takes `capacity` bytes, fails once, and then
-// takes everything again, as a buffered stream on a full disk does.
-struct FailingSink {
-    std::string taken;
-    std::size_t capacity;
-};
-
-FILE* failingStream(FailingSink& sink) {
-    cookie_io_functions_t io{};
-    io.write = [](void* cookie, const char* buf, std::size_t size) -> ssize_t {
-        auto* s = static_cast<FailingSink*>(cookie);
-        if (s->taken.size() >= s->capacity) {
-            s->capacity = std::string::npos;
-            return 0;  // a cookie writer reports failure as 0
-
-        }
-        std::size_t n = std::min(size, s->capacity - s->taken.size());
-        s->taken.append(buf, n);
-        return static_cast<ssize_t>(n);
-    };
-    FILE* stream = fopencookie(&sink, "w", io);
-    setvbuf(stream, nullptr, _IONBF, 0);
-    return stream;
-}
-
 // An output failure at any byte ends the probe with -2013 and nothing more is
 // written; also in a zoning probe, whose writers hand back the stream's own failure.
 TEST_F(PortProbe, AWriteFailureAtAnyByteEndsTheProbeWithMinus2013) {
     for (const char* command : {"Topology", "ZoningOnly"}) {
         SCOPED_TRACE(command);
-        FailingSink all{"", std::string::npos};
-        FILE* unlimited = failingStream(all);
+        StreamCapture all;
         std::vector<WwnText> probed;
         int found = 0;
-        RecordSink unlimitedOut(unlimited, "/out/fabricprobe.dat");
-        ASSERT_EQ(0, getFabricProbeInfo(gsPort(kPortA), probeCommandOf(command), FabricSelection::All, unlimitedOut,
+        RecordSink allOut(all.get(), "/out/fabricprobe.dat");
+        ASSERT_EQ(0, getFabricProbeInfo(gsPort(kPortA), probeCommandOf(command), FabricSelection::All, allOut,
                                         FabricList(), found, probed));
-        std::fclose(unlimited);
-        const std::string full = all.taken;
+        const std::string full = all.text();
         ASSERT_GT(full.size(), 400u);
         ASSERT_NE(std::string::npos, full.find(std::string(command) == "Topology" ? "[Node]" : "[ZoneMember]"));
 
         for (std::size_t capacity = 0; capacity < full.size(); ++capacity) {
             SCOPED_TRACE(capacity);
-            FailingSink sink{"", capacity};
-            FILE* stream = failingStream(sink);
+            // The stream takes writes again after the failed one: nothing more may be written.
+            FailingStream stream(capacity, true);
             std::vector<WwnText> fresh;
             found = 0;
-            RecordSink out(stream, "/out/fabricprobe.dat");
+            RecordSink out(stream.get(), "/out/fabricprobe.dat");
             const int result = getFabricProbeInfo(gsPort(kPortA), probeCommandOf(command), FabricSelection::All, out,
                                                   FabricList(), found, fresh);
-            std::fclose(stream);
             ASSERT_EQ(FABRIC_PROBE_UNABLE_TO_WRITE_TO_OUTPUT_FILE, result);
-            ASSERT_EQ(full.substr(0, capacity), sink.taken);
+            ASSERT_EQ(full.substr(0, capacity), stream.text());
         }
     }
 }

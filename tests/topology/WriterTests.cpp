@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "Capture.h"
 #include "OutputFormat.h"
 #include "TopologyWriters.h"
 
@@ -19,40 +20,9 @@ struct Written {
 };
 
 Written capture(const std::function<int(FILE*)>& write) {
-    char* data = nullptr;
-    std::size_t size = 0;
-    FILE* stream = open_memstream(&data, &size);
-    int result = write(stream);
-    std::fclose(stream);
-    Written w{std::string(data, size), result};
-    std::free(data);
-    return w;
-}
-
-// An unbuffered stream whose sink takes `capacity` bytes and then fails, as a
-// full disk does in the middle of a block.
-struct FailingSink {
-    std::string taken;
-    std::size_t capacity;
-};
-
-ssize_t sinkWrite(void* cookie, const char* buf, std::size_t size) {
-    auto* sink = static_cast<FailingSink*>(cookie);
-    if (sink->taken.size() >= sink->capacity) {
-        errno = ENOSPC;
-        return 0;  // a cookie writer reports failure as 0
-    }
-    std::size_t n = std::min(size, sink->capacity - sink->taken.size());
-    sink->taken.append(buf, n);
-    return static_cast<ssize_t>(n);
-}
-
-FILE* failingStream(FailingSink& sink) {
-    cookie_io_functions_t io{};
-    io.write = sinkWrite;
-    FILE* stream = fopencookie(&sink, "w", io);
-    setvbuf(stream, nullptr, _IONBF, 0);
-    return stream;
+    StreamCapture stream;
+    const int result = write(stream.get());
+    return {stream.text(), result};
 }
 
 TEST(Quoting, DoubleQuotesGetABackslashAndLineBreaksAreEncoded) {
@@ -166,16 +136,12 @@ TEST(FailingStreams, AFailureInsideABlockStopsItAtThatPoint) {
     const std::string block = "[SwitchPort]\n\"P\",\"F_Port\",\"Online\",\"16\"\n[/SwitchPort]\n";
     for (std::size_t capacity = 0; capacity < block.size(); ++capacity) {
         SCOPED_TRACE(capacity);
-        FailingSink sink{"", capacity};
-        FILE* stream = failingStream(sink);
-        EXPECT_LT(printSwitchPort("P", "F_Port", "Online", "16", stream), 0);
-        std::fclose(stream);
-        EXPECT_EQ(block.substr(0, capacity), sink.taken);
+        FailingStream stream(capacity);
+        EXPECT_LT(printSwitchPort("P", "F_Port", "Online", "16", stream.get()), 0);
+        EXPECT_EQ(block.substr(0, capacity), stream.text());
     }
-    FailingSink roomy{"", block.size()};
-    FILE* stream = failingStream(roomy);
-    EXPECT_EQ(1, printSwitchPort("P", "F_Port", "Online", "16", stream));
-    std::fclose(stream);
+    FailingStream roomy(block.size());
+    EXPECT_EQ(1, printSwitchPort("P", "F_Port", "Online", "16", roomy.get()));
 }
 
 }  // namespace

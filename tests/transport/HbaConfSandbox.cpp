@@ -12,7 +12,7 @@
 #include <exception>
 #include <string>
 
-#include "ProbeRun.h"
+#include "Files.h"
 
 namespace {
 bool writeAll(int fd, const std::string& text) {

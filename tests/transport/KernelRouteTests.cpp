@@ -10,19 +10,14 @@
 
 #include "GsQuery.h"
 #include "KernelRoute.h"
-#include "ProbeRun.h"
+#include "Count.h"
+#include "Files.h"
 #include "TraceCapture.h"
 
 namespace {
 std::vector<std::string> simLog() {
     const char* path = std::getenv("FABRICSIM_LOG");
     return path ? readLines(path) : std::vector<std::string>{};
-}
-
-std::size_t linesWith(const std::vector<std::string>& lines, std::size_t from, const std::string& part) {
-    std::size_t n = 0;
-    for (std::size_t i = from; i < lines.size(); ++i) n += lines[i].find(part) != std::string::npos;
-    return n;
 }
 }  // namespace
 
@@ -34,7 +29,7 @@ TEST(KernelRoute, EachServerIsDecidedOnceAndTheNameServerStaysReachable) {
     const std::size_t refusedFirst = driver == "other" ? 1 : 0;  // HST_CT, before the remote port
 
     const std::size_t logStart = simLog().size();
-    TraceCapture trace("kernel-route-" + driver);
+    TraceCapture trace;
     const std::unique_ptr<KernelCtRoute> route = KernelCtRoute::forHost(0);
     const Wwn own{{0x10, 0, 0, 0, 0xC9, 0xA0, 0, 0x01}};  // host0's port, known to the name server
     const GsPort port{0, own, route.get()};
@@ -47,12 +42,12 @@ TEST(KernelRoute, EachServerIsDecidedOnceAndTheNameServerStaysReachable) {
         EXPECT_FALSE(route->unreachable(0xFC));
     }
     const std::string text = trace.finish();
-    const auto log = simLog();
+    const auto log = linesFrom(simLog(), logStart);
     // The unreachable server was asked once, the others twice, each refusal only once.
-    EXPECT_EQ(linesWith(log, logStart, "cmd=GIEL key=- result=ERRNO 22"), noFdmi ? 1 : refusedFirst);
-    EXPECT_EQ(linesWith(log, logStart, "cmd=GIEL key=- result=ACC"), noFdmi ? 0u : 2u);
-    EXPECT_EQ(linesWith(log, logStart, "cmd=GID_PN key=10000000C9A00001 result=ERRNO 22"), refusedFirst);
-    EXPECT_EQ(linesWith(log, logStart, "cmd=GID_PN key=10000000C9A00001 result=ACC"), 2u);
+    EXPECT_EQ(linesWith(log, "cmd=GIEL key=- result=ERRNO 22"), noFdmi ? 1 : refusedFirst);
+    EXPECT_EQ(linesWith(log, "cmd=GIEL key=- result=ACC"), noFdmi ? 0u : 2u);
+    EXPECT_EQ(linesWith(log, "cmd=GID_PN key=10000000C9A00001 result=ERRNO 22"), refusedFirst);
+    EXPECT_EQ(linesWith(log, "cmd=GID_PN key=10000000C9A00001 result=ACC"), 2u);
     EXPECT_EQ(countOf(text, "management server FFFFFA cannot be reached through fc_host host0 (driver fcoe)"),
               noFdmi ? 1u : 0u);
 }

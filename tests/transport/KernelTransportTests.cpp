@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -17,31 +18,29 @@
 #include "FcBsg.h"
 #include "FcDriver.h"
 #include "FcHostLookup.h"
+#include "Files.h"
 #include "GsPreambles.h"
 #include "KernelAdapters.h"
 #include "KernelTransport.h"
+#include "TempDir.h"
 
 namespace {
 // A scratch tree laid out as /sys/class (fc_host, scsi_host, fc_remote_ports) is.
 class SysfsTree {
 public:
     SysfsTree() {
-        char pattern[] = "/tmp/fc-host-test-XXXXXX";
-        if (::mkdtemp(pattern) == nullptr) throw std::runtime_error("mkdtemp failed");
-        paths_.classDir = pattern;
-        paths_.devDir = paths_.classDir + "/dev";
+        paths_.classDir = dir_.path();
+        paths_.devDir = dir_.file("dev");
     }
-    ~SysfsTree() { std::system(("rm -rf '" + root() + "'").c_str()); }
     const std::string& root() const { return paths_.classDir; }
     const SysfsPaths& paths() const { return paths_; }
     // Writes root/relative, making its directories.
     void file(const std::string& relative, const std::string& content) const {
-        std::system(("mkdir -p \"$(dirname '" + root() + "/" + relative + "')\"").c_str());
-        std::ofstream(root() + "/" + relative) << content;
+        makeDirs(std::filesystem::path(dir_.file(relative)).parent_path());
+        dir_.write(relative, content);
     }
     void host(const std::string& name, const char* portName) const {
-        ::mkdir((root() + "/fc_host").c_str(), 0755);
-        ::mkdir((root() + "/fc_host/" + name).c_str(), 0755);
+        dir_.mkdirs("fc_host/" + name);
         if (portName != nullptr) file("fc_host/" + name + "/port_name", portName);
     }
     void rport(const std::string& name, const char* portId, const char* state) const {
@@ -50,6 +49,7 @@ public:
     }
 
 private:
+    TempDir dir_;
     SysfsPaths paths_;
 };
 

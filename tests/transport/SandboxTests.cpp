@@ -15,7 +15,9 @@
 #include "GsTransport.h"
 #include "HbaAccess.h"
 #include "HbaConfSandbox.h"
-#include "ProbeRun.h"
+#include "Count.h"
+#include "Files.h"
+#include "TempDir.h"
 #include "TraceCapture.h"
 
 namespace {
@@ -59,12 +61,6 @@ std::string adapterJson(const std::string& name, const std::vector<Port>& ports)
 )" + portsJson(ports) + "] }";
 }
 
-std::string writeModel(const std::string& name, const std::string& json) {
-    const std::string path = std::string(TRANSPORT_TEST_DIR) + "/" + name + ".json";
-    writeFile(path, json);
-    return path;
-}
-
 // Splits "summary --trace-- trace" as the bodies below return it.
 struct Outcome {
     std::string summary, trace;
@@ -76,8 +72,8 @@ Outcome outcomeOf(const SandboxResult& result) {
 }
 
 // initialize(), and on success the adapter count and finalize().
-std::string initializeBody(const std::string& traceName) {
-    TraceCapture trace(traceName);
+std::string initializeBody() {
+    TraceCapture trace;
     std::ostringstream out;
     const int status = initialize();
     out << "initialize=" << status;
@@ -89,8 +85,8 @@ std::string initializeBody(const std::string& traceName) {
 }
 
 // Opens every adapter in turn: "index:handle?/status/wwn,wwn" per adapter.
-std::string walkBody(const std::string& traceName) {
-    TraceCapture trace(traceName);
+std::string walkBody() {
+    TraceCapture trace;
     std::ostringstream out;
     HbaApiSession session;
     out << "initialize=" << session.status();
@@ -128,7 +124,7 @@ TEST(InitializeRealLibrary, MissingOrCommentOnlyConfigurationReturnsTheLoadStatu
     // The SNIA library itself refuses to load without any vendor library, so
     // initialize hands its status on (and logs AGT0431W).
     for (const auto& conf : {std::optional<std::string>{}, std::optional<std::string>{"# none here\n\n#x y\n"}}) {
-        const SandboxResult result = runWithHbaConf(conf, {}, [] { return initializeBody("init-noconf"); });
+        const SandboxResult result = runWithHbaConf(conf, {}, [] { return initializeBody(); });
         ASSERT_TRUE(result.ran) << result.error;
         const Outcome outcome = outcomeOf(result);
         EXPECT_EQ(outcome.summary, "initialize=1");
@@ -138,9 +134,11 @@ TEST(InitializeRealLibrary, MissingOrCommentOnlyConfigurationReturnsTheLoadStatu
 }
 
 TEST(InitializeRealLibrary, ZeroAdaptersWithALoadableListedLibraryIsSuccess) {
-    const std::string model = writeModel("zero-adapters", modelJson({}));
-    const SandboxResult result = runWithHbaConf("# simulator second\nbad /nonexistent/libbad.so\n" + fabricsimConfLine(),
-                                                {{"FABRICSIM_MODEL", model}}, [] { return initializeBody("init-zero"); });
+    const TempDir dir;
+    const std::string model = dir.write("model.json", modelJson({}));
+    const SandboxResult result =
+        runWithHbaConf("# simulator second\nbad /nonexistent/libbad.so\n" + fabricsimConfLine(),
+                       {{"FABRICSIM_MODEL", model}}, [] { return initializeBody(); });
     ASSERT_TRUE(result.ran) << result.error;
     const Outcome outcome = outcomeOf(result);
     EXPECT_EQ(outcome.summary, "initialize=0 adapters=0");
@@ -152,10 +150,11 @@ TEST(InitializeRealLibrary, ZeroAdaptersWithALoadableListedLibraryIsSuccess) {
 }
 
 TEST(AdapterWalk, ZeroPortsIsFilteredAndTheRunGoesOn) {
+    const TempDir dir;
     const std::string model =
-        writeModel("zero-ports", modelJson({adapterJson("hba-empty", {}),
-                                            adapterJson("hba-one", {{"10000000C9B00001", "010100"}})}));
-    const SandboxResult result = withSimulator(model, [] { return walkBody("zero-ports"); });
+        dir.write("model.json",
+                  modelJson({adapterJson("hba-empty", {}), adapterJson("hba-one", {{"10000000C9B00001", "010100"}})}));
+    const SandboxResult result = withSimulator(model, [] { return walkBody(); });
     ASSERT_TRUE(result.ran) << result.error;
     const Outcome outcome = outcomeOf(result);
     EXPECT_EQ(outcome.summary,
@@ -170,9 +169,10 @@ TEST(AdapterWalk, FourThousandPortsAreAllListedInPortOrder) {
         fabricPorts.push_back({"1000000001" + hex(p, 6), "01" + hex(0x100 + p, 4)});
         loopPorts.push_back({"1000000002" + hex(p, 6), hex(p % 0x100, 6), false});
     }
-    const std::string model = writeModel(
-        "ports-4000", modelJson({adapterJson("hba-wide", fabricPorts), adapterJson("hba-loop", loopPorts)}));
-    const SandboxResult result = withSimulator(model, [] { return walkBody("ports-4000"); });
+    const TempDir dir;
+    const std::string model =
+        dir.write("model.json", modelJson({adapterJson("hba-wide", fabricPorts), adapterJson("hba-loop", loopPorts)}));
+    const SandboxResult result = withSimulator(model, [] { return walkBody(); });
     ASSERT_TRUE(result.ran) << result.error;
     const Outcome outcome = outcomeOf(result);
     EXPECT_EQ(outcome.summary,
@@ -182,8 +182,7 @@ TEST(AdapterWalk, FourThousandPortsAreAllListedInPortOrder) {
 }
 
 TEST(RogueVendor, EmptyNameAndGarbageFromFailedCallsAreHandled) {
-    const SandboxResult result =
-        runWithHbaConf("rogue " TRANSPORT_ROGUE_VENDOR "\n", {}, [] { return walkBody("rogue-walk"); });
+    const SandboxResult result = runWithHbaConf("rogue " TRANSPORT_ROGUE_VENDOR "\n", {}, [] { return walkBody(); });
     ASSERT_TRUE(result.ran) << result.error;
     const Outcome outcome = outcomeOf(result);
     // Adapter 0 has an empty name and still opens; adapter 1's attributes fail after
@@ -201,7 +200,7 @@ TEST(RogueVendor, EmptyNameAndGarbageFromFailedCallsAreHandled) {
 
 TEST(RogueVendor, ResponseSizesOutsideTheBufferAndFailedCallsWithGarbage) {
     const SandboxResult result = runWithHbaConf("rogue " TRANSPORT_ROGUE_VENDOR "\n", {}, [] {
-        TraceCapture trace("rogue-sizes");
+        TraceCapture trace;
         std::ostringstream out;
         HbaApiSession session;
         std::vector<Wwn> ports;

@@ -18,8 +18,10 @@
 #include "GsPreambles.h"
 #include "GsTransport.h"
 #include "HbaAccess.h"
+#include "Count.h"
+#include "Files.h"
 #include "PortTransport.h"
-#include "ProbeRun.h"
+#include "TempDir.h"
 #include "TraceCapture.h"
 #include "psclock.h"
 
@@ -65,19 +67,8 @@ std::string simLogPath() {
 }
 
 // The simulator's call log, from a given line on.
-std::vector<std::string> simLogFrom(std::size_t first) {
-    const auto lines = readLines(simLogPath());
-    if (first >= lines.size()) return {};
-    return {lines.begin() + static_cast<std::ptrdiff_t>(first), lines.end()};
-}
+std::vector<std::string> simLogFrom(std::size_t first) { return linesFrom(readLines(simLogPath()), first); }
 std::size_t simLogSize() { return readLines(simLogPath()).size(); }
-
-std::size_t linesWith(const std::vector<std::string>& lines, const std::vector<std::string>& parts) {
-    return static_cast<std::size_t>(std::count_if(lines.begin(), lines.end(), [&](const std::string& line) {
-        return std::all_of(parts.begin(), parts.end(),
-                           [&](const std::string& part) { return line.find(part) != std::string::npos; });
-    }));
-}
 
 class HbaApiEnvironment : public ::testing::Environment {
 public:
@@ -157,7 +148,7 @@ protected:
 }  // namespace
 
 TEST_F(Sim, AdapterWithOnlyLoopPortsIsFilteredAndClosed) {
-    TraceCapture trace("sim-loop");
+    TraceCapture trace;
     const Opened opened = open(kLoop);
     const std::string text = trace.finish();
 
@@ -174,7 +165,7 @@ TEST_F(Sim, AdapterWithOnlyLoopPortsIsFilteredAndClosed) {
 }
 
 TEST_F(Sim, FabricPortsKeepTheAdapterOpenInPortOrder) {
-    TraceCapture trace("sim-fabric");
+    TraceCapture trace;
     const Opened opened = open(kFabric);
     const std::string text = trace.finish();
     const OpenAdapter owner(opened.handle);
@@ -214,7 +205,7 @@ TEST_F(Sim, FailingAdapterCallsFilterWithTheirStatus) {
 }
 
 TEST_F(Sim, PortWhoseAttributesFailIsSkipped) {
-    TraceCapture trace("sim-badport");
+    TraceCapture trace;
     const Opened opened = open(kBadPort);
     const std::string text = trace.finish();
     const OpenAdapter owner(opened.handle);
@@ -234,7 +225,7 @@ TEST_F(Sim, VersionProbeKeepsV2WhereTheAdapterHasIt) {
     EXPECT_EQ(getSendCTPassThruVersion(), 2);
     const auto log = newLogLines();
     ASSERT_EQ(log.size(), 1u);
-    EXPECT_EQ(linesWith(log, {"port=10000000C9A10001", "v=2", "cmd=GIEL", "result=ACC"}), 1u) << log[0];
+    EXPECT_EQ(linesWith(log, "port=10000000C9A10001", "v=2", "cmd=GIEL", "result=ACC"), 1u) << log[0];
 }
 
 TEST_F(Sim, AdapterWithoutV2SelectsV1AndItsRequestsSucceed) {
@@ -242,18 +233,18 @@ TEST_F(Sim, AdapterWithoutV2SelectsV1AndItsRequestsSucceed) {
     const OpenAdapter owner(opened.handle);
     ASSERT_FALSE(opened.ports.empty());
 
-    TraceCapture probeTrace("sim-v1-probe");
+    TraceCapture probeTrace;
     EXPECT_EQ(setSendCTPassThruVersion(opened.handle, opened.ports[0]), 1);
     EXPECT_NE(probeTrace.finish().find("using HBA_SendCTPassThru()...\n"), std::string::npos);
     // The probe never falls back to the older call.
-    EXPECT_EQ(linesWith(newLogLines(), {"v=1"}), 0u);
+    EXPECT_EQ(linesWith(newLogLines(), "v=1"), 0u);
 
-    TraceCapture trace("sim-v1");
+    TraceCapture trace;
     Exchange gfn = issue(opened.handle, opened.ports[0], GFN_PREAMBLE, &kSwitch, 24);
     const std::string text = trace.finish();
     EXPECT_EQ(gfn.status, 0);
     EXPECT_STREQ(formatWwn(gfn.response.data() + 16).text, "100000000000A001");
-    EXPECT_EQ(linesWith(newLogLines(), {"v=1", "cmd=GFN", "result=ACC"}), 1u);
+    EXPECT_EQ(linesWith(newLogLines(), "v=1", "cmd=GFN", "result=ACC"), 1u);
     EXPECT_NE(text.find("using HBA_SendCTPassThru()\n"), std::string::npos) << text;
     EXPECT_EQ(text.find("returned response size"), std::string::npos) << "the older call reports no size";
 }
@@ -264,26 +255,23 @@ TEST_F(Sim, AnFcHostMakesTheOlderCallAskedOnceWhenTheAdapterOpens) {
     const Opened opened = open(kV1);
     const OpenAdapter owner(opened.handle);
     ASSERT_FALSE(opened.ports.empty());
-    char dir[] = "/tmp/fc_host.XXXXXX";
-    ASSERT_NE(::mkdtemp(dir), nullptr);
+    const TempDir dir;
     SysfsPaths paths;
-    paths.classDir = dir;
+    paths.classDir = dir.path();
     {
         const PortTransports none(opened.handle, opened.ports, paths);
         const auto log = newLogLines();
-        EXPECT_EQ(linesWith(log, {"v=2", "cmd=GIEL"}), 1u);
-        EXPECT_EQ(linesWith(log, {"v=1"}), 0u);
+        EXPECT_EQ(linesWith(log, "v=2", "cmd=GIEL"), 1u);
+        EXPECT_EQ(linesWith(log, "v=1"), 0u);
     }
-    const std::string host = std::string(dir) + "/fc_host/host7";
-    ASSERT_EQ(::mkdir((std::string(dir) + "/fc_host").c_str(), 0755), 0);
-    ASSERT_EQ(::mkdir(host.c_str(), 0755), 0);
+    const std::string host = dir.mkdirs("fc_host/host7");
     std::string wwn = formatWwn(opened.ports[0]).text;
     std::transform(wwn.begin(), wwn.end(), wwn.begin(), [](unsigned char c) { return std::tolower(c); });
     writeFile(host + "/port_name", "0x" + wwn + "\n");
 
     const PortTransports transports(opened.handle, opened.ports, paths);
-    EXPECT_EQ(linesWith(newLogLines(), {"v=1", "cmd=GIEL", "result=ACC"}), 1u);
-    TraceCapture trace("sim-v1-route");
+    EXPECT_EQ(linesWith(newLogLines(), "v=1", "cmd=GIEL", "result=ACC"), 1u);
+    TraceCapture trace;
     std::uint8_t request[24];
     std::memcpy(request, GFN_PREAMBLE, 16);
     std::memcpy(request + 16, kSwitch.bytes, 8);
@@ -295,8 +283,7 @@ TEST_F(Sim, AnFcHostMakesTheOlderCallAskedOnceWhenTheAdapterOpens) {
               0);
     EXPECT_EQ(used, sizeof response) << "the older call reports no size: the whole buffer counts";
     EXPECT_NE(trace.finish().find("using HBA_SendCTPassThru()\n"), std::string::npos);
-    EXPECT_EQ(linesWith(newLogLines(), {"v=1", "cmd=GFN", "result=ACC"}), 1u);
-    EXPECT_EQ(0, std::system((std::string("rm -rf ") + dir).c_str()));
+    EXPECT_EQ(linesWith(newLogLines(), "v=1", "cmd=GFN", "result=ACC"), 1u);
 }
 
 TEST_F(Sim, NoVersionChosenSendsNothing) {
@@ -304,7 +291,7 @@ TEST_F(Sim, NoVersionChosenSendsNothing) {
     const OpenAdapter owner(opened.handle);
     resetSendCTPassThruVersion();
 
-    TraceCapture trace("sim-noversion");
+    TraceCapture trace;
     const Exchange gfn = issue(opened.handle, opened.ports[0], GFN_PREAMBLE, &kSwitch, 24);
     EXPECT_EQ(gfn.status, -1001);
     EXPECT_TRUE(newLogLines().empty());
@@ -346,7 +333,7 @@ TEST_F(Sim, MaximumSizeWordsFollowTheResponseBuffer) {
     EXPECT_EQ(gpl.request[10], 0x08);
     EXPECT_EQ(gpl.request[11], 0x01);
 
-    TraceCapture trace("sim-maxsize");
+    TraceCapture trace;
     const Exchange gazs = issue(opened.handle, opened.ports[0], GAZS_PREAMBLE, nullptr, 256000);
     EXPECT_EQ(gazs.request[10], 0xF9);
     EXPECT_EQ(gazs.request[11], 0xFC);
@@ -359,7 +346,7 @@ TEST_F(Sim, LogicalBusyTwiceThenAcceptIsThreeSendsAndTwoPauses) {
     setSendCTPassThruVersion(opened.handle, opened.ports[0]);
     logStart = simLogSize();
 
-    TraceCapture trace("sim-busy2");
+    TraceCapture trace;
     const Exchange gfn = issue(opened.handle, opened.ports[1], GFN_PREAMBLE, &kSwitch, 24);
     const std::string text = trace.finish();
     EXPECT_EQ(gfn.status, 0);
@@ -369,8 +356,8 @@ TEST_F(Sim, LogicalBusyTwiceThenAcceptIsThreeSendsAndTwoPauses) {
     EXPECT_EQ(sleptSeconds, 2u);
     const auto log = newLogLines();
     EXPECT_EQ(log.size(), 3u);
-    EXPECT_EQ(linesWith(log, {"port=10000000C9A10003", "cmd=GFN", "result=RJT 05 00"}), 2u);
-    EXPECT_EQ(linesWith(log, {"port=10000000C9A10003", "cmd=GFN", "result=ACC"}), 1u);
+    EXPECT_EQ(linesWith(log, "port=10000000C9A10003", "cmd=GFN", "result=RJT 05 00"), 2u);
+    EXPECT_EQ(linesWith(log, "port=10000000C9A10003", "cmd=GFN", "result=ACC"), 1u);
     EXPECT_EQ(countOf(text, "Got logical busy error will retry commnd\n"), 2u) << text;
 }
 
@@ -380,14 +367,14 @@ TEST_F(Sim, LogicalBusyEveryTimeEndsAsABusyReject) {
     setSendCTPassThruVersion(opened.handle, opened.ports[0]);
     logStart = simLogSize();
 
-    TraceCapture trace("sim-busy3");
+    TraceCapture trace;
     const Exchange gdid = issue(opened.handle, opened.ports[1], GDID_PREAMBLE, &kSwitch, 20);
     const std::string text = trace.finish();
     EXPECT_EQ(gdid.status, -1000);
     EXPECT_EQ(gdid.reason, 0x05);
     EXPECT_EQ(gdid.explanation, 0x00);
     EXPECT_EQ(sleeps, 2);
-    EXPECT_EQ(linesWith(newLogLines(), {"cmd=GDID", "result=RJT 05 00"}), 3u);
+    EXPECT_EQ(linesWith(newLogLines(), "cmd=GDID", "result=RJT 05 00"), 3u);
     EXPECT_NE(text.find("reason 05 explanation 00 reason text Logical busy explanation text No additional "
                         "explanation\n"),
               std::string::npos)
@@ -402,7 +389,7 @@ TEST_F(Sim, UnsupportedCommandIsRejectedWithItsTexts) {
     std::uint8_t unknown[16];
     std::memcpy(unknown, GIEL_PREAMBLE, 16);
     unknown[9] = 0xFF;  // command 0x01FF
-    TraceCapture trace("sim-reject");
+    TraceCapture trace;
     const Exchange rejected = issue(opened.handle, opened.ports[0], unknown, nullptr, 24);
     const std::string text = trace.finish();
     EXPECT_EQ(rejected.status, -1000);
@@ -422,7 +409,7 @@ TEST_F(Sim, VendorRejectCodesHaveTheirTexts) {
     const OpenAdapter owner(opened.handle);
     setSendCTPassThruVersion(opened.handle, opened.ports[0]);
 
-    TraceCapture trace("sim-vendor-reject");
+    TraceCapture trace;
     const Exchange gpl = issue(opened.handle, opened.ports[0], GPL_PREAMBLE, &kSwitch, 8212);
     EXPECT_EQ(gpl.status, -1000);
     EXPECT_EQ(gpl.reason, 0xFF);
@@ -438,13 +425,13 @@ TEST_F(Sim, FailedV2CallFallsBackToV1) {
     setSendCTPassThruVersion(opened.handle, opened.ports[0]);
     logStart = simLogSize();
 
-    TraceCapture trace("sim-fallback");
+    TraceCapture trace;
     const Exchange gps = issue(opened.handle, opened.ports[0], GPS_PREAMBLE, &kSwitchPort, 24);
     const std::string text = trace.finish();
     EXPECT_EQ(gps.status, 0);
     const auto log = newLogLines();
-    EXPECT_EQ(linesWith(log, {"v=2", "cmd=GPS", "result=FAIL 1"}), 1u);
-    EXPECT_EQ(linesWith(log, {"v=1", "cmd=GPS", "result=ACC"}), 1u);
+    EXPECT_EQ(linesWith(log, "v=2", "cmd=GPS", "result=FAIL 1"), 1u);
+    EXPECT_EQ(linesWith(log, "v=1", "cmd=GPS", "result=ACC"), 1u);
     EXPECT_NE(text.find("HBA_SendCTPassThruV2() failed, will attempt using HBA_SendCTPassThru()\n"),
               std::string::npos)
         << text;
@@ -458,7 +445,7 @@ TEST_F(Sim, ResponseSizeBeyondTheBufferIsCutToTheBuffer) {
     setSendCTPassThruVersion(opened.handle, opened.ports[0]);
 
     // The raw answer holds 64 bytes; the buffer only 20.
-    TraceCapture trace("sim-raw-large");
+    TraceCapture trace;
     const Exchange gmid = issue(opened.handle, opened.ports[0], GMID_PREAMBLE, &kSwitch, 20);
     const std::string text = trace.finish();
     EXPECT_EQ(gmid.status, 0);
@@ -471,7 +458,7 @@ TEST_F(Sim, ResidualEqualToTheMaximumIsStillAnAccept) {
     const OpenAdapter owner(opened.handle);
     setSendCTPassThruVersion(opened.handle, opened.ports[0]);
 
-    TraceCapture trace("sim-residual");
+    TraceCapture trace;
     const Exchange gieln = issue(opened.handle, opened.ports[0], GIELN_PREAMBLE, &kSwitch, 272);
     EXPECT_EQ(gieln.status, 0);
     EXPECT_NE(trace.finish().find("response returned is same as the maximum respone size we requested\n"),
@@ -485,7 +472,7 @@ TEST_F(Sim, FailedCallWithGarbageInTheBufferIsNotSent) {
     logStart = simLogSize();
 
     // First a garbage answer whose byte 13 reads as busy, then failed calls that leave it in place.
-    TraceCapture trace("sim-garbage");
+    TraceCapture trace;
     const Exchange gieil = issue(opened.handle, opened.ports[0], GIEIL_PREAMBLE, &kSwitch, 272);
     const std::string text = trace.finish();
     EXPECT_EQ(gieil.status, -1001);
@@ -493,7 +480,7 @@ TEST_F(Sim, FailedCallWithGarbageInTheBufferIsNotSent) {
     EXPECT_EQ(gieil.explanation, 0xBB);
     EXPECT_EQ(gieil.response[0], 0xDE);
     EXPECT_EQ(sleeps, 2);
-    EXPECT_EQ(linesWith(newLogLines(), {"cmd=GIEIL"}), 3u);
+    EXPECT_EQ(linesWith(newLogLines(), "cmd=GIEIL"), 3u);
     EXPECT_NE(text.find("IssueGS3Command() CTPassThru failed, status = 1 errno "), std::string::npos) << text;
     EXPECT_NE(text.find("DE AD BE EF DE AD BE EF 77 77 77 77 77 05 00 01 C0 FF EE \n"), std::string::npos);
 }

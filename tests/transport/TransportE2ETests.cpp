@@ -13,19 +13,6 @@
 #include "ProbeRun.h"
 
 namespace {
-std::size_t countLines(const std::vector<std::string>& lines, const std::vector<std::string>& parts) {
-    return static_cast<std::size_t>(std::count_if(lines.begin(), lines.end(), [&](const std::string& line) {
-        return std::all_of(parts.begin(), parts.end(),
-                           [&](const std::string& part) { return line.find(part) != std::string::npos; });
-    }));
-}
-
-std::size_t countOf(const std::string& text, const std::string& part) {
-    std::size_t count = 0;
-    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++count;
-    return count;
-}
-
 // A Topology probe of a model with the simulator's call log, as the agent starts it.
 ProbeRunResult runTopology(const ProbeInstall& install, const std::string& model, const std::string& ids,
                            const char* debug) {
@@ -56,10 +43,10 @@ TEST(TransportProbe, OlderCallBusySwitchAndRejectInOneRun) {
     const auto sim = readLines(simLog);
     ASSERT_FALSE(sim.empty());
     // The version probe is the only version-2 call; it fails and is not repeated with the older call.
-    EXPECT_EQ(countLines(sim, {"v=2"}), 1u);
-    EXPECT_EQ(countLines(sim, {"v=2", "cmd=GIEL ", "FAIL"}), 1u) << sim.front();
+    EXPECT_EQ(linesWith(sim, "v=2"), 1u);
+    EXPECT_EQ(linesWith(sim, "v=2", "cmd=GIEL ", "FAIL"), 1u) << sim.front();
     EXPECT_NE(sim.front().find("v=2"), std::string::npos);
-    EXPECT_EQ(countLines(sim, {"v=1", "cmd=GIEL ", "result=ACC"}), 1u) << "only the probe loop's own GIEL";
+    EXPECT_EQ(linesWith(sim, "v=1", "cmd=GIEL ", "result=ACC"), 1u) << "only the probe loop's own GIEL";
 
     // Busy twice, then the answer: three sends about one (simulated) second apart.
     std::vector<std::string> gdid;
@@ -74,7 +61,7 @@ TEST(TransportProbe, OlderCallBusySwitchAndRejectInOneRun) {
         EXPECT_GE(gap, 0.9) << gdid[i - 1] << "\n" << gdid[i];
         EXPECT_LT(gap, 5.0);
     }
-    EXPECT_EQ(countLines(sim, {"cmd=GMID", "result=RJT 0B 00"}), 1u) << "a reject is not retried";
+    EXPECT_EQ(linesWith(sim, "cmd=GMID", "result=RJT 0B 00"), 1u) << "a reject is not retried";
 
     const std::string trace = readFile(install.path("log/srv/fabricprobe_000001.trace"));
     EXPECT_NE(trace.find("Filtering adapter index 0\n"), std::string::npos);
@@ -102,9 +89,9 @@ TEST(TransportProbe, NoPassThroughAndNoKernelTransportIsLoggedOncePerAdapter) {
 
     // As designed otherwise: the version probe, then three GIELs per port, each refused.
     const auto sim = readLines(simLog);
-    EXPECT_EQ(countLines(sim, {"v=2", "cmd=GIEL ", "FAIL 2"}), 2u);
-    EXPECT_EQ(countLines(sim, {"v=1", "cmd=GIEL ", "FAIL 2"}), 9u);
-    EXPECT_EQ(countLines(sim, {"result=ACC"}), 0u);
+    EXPECT_EQ(linesWith(sim, "v=2", "cmd=GIEL ", "FAIL 2"), 2u);
+    EXPECT_EQ(linesWith(sim, "v=1", "cmd=GIEL ", "FAIL 2"), 9u);
+    EXPECT_EQ(linesWith(sim, "result=ACC"), 0u);
     const std::string trace = readFile(install.path("log/srv/fabricprobe_000001.trace"));
     EXPECT_EQ(countOf(trace, "HBA_SendCTPassThru() not supported and no kernel FC transport serves this adapter\n"),
               2u);

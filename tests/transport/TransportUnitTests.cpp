@@ -10,7 +10,7 @@
 #include "GsTransport.h"
 #include "HbaAccess.h"
 #include "HexDump.h"
-#include "ProbeRun.h"
+#include "TempDir.h"
 #include "TraceCapture.h"
 
 namespace {
@@ -22,10 +22,9 @@ std::string escaped(const std::string& input, std::size_t outputSize = 1024) {
     return std::string(output.data());
 }
 
+const TempDir confDir;
 std::string confFile(const std::string& name, const std::string& content) {
-    const std::string path = std::string(TRANSPORT_TEST_DIR) + "/" + name + ".conf";
-    writeFile(path, content);
-    return path;
+    return confDir.write(name + ".conf", content);
 }
 
 std::vector<std::string> dumpOf(const std::vector<std::uint8_t>& bytes) {
@@ -141,11 +140,11 @@ TEST(IssueGS3Command, RefusesWithoutAVersion) {
 }
 
 TEST(CheckHbaConfig, MissingCommentOnlyAndBadThenGood) {
-    EXPECT_EQ(checkHBAConfig((std::string(TRANSPORT_TEST_DIR) + "/no-such.conf").c_str()), -1);
-    EXPECT_EQ(checkHBAConfig(std::string(TRANSPORT_TEST_DIR).c_str()), -1) << "a directory is not a configuration";
+    EXPECT_EQ(checkHBAConfig(confDir.file("no-such.conf").c_str()), -1);
+    EXPECT_EQ(checkHBAConfig(confDir.path().c_str()), -1) << "a directory is not a configuration";
 
     {
-        TraceCapture trace("conf-comments");
+        TraceCapture trace;
         EXPECT_EQ(checkHBAConfig(confFile("comments", "# vendor libraries\n\n#good " TRANSPORT_GOOD_LIB "\n\n").c_str()),
                   1);
         const std::string text = trace.finish();
@@ -153,7 +152,7 @@ TEST(CheckHbaConfig, MissingCommentOnlyAndBadThenGood) {
         EXPECT_EQ(text.find("loaded successfully"), std::string::npos);
     }
     {
-        TraceCapture trace("conf-bad-good");
+        TraceCapture trace;
         EXPECT_EQ(checkHBAConfig(confFile("badgood", "bad /nonexistent/libbad.so\n"
                                                      "good " TRANSPORT_GOOD_LIB "\n"
                                                      "never /nonexistent/libnever.so\n")

@@ -58,7 +58,7 @@ TEST(Check, FilesTheProbeWritesAreValid) {
                              "tests/topology/expected/dense.dat", "tests/topology/expected/headeronly.dat",
                              "tests/zoning/expected/full_db.dat", "tests/zoning/expected/member_types.dat",
                              "tests/zoning/expected/active_only.dat", "tests/zoning/expected/no_zoning.dat"}) {
-        const Checked c = checkText(sourceFile(name));
+        const Checked c = checkText(readFile(sourcePath(name)));
         EXPECT_TRUE(c.valid()) << name << "\n" << c.listing();
     }
     EXPECT_EQ(FileKind::Zoning, checkText(zoningFile()).read.kind);
@@ -68,7 +68,7 @@ TEST(Check, FilesTheProbeWritesAreValid) {
 
 TEST(Check, ProbeRunsCutShortAreInvalidWithTheLineNamed) {
     // A probe that stops mid-way leaves the fabric block open.
-    const std::string cut = sourceFile("tests/zoning/expected/truncated_zone.dat");
+    const std::string cut = readFile(sourcePath("tests/zoning/expected/truncated_zone.dat"));
     const Checked c = checkText(cut);
     EXPECT_FALSE(c.valid());
     EXPECT_TRUE(c.has(std::count(cut.begin(), cut.end(), '\n'), "[/Fabric] is missing")) << c.listing();

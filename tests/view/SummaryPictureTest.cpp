@@ -5,6 +5,7 @@
 #include <sstream>
 #include <string>
 
+#include "Count.h"
 #include "DotText.h"
 #include "Picture.h"
 #include "Summary.h"
@@ -69,12 +70,6 @@ std::string dotOf(const std::string& text, PictureLimits limits = {}) {
     return out.str();
 }
 
-std::size_t occurrences(const std::string& text, const std::string& what) {
-    std::size_t n = 0;
-    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
-}
-
 TEST(Summary, TopologyCountsFollowTheFabric) {
     const FabricCounts c = countsOf(fabricFile(3, 2));
     EXPECT_EQ(kF, c.wwn);
@@ -93,15 +88,15 @@ TEST(Summary, TopologyCountsFollowTheFabric) {
 
 TEST(Summary, ZoneCopiesAreCountedApart) {
     // Without a zone database the active zone set is written twice, the same way.
-    const FabricCounts once = countsOf(sourceFile("tests/zoning/expected/active_only.dat"));
-    const std::string text = sourceFile("tests/zoning/expected/active_only.dat");
+    const FabricCounts once = countsOf(readFile(sourcePath("tests/zoning/expected/active_only.dat")));
+    const std::string text = readFile(sourcePath("tests/zoning/expected/active_only.dat"));
     EXPECT_TRUE(once.zoneSets == 1);
     EXPECT_FALSE(once.activeZoneSet.empty());
     EXPECT_TRUE(once.databaseZones == 0);
-    EXPECT_EQ(occurrences(text, "[Zone]\n") / 2, once.activeZones.n);
-    EXPECT_EQ(occurrences(text, "[ZoneToMember]\n") / 2, once.activeMemberships.n);
+    EXPECT_EQ(countOf(text, "[Zone]\n") / 2, once.activeZones.n);
+    EXPECT_EQ(countOf(text, "[ZoneToMember]\n") / 2, once.activeMemberships.n);
 
-    const FabricCounts full = countsOf(sourceFile("tests/zoning/expected/member_types.dat"));
+    const FabricCounts full = countsOf(readFile(sourcePath("tests/zoning/expected/member_types.dat")));
     std::uint64_t byType = 0;
     for (const auto& t : full.memberTypes) byType += t.second.n;
     EXPECT_EQ(full.members.n, byType);
@@ -144,10 +139,10 @@ TEST(Picture, LargeFabricsAreDrawnWithCollapsedCounts) {
     limits.endPortsPerSwitch = 5;
     const std::string dot = dotOf(fabricFile(40, 3), limits);
     // Each switch draws five end ports and one count for the other 35.
-    EXPECT_EQ(10u, occurrences(dot, "N_Port \xC2\xB7"));
-    EXPECT_EQ(2u, occurrences(dot, "35 more end ports"));
-    EXPECT_EQ(1u, occurrences(dot, "3 ISLs"));
-    EXPECT_EQ(2u, occurrences(dot, "subgraph cluster_f1_s"));
+    EXPECT_EQ(10u, countOf(dot, "N_Port \xC2\xB7"));
+    EXPECT_EQ(2u, countOf(dot, "35 more end ports"));
+    EXPECT_EQ(1u, countOf(dot, "3 ISLs"));
+    EXPECT_EQ(2u, countOf(dot, "subgraph cluster_f1_s"));
     // Platforms whose nodes are only counted share a note; none is said to be unattached.
     EXPECT_NE(std::string::npos, dot.find("platforms with no node drawn here:"));
     EXPECT_NE(std::string::npos, dot.find("\xE2\x80\xA6 28 more platforms"));
@@ -156,13 +151,14 @@ TEST(Picture, LargeFabricsAreDrawnWithCollapsedCounts) {
 }
 
 TEST(Picture, ZoningDrawsSharedMembersOnceAndRepeatedCopiesOnce) {
-    const std::string text = sourceFile("tests/zoning/expected/active_only.dat");
+    const std::string text = readFile(sourcePath("tests/zoning/expected/active_only.dat"));
     const std::string dot = dotOf(text);
-    EXPECT_EQ(1u, occurrences(dot, "subgraph cluster_f1_zs"));
-    EXPECT_EQ(occurrences(text, "[Zone]\n") / 2, occurrences(dot, " members\"]") + occurrences(dot, " member\"]"));
+    EXPECT_EQ(1u, countOf(dot, "subgraph cluster_f1_zs"));
+    EXPECT_EQ(countOf(text, "[Zone]\n") / 2, countOf(dot, " members\"]") + countOf(dot, " member\"]"));
     PictureLimits limits;
     limits.membersPerZone = 1;
-    EXPECT_NE(std::string::npos, dotOf(sourceFile("tests/zoning/expected/full_db.dat"), limits).find(" more\"]"));
+    EXPECT_NE(std::string::npos,
+              dotOf(readFile(sourcePath("tests/zoning/expected/full_db.dat")), limits).find(" more\"]"));
 }
 
 TEST(Picture, LabelsAreValidUtf8AndQuotedForDot) {

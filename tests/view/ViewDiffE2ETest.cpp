@@ -51,11 +51,11 @@ void expectDiffs(const Pair& pair, const std::string& name, bool reversedToo) {
         const std::string& from = reversed ? pair.newPath : pair.oldPath;
         const std::string& to = reversed ? pair.oldPath : pair.newPath;
         const std::string base = name + (reversed ? "-reversed" : "");
-        const ViewRun text = runView({"--diff", from, to});
+        const RunResult text = runView({"--diff", from, to});
         EXPECT_EQ(1, text.exitCode) << text.err;
         EXPECT_EQ("", text.err);
         expectSameAsFile(placeholders(text.out, from, to), base + ".txt");
-        const ViewRun json = runView({"--diff", "--format", "json", from, to});
+        const RunResult json = runView({"--diff", "--format", "json", from, to});
         EXPECT_EQ(1, json.exitCode) << json.err;
         expectSameAsFile(placeholders(json.out, from, to), base + ".json");
     }
@@ -111,7 +111,7 @@ TEST(ViewDiff, AReorderedCopyIsTheSame) {
         ASSERT_NE(text, readFile(copy));
         ASSERT_EQ(text.size(), readFile(copy).size());
         for (const std::string format : {"text", "json"}) {
-            const ViewRun run = runView({"--diff", "--format", format, path, copy});
+            const RunResult run = runView({"--diff", "--format", format, path, copy});
             EXPECT_EQ(0, run.exitCode) << run.out << run.err;
             if (format == "text") {
                 EXPECT_NE(std::string::npos, run.out.find("\nno differences\n")) << run.out;
@@ -131,7 +131,7 @@ TEST(ViewDiff, CutMissingAndMismatchedFilesAreTroubleNamedAsSuch) {
     writeFile(cut, text.substr(0, text.size() / 2));
     EXPECT_TRUE(jsonCountsMatchSummary(cut));
 
-    ViewRun run = runView({"--diff", topology, cut});
+    RunResult run = runView({"--diff", topology, cut});
     EXPECT_EQ(2, run.exitCode);
     EXPECT_EQ("", run.out);
     EXPECT_NE(std::string::npos, run.err.find(cut + " is not a valid output file")) << run.err;
@@ -166,7 +166,7 @@ TEST(ViewDiff, CutMissingAndMismatchedFilesAreTroubleNamedAsSuch) {
 }
 
 // --find of one WWN in the Topology and the ZoningOnly file of the example SAN.
-ViewRun find(const std::string& wwn, const std::vector<std::string>& files, bool json = false) {
+RunResult find(const std::string& wwn, const std::vector<std::string>& files, bool json = false) {
     std::vector<std::string> args = {"--find", wwn};
     if (json) args.insert(args.end(), {"--format", "json"});
     args.insert(args.end(), files.begin(), files.end());
@@ -177,7 +177,7 @@ TEST(ViewFind, AHostPortIsFoundOnItsSwitchPortAndInItsZones) {
     const std::string topology = runExample("find_topology", "Topology");
     const std::string zoning = runExample("find_zoning", "ZoningOnly");
     // host18's port on fabric A, written as an administrator might copy it.
-    ViewRun run = find("10:00:00:00:c9:b0:00:01", {topology, zoning});
+    RunResult run = find("10:00:00:00:c9:b0:00:01", {topology, zoning});
     EXPECT_EQ(0, run.exitCode) << run.err;
     expectSameAsFile(placeholders(run.out, topology, zoning, "TOPOLOGY", "ZONING"), "find-host18-port.txt");
 
@@ -205,7 +205,7 @@ TEST(ViewFind, ANodeIsFoundThroughEachOfItsPortsInBothFabrics) {
     const std::string topology = runExample("find_node_topology", "Topology");
     const std::string zoning = runExample("find_node_zoning", "ZoningOnly");
     // array01: two ports on each fabric; zoned by port WWN, and by node WWN in cfg_a_maint.
-    const ViewRun run = find("500507680100a000", {topology, zoning});
+    const RunResult run = find("500507680100a000", {topology, zoning});
     EXPECT_EQ(0, run.exitCode) << run.err;
     expectSameAsFile(placeholders(run.out, topology, zoning, "TOPOLOGY", "ZONING"), "find-array01-node.txt");
 }
@@ -213,7 +213,7 @@ TEST(ViewFind, ANodeIsFoundThroughEachOfItsPortsInBothFabrics) {
 TEST(ViewFind, AnAbsentWwnABadWwnAndABadFile) {
     const std::string topology = runExample("find_absent_topology", "Topology");
     const std::string zoning = runExample("find_absent_zoning", "ZoningOnly");
-    ViewRun run = find("2000000000000099", {topology, zoning});
+    RunResult run = find("2000000000000099", {topology, zoning});
     EXPECT_EQ(1, run.exitCode) << run.err;
     EXPECT_NE(std::string::npos, run.out.find(topology + " (Topology): 2000000000000099 not found")) << run.out;
     EXPECT_NE(std::string::npos, run.out.find(zoning + " (ZoningOnly): 2000000000000099 not found")) << run.out;

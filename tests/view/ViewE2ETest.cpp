@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <regex>
@@ -125,7 +126,7 @@ TEST(ViewEndToEnd, TheExampleSanIsValidAndCountedAsItsModel) {
         EXPECT_NE(std::string::npos, check.report.find("valid " + command + " output")) << check.report;
         EXPECT_TRUE(jsonCountsMatchSummary(output));
 
-        const ViewRun summary = runView({"--summary", output});
+        const RunResult summary = runView({"--summary", output});
         ASSERT_EQ(0, summary.exitCode) << summary.err;
         EXPECT_EQ(std::vector<std::string>({"100000051E0A0001", "100000051E0B0001"}), summaryRow(summary.out, "WWN"));
         const std::vector<std::string> rows =
@@ -153,7 +154,7 @@ TEST(ViewEndToEnd, TheExampleSanIsDrawnWithEverySwitchAndZone) {
     const std::string topology = runExample("draw_topology", "Topology");
     const std::string svgPath = topology + ".svg";
     EXPECT_TRUE(jsonCountsMatchSummary(topology));
-    const ViewRun run = runView({"--svg", svgPath, topology});
+    const RunResult run = runView({"--svg", svgPath, topology});
     ASSERT_EQ(0, run.exitCode) << run.err;
     const std::string svg = readFile(svgPath);
     ASSERT_EQ(0u, svg.find("<?xml")) << svg.substr(0, 200);
@@ -210,7 +211,7 @@ TEST(ViewEndToEnd, BrokenAndCutCopiesAreRejectedWithLineNumbers) {
         << check.report;
 
     // The summary still counts what is there, and says the file has errors.
-    const ViewRun summary = runView({output + ".dangling"});
+    const RunResult summary = runView({output + ".dangling"});
     EXPECT_EQ(0, summary.exitCode);
     EXPECT_NE(std::string::npos, summary.err.find("has 1 error (--check lists them)")) << summary.err;
     EXPECT_EQ(std::vector<std::string>({"2", "1"}), summaryRow(summary.out, "Zone sets"));
@@ -269,8 +270,8 @@ void writeLargeStream(int fd, std::size_t fabrics) {
 TEST(ViewEndToEnd, ALargeStreamIsReadInBoundedMemory) {
     // About 150 MB through a pipe: nothing of it may stay in memory but one fabric's identifiers.
     const std::size_t fabrics = 1500;
-    const ViewRun run = runView({"--check", "--summary", "--max-problems", "5", "-"}, {},
-                                [&](int fd) { writeLargeStream(fd, fabrics); });
+    const RunResult run = runView({"--check", "--summary", "--max-problems", "5", "-"}, {},
+                                  [&](int fd) { writeLargeStream(fd, fabrics); });
     EXPECT_EQ(0, run.exitCode) << run.out.substr(0, 2000) << run.err;
     EXPECT_NE(std::string::npos, run.out.find("valid ZoningOnly output")) << run.out.substr(0, 2000);
     EXPECT_NE(std::string::npos, run.out.find(std::to_string(fabrics) + " fabrics"));
@@ -283,7 +284,7 @@ TEST(ViewEndToEnd, ALargeStreamIsReadInBoundedMemory) {
 TEST(ViewEndToEnd, WrongUseAndAMissingGraphvizAreClearFailures) {
     const std::string output = runExample("misuse", "Topology");
     EXPECT_TRUE(jsonCountsMatchSummary(output));
-    ViewRun run = runView({});
+    RunResult run = runView({});
     EXPECT_EQ(2, run.exitCode);
     EXPECT_NE(std::string::npos, run.err.find("no FILE given"));
     run = runView({"--frobnicate", output});
@@ -301,7 +302,9 @@ TEST(ViewEndToEnd, WrongUseAndAMissingGraphvizAreClearFailures) {
     // Without dot on PATH, or with a dot that fails after writing half a
     // picture: a clear message, and no picture, whole or half, nor its temporary file.
     const std::string dir = output.substr(0, output.rfind('/'));
-    const auto entries = [&dir] { return std::system(("test $(ls -A '" + dir + "' | wc -l) -eq 2").c_str()) == 0; };
+    const auto entries = [&dir] {
+        return std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()) == 2;
+    };
     ASSERT_TRUE(entries()) << "the output and job files alone";
     const std::string svg = output + ".svg";
     run = runView({"--svg", svg, output}, {"PATH=/nonexistent"});
@@ -309,8 +312,8 @@ TEST(ViewEndToEnd, WrongUseAndAMissingGraphvizAreClearFailures) {
     EXPECT_NE(std::string::npos, run.err.find("dot was not found on PATH")) << run.err;
     EXPECT_TRUE(entries());
     const std::string bin = dir + "/../failing-dot";
-    ASSERT_EQ(0, std::system(("mkdir -p '" + bin + "' && printf '#!/bin/sh\necho \"<svg\"\nexit 3\n' > '" + bin +
-                              "/dot' && chmod +x '" + bin + "/dot'").c_str()));
+    makeDirs(bin);
+    writeFile(bin + "/dot", "#!/bin/sh\necho \"<svg\"\nexit 3\n", 0755);
     run = runView({"--svg", svg, output}, {"PATH=" + bin});
     EXPECT_NE(std::string::npos, run.err.find("dot failed with exit status 3")) << run.err;
     EXPECT_TRUE(entries());
@@ -323,9 +326,12 @@ TEST(ViewEndToEnd, WrongUseAndAMissingGraphvizAreClearFailures) {
     // A link planted at the temporary file's name is passed over, never written
     // through (the shell's pid is the viewer's once it execs).
     writeFile(dir + "/victim", "kept\n");
-    const std::string planted = "cd '" + dir + "' && ln -s victim picture.svg.tmp$$ && exec '" +
-                                stagePath("bin/fabricprobe-view") + "' --svg picture.svg '" + output + "'";
-    ASSERT_EQ(0, std::system(planted.c_str()));
+    RunOptions inDir;
+    inDir.cwd = dir;
+    ASSERT_EQ(0, runProgram({"sh", "-c", "ln -s victim picture.svg.tmp$$ && exec \"$0\" --svg picture.svg \"$1\"",
+                             stagePath("bin/fabricprobe-view"), output},
+                            inDir)
+                     .exitCode);
     EXPECT_EQ("kept\n", readFile(dir + "/victim"));
     EXPECT_EQ(0u, readFile(dir + "/picture.svg").find("<?xml"));
 

@@ -1,12 +1,7 @@
 #include "ViewRun.h"
 
-#include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstring>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <set>
@@ -19,49 +14,15 @@ const char kStamp[] = "20261206090736";
 
 }  // namespace
 
-ViewRun runView(const std::vector<std::string>& args, const std::vector<std::string>& env,
-                const std::function<void(int)>& input) {
-    const std::string dir = std::string(FABRICPROBE_E2E_DIR_FOR_VIEW);
-    ::mkdir(dir.c_str(), 0755);
-    const std::string outPath = dir + "/view.out." + std::to_string(::getpid());
-    const std::string errPath = dir + "/view.err." + std::to_string(::getpid());
-    int pipeFds[2] = {-1, -1};
-    if (input && ::pipe(pipeFds) != 0) throw std::runtime_error("pipe");
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) ::_exit(127);
-        if (input) {
-            ::dup2(pipeFds[0], 0);
-            ::close(pipeFds[0]);
-            ::close(pipeFds[1]);
-        }
-        for (const std::string& e : env) ::putenv(::strdup(e.c_str()));
-        std::vector<std::string> argv = {stagePath("bin/fabricprobe-view")};
-        argv.insert(argv.end(), args.begin(), args.end());
-        std::vector<char*> cargv;
-        for (std::string& a : argv) cargv.push_back(a.data());
-        cargv.push_back(nullptr);
-        ::execv(cargv[0], cargv.data());
-        ::_exit(127);
-    }
-    if (input) {
-        ::close(pipeFds[0]);
-        input(pipeFds[1]);
-        ::close(pipeFds[1]);
-    }
-    int status = 0;
-    struct rusage usage {};
-    ::wait4(pid, &status, 0, &usage);
-    ViewRun run;
-    if (WIFEXITED(status)) run.exitCode = WEXITSTATUS(status);
-    run.maxRssKb = usage.ru_maxrss;
-    run.out = readFile(outPath);
-    run.err = readFile(errPath);
-    ::unlink(outPath.c_str());
-    ::unlink(errPath.c_str());
-    return run;
+RunResult runView(const std::vector<std::string>& args, const std::vector<std::string>& env,
+                  const std::function<void(int)>& input) {
+    RunOptions options;
+    options.env = env;
+    options.feed = input;
+    options.timeoutSeconds = 600;  // a large stream under the sanitizers
+    std::vector<std::string> argv = {stagePath("bin/fabricprobe-view")};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return runProgram(argv, options);
 }
 
 std::string runModel(const std::string& test, const std::string& command, const std::string& model,
@@ -163,8 +124,8 @@ Counts countsOf(const nlohmann::json& fabric) {
 }  // namespace
 
 ::testing::AssertionResult jsonCountsMatchSummary(const std::string& path) {
-    const ViewRun json = runView({"--json", path});
-    const ViewRun summary = runView({"--summary", path});
+    const RunResult json = runView({"--json", path});
+    const RunResult summary = runView({"--summary", path});
     nlohmann::json doc;
     try {
         doc = nlohmann::json::parse(json.out);

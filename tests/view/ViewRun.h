@@ -8,15 +8,9 @@
 
 #include "ProbeRun.h"
 
-struct ViewRun {
-    int exitCode = -1;
-    std::string out, err;
-    long maxRssKb = 0;
-};
-
 // Runs the staged fabricprobe-view; `input` (if any) is streamed to its standard input.
-ViewRun runView(const std::vector<std::string>& args, const std::vector<std::string>& env = {},
-                const std::function<void(int)>& input = nullptr);
+RunResult runView(const std::vector<std::string>& args, const std::vector<std::string>& env = {},
+                  const std::function<void(int)>& input = nullptr);
 
 // Probes a model (default: the example SAN) with "Topology" or "ZoningOnly" in a
 // private installation; returns the output file's path. fileSizeBlocks cuts the file.

@@ -3,11 +3,10 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "Files.h"
 #include "LinkChecker.h"
 #include "OutputReader.h"
 #include "Problems.h"
@@ -55,13 +54,6 @@ private:
     std::size_t size_ = 0;
     FILE* stream_ = nullptr;
 };
-
-inline std::string sourceFile(const std::string& relative) {
-    std::ifstream in(std::string(VIEW_SOURCE_DIR) + "/" + relative, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
 
 struct Checked {
     ReadSummary read;

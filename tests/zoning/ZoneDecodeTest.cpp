@@ -6,24 +6,26 @@
 #include <string>
 #include <vector>
 
-#include "ZoneBytes.h"
+#include "GsBytes.h"
 #include "ZoneDecode.h"
 
 namespace {
 
-ByteSpan spanOf(const std::vector<std::uint8_t>& bytes) { return ByteSpan{bytes.data(), bytes.size()}; }
+// The zone server's accepted answer: what follows its preamble is added by each test.
+const GsBytes kZoneAnswer = GsBytes::accept(0xFA, 0x03);
+
+ByteSpan spanOf(const Bytes& bytes) { return ByteSpan{bytes.data(), bytes.size()}; }
 
 struct MemberCase {
     std::uint8_t type;
-    std::vector<std::uint8_t> id;
+    Bytes id;
     const char* name;
     const char* typeName;
     std::size_t size;
 };
 
-const std::vector<std::uint8_t> kEight = {0x10, 0x00, 0x00, 0x00, 0xC9, 0xA0, 0x00, 0x01};
-const std::vector<std::uint8_t> kSixteen = {0x50, 0x06, 0x01, 0x60, 0x3B, 0x20, 0x1A, 0xBC,
-                                            0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
+const Bytes kEight = {0x10, 0x00, 0x00, 0x00, 0xC9, 0xA0, 0x00, 0x01};
+const Bytes kSixteen = {0x50, 0x06, 0x01, 0x60, 0x3B, 0x20, 0x1A, 0xBC, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
 
 TEST(ZoneMemberDecode, EveryTypeOfTheTable) {
     const std::vector<MemberCase> cases = {
@@ -44,7 +46,7 @@ TEST(ZoneMemberDecode, EveryTypeOfTheTable) {
          "010AEF0002000000000007", "FCIDLun", 20},
     };
     for (const MemberCase& c : cases) {
-        ZoneBytes bytes;
+        GsBytes bytes = kZoneAnswer;
         bytes.member(c.type, c.id);
         ZoneMemberText member;
         ASSERT_EQ(decodeZoneMember(spanOf(bytes.bytes()), 16, member), MemberDecode::ok)
@@ -57,7 +59,7 @@ TEST(ZoneMemberDecode, EveryTypeOfTheTable) {
 
 TEST(ZoneMemberDecode, TypesOutsideTheTableAreUnknownMembersOf12Bytes) {
     for (int type : {0x00, 0x05, 0x7F, 0xE0, 0xE4, 0xEA, 0xF0, 0xF2, 0xFF}) {
-        ZoneBytes bytes;
+        GsBytes bytes = kZoneAnswer;
         bytes.member(std::uint8_t(type), kEight);
         ZoneMemberText member;
         ASSERT_EQ(decodeZoneMember(spanOf(bytes.bytes()), 16, member), MemberDecode::ok) << type;
@@ -72,9 +74,9 @@ TEST(ZoneMemberDecode, TypesOutsideTheTableAreUnknownMembersOf12Bytes) {
 }
 
 TEST(ZoneMemberDecode, MemberMustEndInsideTheSpan) {
-    ZoneBytes bytes;
+    GsBytes bytes = kZoneAnswer;
     bytes.member(0xF1, kSixteen);  // 20 bytes: 16..35
-    std::vector<std::uint8_t>& b = bytes.bytes();
+    Bytes& b = bytes.bytes();
     ZoneMemberText member;
     EXPECT_EQ(decodeZoneMember(ByteSpan{b.data(), 36}, 16, member), MemberDecode::ok);
     EXPECT_EQ(decodeZoneMember(ByteSpan{b.data(), 35}, 16, member), MemberDecode::pastBuffer);
@@ -87,7 +89,7 @@ TEST(ZoneMemberDecode, MemberMustEndInsideTheSpan) {
 
 TEST(ZoneNameDecode, PaddingAndBounds) {
     for (std::size_t length = 0; length <= 9; ++length) {
-        ZoneBytes bytes;
+        GsBytes bytes = kZoneAnswer;
         bytes.name(std::string(length, 'a')).be32(7);
         std::string name;
         std::size_t next = 0;
@@ -98,7 +100,7 @@ TEST(ZoneNameDecode, PaddingAndBounds) {
         // One byte short of the padding is not enough.
         EXPECT_FALSE(decodeNameObject(ByteSpan{bytes.bytes().data(), next - 1}, 16, name, next));
     }
-    ZoneBytes withNul;
+    GsBytes withNul = kZoneAnswer;
     withNul.name(std::string("ab\0cd", 5));
     std::string name;
     std::size_t next = 0;
@@ -108,7 +110,7 @@ TEST(ZoneNameDecode, PaddingAndBounds) {
 }
 
 TEST(ZoneSetDecode, HeaderGivesNameCountAndFirstZone) {
-    ZoneBytes bytes;
+    GsBytes bytes = kZoneAnswer;
     bytes.zoneSet("cfg_prod", 3);
     ZoneSetHeader header;
     ASSERT_TRUE(decodeZoneSetHeader(spanOf(bytes.bytes()), header));
@@ -128,9 +130,9 @@ TEST(ZoneSetDecode, HeaderGivesNameCountAndFirstZone) {
 }
 
 TEST(ZoneSetNameListDecode, EntriesInOrder) {
-    ZoneBytes bytes;
+    GsBytes bytes = kZoneAnswer;
     bytes.be32(3).name("cfg_prod").be32(4).name("a").be32(1).name("").be32(0);
-    std::vector<std::uint8_t> buffer = bytes.inBuffer(32000);
+    Bytes buffer = bytes.inBuffer(32000);
     std::vector<std::string> names;
     ASSERT_TRUE(decodeZoneSetNameList(spanOf(buffer), names));
     EXPECT_EQ(names, (std::vector<std::string>{"cfg_prod", "a", ""}));
@@ -140,24 +142,24 @@ TEST(ZoneSetNameListDecode, EntryPastTheBufferFails) {
     // 123 entries of 260 bytes fill bytes 20 to 31999 exactly.
     const std::string name251(251, 'n');
     auto list = [&](std::uint32_t count, std::size_t entries) {
-        ZoneBytes bytes;
+        GsBytes bytes = kZoneAnswer;
         bytes.be32(count);
         for (std::size_t i = 0; i < entries; ++i) bytes.name(name251).be32(1);
         return bytes;
     };
     std::vector<std::string> names;
-    ZoneBytes exact = list(123, 123);
+    GsBytes exact = list(123, 123);
     ASSERT_EQ(exact.size(), 32000u);
     EXPECT_TRUE(decodeZoneSetNameList(spanOf(exact.bytes()), names));
     EXPECT_EQ(names.size(), 123u);
 
     // One more entry announced: it would start at 32000.
-    ZoneBytes oneMore = list(124, 123);
+    GsBytes oneMore = list(124, 123);
     EXPECT_FALSE(decodeZoneSetNameList(spanOf(oneMore.bytes()), names));
     EXPECT_EQ(names.size(), 123u);
 
     // The last entry's name fits but its zone count would take 32000-32003.
-    ZoneBytes cut = list(123, 122);
+    GsBytes cut = list(123, 122);
     cut.name(std::string(255, 'n'));
     ASSERT_EQ(cut.size(), 32000u);
     EXPECT_FALSE(decodeZoneSetNameList(spanOf(cut.bytes()), names));
@@ -165,9 +167,9 @@ TEST(ZoneSetNameListDecode, EntryPastTheBufferFails) {
 }
 
 TEST(ZoneSetNameListDecode, CountOfAllOnesRunsOutOfBuffer) {
-    ZoneBytes bytes;
+    GsBytes bytes = kZoneAnswer;
     bytes.be32(0xFFFFFFFFu).name("cfg").be32(1);
-    std::vector<std::uint8_t> buffer = bytes.inBuffer(32000);
+    Bytes buffer = bytes.inBuffer(32000);
     std::vector<std::string> names;
     EXPECT_FALSE(decodeZoneSetNameList(spanOf(buffer), names));
     EXPECT_EQ(names.front(), "cfg");
@@ -178,7 +180,7 @@ TEST(ZoneSetNameListDecode, CountOfAllOnesRunsOutOfBuffer) {
 
 // A GZSN answer shorter than its count: the names that arrived, and the note that some did not.
 TEST(ZoneSetNameListDecode, AnAnswerShorterThanItsCountIsNotWhole) {
-    ZoneBytes bytes;
+    GsBytes bytes = kZoneAnswer;
     bytes.be32(3).name("cfg_a").be32(1).name("cfg_b").be32(1);
     ZoneSetNames list;
     ASSERT_TRUE(decodeZoneSetNames(spanOf(bytes.bytes()), list));
@@ -186,7 +188,7 @@ TEST(ZoneSetNameListDecode, AnAnswerShorterThanItsCountIsNotWhole) {
     EXPECT_FALSE(list.whole);
     EXPECT_EQ(list.names, (std::vector<std::string>{"cfg_a", "cfg_b"}));
     // The same bytes in a cleared buffer: the third entry would have been an empty name.
-    const std::vector<std::uint8_t> buffer = bytes.inBuffer(32000);
+    const Bytes buffer = bytes.inBuffer(32000);
     ASSERT_TRUE(decodeZoneSetNames(spanOf(buffer), list));
     EXPECT_TRUE(list.whole);
     EXPECT_EQ(list.names.back(), "");
@@ -195,11 +197,11 @@ TEST(ZoneSetNameListDecode, AnAnswerShorterThanItsCountIsNotWhole) {
 
 // A zone whose members run past what arrived is a member past the span: the walk's -1002.
 TEST(ZoneMemberDecode, MembersPastWhatArrivedAreNotRead) {
-    ZoneBytes bytes;
+    GsBytes bytes = kZoneAnswer;
     bytes.be32(1).name("z1").be32(3);
     const std::size_t firstMember = bytes.size();
-    std::vector<std::uint8_t> arrived = bytes.bytes();
-    const std::vector<std::uint8_t> member = {0x01, 0, 0, 8, 0x10, 0, 0, 0, 0xC9, 0xA0, 0, 0x01};
+    Bytes arrived = bytes.bytes();
+    const Bytes member = {0x01, 0, 0, 8, 0x10, 0, 0, 0, 0xC9, 0xA0, 0, 0x01};
     arrived.insert(arrived.end(), member.begin(), member.end());
     ZoneMemberText text;
     ASSERT_EQ(MemberDecode::ok, decodeZoneMember(spanOf(arrived), firstMember, text));
@@ -211,7 +213,7 @@ TEST(ZoneDecodeRobustness, ArbitraryBytesStayInsideTheSpan) {
     for (int round = 0; round < 2000; ++round) {
         // An exact-size heap copy, so a read past it shows under the sanitizers; the
         // plain build checks that what is handed back lies inside the span.
-        std::vector<std::uint8_t> bytes(random() % 600);
+        Bytes bytes(random() % 600);
         for (std::uint8_t& b : bytes) b = std::uint8_t(random() % 4 == 0 ? 0xFF : random());
         const ByteSpan span = spanOf(bytes);
         std::vector<std::string> names;

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <vector>
 
+#include "Capture.h"
 #include "GsTransport.h"
-#include "StreamCapture.h"
 #include "ZoneQueries.h"
 #include "psclock.h"
 

@@ -7,16 +7,19 @@
 #include <string>
 #include <vector>
 
+#include "Capture.h"
+#include "GsBytes.h"
 #include "ReturnCodes.h"
-#include "StreamCapture.h"
-#include "ZoneBytes.h"
 #include "ZoneWalk.h"
 
 namespace {
 
+// The zone server's accepted answer: what follows its preamble is added by each test.
+const GsBytes kZoneAnswer = GsBytes::accept(0xFA, 0x03);
+
 constexpr std::size_t kBuffer = 256000;
 const char kFabric[] = "100000000000A001";
-const std::vector<std::uint8_t> kWwn = {0x10, 0x00, 0x00, 0x00, 0xC9, 0xA0, 0x00, 0x01};
+const Bytes kWwn = {0x10, 0x00, 0x00, 0x00, 0xC9, 0xA0, 0x00, 0x01};
 
 std::string block(const std::string& section, std::initializer_list<std::string> fields) {
     std::string out = "[" + section + "]\n";
@@ -49,7 +52,7 @@ struct Walk {
     std::string output;
 };
 
-Walk walk(const std::vector<std::uint8_t>& buffer, const char* zoneSetName, int isActiveCopy) {
+Walk walk(const Bytes& buffer, const char* zoneSetName, int isActiveCopy) {
     StreamCapture out;
     ZoneWalkSource source;
     source.handle = 1;
@@ -63,7 +66,7 @@ Walk walk(const std::vector<std::uint8_t>& buffer, const char* zoneSetName, int 
 }
 
 TEST(ZoneWalk, ZonesAndMembersInResponseOrder) {
-    ZoneBytes bytes;
+    GsBytes bytes = kZoneAnswer;
     bytes.zoneSet("cfg_prod", 3)
         .zone("z_host17", 2)
         .member(0x01, kWwn)
@@ -88,7 +91,7 @@ TEST(ZoneWalk, ZonesAndMembersInResponseOrder) {
 }
 
 TEST(ZoneWalk, RecordNameComesFromTheCallerNotTheBuffer) {
-    ZoneBytes bytes;
+    GsBytes bytes = kZoneAnswer;
     bytes.zoneSet("other", 1).zone("z", 0);
     const Walk w = walk(bytes.inBuffer(kBuffer), "cfg_listed", 0);
     ASSERT_EQ(w.result, 0);
@@ -96,7 +99,7 @@ TEST(ZoneWalk, RecordNameComesFromTheCallerNotTheBuffer) {
 }
 
 TEST(ZoneWalk, QuoteInAZoneNameIsEscapedEverywhere) {
-    ZoneBytes bytes;
+    GsBytes bytes = kZoneAnswer;
     bytes.zoneSet("cfg", 1).zone("z\"q", 1).member(0xE8, kWwn);
     const Walk w = walk(bytes.inBuffer(kBuffer), "cfg", 0);
     ASSERT_EQ(w.result, 0);
@@ -105,7 +108,7 @@ TEST(ZoneWalk, QuoteInAZoneNameIsEscapedEverywhere) {
 }
 
 TEST(ZoneWalk, MemberInTwoZonesKeepsOneIdentifier) {
-    ZoneBytes bytes;
+    GsBytes bytes = kZoneAnswer;
     bytes.zoneSet("cfg", 2).zone("a", 1).member(0xE8, kWwn).zone("b", 1).member(0xE8, kWwn);
     const Walk w = walk(bytes.inBuffer(kBuffer), "cfg", 0);
     ASSERT_EQ(w.result, 0);
@@ -119,7 +122,7 @@ TEST(ZoneWalk, MemberInTwoZonesKeepsOneIdentifier) {
 // 12-byte members, exactly at the end of the buffer.
 std::string nameFillingTo(std::size_t tailSize, std::uint32_t& fill) {
     for (std::size_t length = 1;; ++length) {
-        ZoneBytes head;
+        GsBytes head = kZoneAnswer;
         const std::string name(length, 's');
         head.zoneSet(name, 2).zone("first", 0);
         const std::size_t room = kBuffer - head.size() - tailSize;
@@ -133,7 +136,7 @@ std::string nameFillingTo(std::size_t tailSize, std::uint32_t& fill) {
 TEST(ZoneWalkBounds, LastMemberMayEndAtTheLastByte) {
     std::uint32_t fill = 0;
     const std::string cfg = nameFillingTo(4 + 4 + 4 + 12, fill);  // zone "last", one member
-    ZoneBytes exact;
+    GsBytes exact = kZoneAnswer;
     exact.zoneSet(cfg, 2).zone("first", fill);
     for (std::uint32_t i = 0; i < fill; ++i) exact.member(0xE6, kWwn);
     exact.zone("last", 1).member(0x04, kWwn);
@@ -144,7 +147,7 @@ TEST(ZoneWalkBounds, LastMemberMayEndAtTheLastByte) {
 
     // The same zone with a LUN member runs 8 bytes past the end: the records
     // written before stay, the run ends with -1002.
-    std::vector<std::uint8_t> over = exact.bytes();
+    Bytes over = exact.bytes();
     over[kBuffer - 12] = 0xF1;
     w = walk(over, "cfg", 0);
     EXPECT_EQ(w.result, FAILED_GS_RESPONSE_BUFFER_SIZE_INSUFFICIENT);
@@ -157,12 +160,12 @@ TEST(ZoneWalkBounds, ZoneHeaderMustEndInsideTheBuffer) {
     std::uint32_t fill = 0;
     const std::string cfg = nameFillingTo(4 + 4 + 4, fill);  // zone "last" with its count
     for (std::size_t cut : {std::size_t(0), std::size_t(1), std::size_t(4)}) {
-        ZoneBytes bytes;
+        GsBytes bytes = kZoneAnswer;
         bytes.zoneSet(cfg, 2).zone("first", fill);
         for (std::uint32_t i = 0; i < fill; ++i) bytes.member(0xE6, kWwn);
         bytes.zone("last", 0);
         ASSERT_EQ(bytes.size(), kBuffer);
-        std::vector<std::uint8_t> buffer = bytes.bytes();
+        Bytes buffer = bytes.bytes();
         buffer.resize(kBuffer - cut);
         const Walk w = walk(buffer, "cfg", 1);
         if (cut == 0) {
@@ -181,7 +184,7 @@ TEST(ZoneWalkBounds, ZoneHeaderMustEndInsideTheBuffer) {
 }
 
 TEST(ZoneWalkBadInput, EmptyZoneNameEndsTheWalkKeepingEarlierRecords) {
-    ZoneBytes bytes;
+    GsBytes bytes = kZoneAnswer;
     bytes.zoneSet("cfg", 3).zone("good", 1).member(0x01, kWwn).zone("", 1).member(0x01, kWwn)
         .zone("never", 0);
     const Walk w = walk(bytes.inBuffer(kBuffer), "cfg", 0);
@@ -191,7 +194,7 @@ TEST(ZoneWalkBadInput, EmptyZoneNameEndsTheWalkKeepingEarlierRecords) {
 }
 
 TEST(ZoneWalkBadInput, CountsOfAllOnes) {
-    ZoneBytes zones;
+    GsBytes zones = kZoneAnswer;
     zones.zoneSet("cfg", 0xFFFFFFFFu).zone("z", 1).member(0x01, kWwn);
     Walk w = walk(zones.inBuffer(kBuffer), "cfg", 1);
     EXPECT_EQ(w.result, FAILED_GS_RESPONSE_BUFFER_SIZE_INSUFFICIENT);
@@ -200,7 +203,7 @@ TEST(ZoneWalkBadInput, CountsOfAllOnes) {
 
     // Zero bytes after the answer read as members of unknown type up to the
     // buffer's end; the one that would end past it ends the walk.
-    ZoneBytes members;
+    GsBytes members = kZoneAnswer;
     members.zoneSet("cfg", 1).zone("z", 0xFFFFFFFFu).member(0x01, kWwn);
     w = walk(members.inBuffer(kBuffer), "cfg", 0);
     EXPECT_EQ(w.result, FAILED_GS_RESPONSE_BUFFER_SIZE_INSUFFICIENT);
@@ -214,14 +217,14 @@ TEST(ZoneWalkBadInput, CountsOfAllOnes) {
     EXPECT_EQ(w.output.compare(w.output.size() - unknown.size(), unknown.size(), unknown), 0);
 
     // Members of a known type up to the very end of the buffer, and no further.
-    std::vector<std::uint8_t> full = members.inBuffer(kBuffer);
+    Bytes full = members.inBuffer(kBuffer);
     for (std::size_t at = members.size(); at + 12 <= kBuffer; at += 12) full[at] = 0x03;
     w = walk(full, "cfg", 0);
     EXPECT_EQ(w.result, FAILED_GS_RESPONSE_BUFFER_SIZE_INSUFFICIENT);
 }
 
 TEST(ZoneWalkMembers, UnknownMemberTypeIsWrittenAndStepsTwelveBytes) {
-    ZoneBytes bytes;
+    GsBytes bytes = kZoneAnswer;
     bytes.zoneSet("cfg", 1).zone("z", 4).member(0x03, {0, 1, 2, 3, 0, 0, 0, 0}).member(0x42, kWwn)
         .member(0xFA, kWwn).member(0x01, kWwn);
     const Walk w = walk(bytes.inBuffer(kBuffer), "cfg", 0);
@@ -232,9 +235,9 @@ TEST(ZoneWalkMembers, UnknownMemberTypeIsWrittenAndStepsTwelveBytes) {
                             memberRecords("cfg", "z", false, "10000000C9A00001", "PortWWN"));
 
     // An unknown member whose 12 bytes would end past the buffer is still a bad response.
-    ZoneBytes cut;
+    GsBytes cut = kZoneAnswer;
     cut.zoneSet("cfg", 1).zone("z", 2).member(0x01, kWwn).member(0x42, kWwn);
-    std::vector<std::uint8_t> buffer = cut.bytes();
+    Bytes buffer = cut.bytes();
     buffer.resize(buffer.size() - 1);
     const Walk over = walk(buffer, "cfg", 0);
     EXPECT_EQ(over.result, FAILED_GS_RESPONSE_BUFFER_SIZE_INSUFFICIENT);
@@ -242,7 +245,7 @@ TEST(ZoneWalkMembers, UnknownMemberTypeIsWrittenAndStepsTwelveBytes) {
 }
 
 TEST(ZoneWalkBadInput, BufferTooShortForTheZoneSetHeader) {
-    std::vector<std::uint8_t> tiny(20, 0);
+    Bytes tiny(20, 0);
     const Walk w = walk(tiny, "cfg", 1);
     EXPECT_EQ(w.result, FAILED_GS_RESPONSE_BUFFER_SIZE_INSUFFICIENT);
     EXPECT_EQ(w.output, "");
@@ -253,7 +256,7 @@ TEST(ZoneWalkBadInput, ArbitraryBytesNeverReadPastTheBuffer) {
     ASSERT_NE(devNull, nullptr);
     std::mt19937 random(7);
     for (int round = 0; round < 3000; ++round) {
-        std::vector<std::uint8_t> bytes(16 + random() % 300);
+        Bytes bytes(16 + random() % 300);
         for (std::uint8_t& b : bytes) {
             const unsigned pick = random() % 8;
             b = pick == 0 ? 0x01 : pick == 1 ? 0xF1 : pick == 2 ? 0 : std::uint8_t(random() % 16);
@@ -269,15 +272,15 @@ TEST(ZoneWalkBadInput, ArbitraryBytesNeverReadPastTheBuffer) {
 }
 
 TEST(ZoneWalkWrites, FailedWriteIsReturnedUnchanged) {
-    ZoneBytes bytes;
+    GsBytes bytes = kZoneAnswer;
     bytes.zoneSet("cfg", 2).zone("a", 2).member(0x01, kWwn).member(0x04, kWwn).zone("b", 0);
-    const std::vector<std::uint8_t> buffer = bytes.inBuffer(kBuffer);
+    const Bytes buffer = bytes.inBuffer(kBuffer);
     Walk whole = walk(buffer, "cfg", 0);
     ASSERT_EQ(whole.result, 0);
     // Fail at every byte of the output in turn: the walk hands back the
     // writer's EOF and leaves exactly the bytes the stream took.
     for (std::size_t capacity = 0; capacity < whole.output.size(); capacity += 7) {
-        LimitedStream out(capacity);
+        FailingStream out(capacity);
         ZoneWalkSource source;
         source.fabricWwn = kFabric;
         source.zoneSetName = "cfg";
@@ -289,10 +292,9 @@ TEST(ZoneWalkWrites, FailedWriteIsReturnedUnchanged) {
 }
 
 TEST(ZoneInfo, HandsBackTheOffsetAfterTheLastMember) {
-    ZoneBytes bytes;
-    bytes.zoneSet("cfg", 1).zone("z", 2).member(0xF3, std::vector<std::uint8_t>(16, 1))
-        .member(0x01, kWwn);
-    const std::vector<std::uint8_t> buffer = bytes.inBuffer(kBuffer);
+    GsBytes bytes = kZoneAnswer;
+    bytes.zoneSet("cfg", 1).zone("z", 2).member(0xF3, Bytes(16, 1)).member(0x01, kWwn);
+    const Bytes buffer = bytes.inBuffer(kBuffer);
     StreamCapture out;
     RecordSink sink(out.get(), "");
     std::size_t next = 0;

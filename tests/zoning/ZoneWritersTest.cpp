@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "StreamCapture.h"
+#include "Capture.h"
 #include "ZoneWriters.h"
 
 namespace {
@@ -63,7 +63,7 @@ TEST(ZoneWriters, FailedWriteReturnsTheCallsResult) {
         ASSERT_EQ(writers[w](whole.get()), 1);
         const std::string bytes = whole.text();
         for (std::size_t capacity = 0; capacity < bytes.size(); ++capacity) {
-            LimitedStream out(capacity);
+            FailingStream out(capacity);
             EXPECT_LT(writers[w](out.get()), 0) << w << " at " << capacity;
             EXPECT_EQ(out.text(), bytes.substr(0, capacity)) << w;
         }

@@ -3,7 +3,6 @@
 // server saw.
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -13,6 +12,7 @@
 #include <vector>
 
 #include "ProbeRun.h"
+#include "TempDir.h"
 
 namespace {
 
@@ -36,14 +36,7 @@ std::string expectedFile(const std::string& name) {
 // Every activity log the run wrote, one after the other.
 std::string readActivityLogs(const std::string& dir) {
     std::string all;
-    if (DIR* d = ::opendir(dir.c_str())) {
-        while (dirent* entry = ::readdir(d)) {
-            const std::string name = entry->d_name;
-            if (name.size() > 4 && name.compare(name.size() - 4, 4, ".log") == 0)
-                all += readFile(dir + "/" + name);
-        }
-        ::closedir(d);
-    }
+    for (const std::string& name : filesIn(dir, ".log")) all += readFile(dir + "/" + name);
     return all;
 }
 
@@ -80,13 +73,6 @@ std::vector<std::string> callsOf(const std::vector<std::string>& calls, const st
 // Seconds (with milliseconds) at the head of a simulator log line.
 double callTime(const std::string& line) { return std::strtod(line.c_str(), nullptr); }
 
-std::size_t countOf(const std::string& text, const std::string& part) {
-    std::size_t count = 0;
-    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        ++count;
-    return count;
-}
-
 // The activity-log line of AGT0432E carries the command it names.
 bool loggedBadResponse(const std::string& log, const std::string& command) {
     std::size_t at = 0;
@@ -104,10 +90,7 @@ TEST(ZoningEndToEnd, FullDatabaseThenActiveCopy) {
     EXPECT_EQ(run.output, expectedFile("full_db.dat"));
     EXPECT_TRUE(outputFileIsValid(run.outputPath));
     // The rejected zone set was asked three times and then left out.
-    const auto gone = callsOf(run.simCalls, "GZS");
-    EXPECT_EQ(std::count_if(gone.begin(), gone.end(),
-                            [](const std::string& l) { return l.find("key=cfg_gone") != std::string::npos; }),
-              3);
+    EXPECT_EQ(linesWith(run.simCalls, " cmd=GZS ", "key=cfg_gone"), 3u);
     EXPECT_EQ(run.activityLog.find("AGT0432E"), std::string::npos);
 }
 
@@ -189,16 +172,19 @@ TEST(ZoningEndToEnd, MemberTypeOutsideTheTableIsWrittenAsUnknown) {
 }
 
 // Models too large to keep in the tree are written by the test.
-std::string writeModel(const std::string& name, const std::string& zoning) {
-    const std::string path = std::string(FABRICPROBE_E2E_MODELS) + "/" + name;
-    writeFile(path,
-              "{\"adapters\":[{\"name\":\"fabricsim-hba0\",\"node_wwn\":\"20000000C9A00001\","
-              "\"ct_v2\":true,\"fail\":null,\"ports\":[{\"wwn\":\"10000000C9A00001\",\"fcid\":\"010100\","
-              "\"fabric\":\"A\",\"fail_attributes\":false}]}],"
-              "\"fabrics\":{\"A\":{\"name\":\"" + std::string(kFabric) + "\","
-              "\"switches\":[{\"wwn\":\"" + kFabric + "\",\"type\":1,\"domain\":1,\"ports\":[]}],"
-              "\"platforms\":[],\"zoning\":" + zoning + "}},\"faults\":[]}\n");
-    return path;
+std::string writeModel(const TempDir& dir, const std::string& zoning) {
+    return dir.write("model.json",
+                     "{\"adapters\":[{\"name\":\"fabricsim-hba0\",\"node_wwn\":\"20000000C9A00001\","
+                     "\"ct_v2\":true,\"fail\":null,\"ports\":[{\"wwn\":\"10000000C9A00001\",\"fcid\":\"010100\","
+                     "\"fabric\":\"A\",\"fail_attributes\":false}]}],"
+                     "\"fabrics\":{\"A\":{\"name\":\"" +
+                         std::string(kFabric) +
+                         "\","
+                         "\"switches\":[{\"wwn\":\"" +
+                         kFabric +
+                         "\",\"type\":1,\"domain\":1,\"ports\":[]}],"
+                         "\"platforms\":[],\"zoning\":" +
+                         zoning + "}},\"faults\":[]}\n");
 }
 
 std::string fabricBlockOpening() {
@@ -215,9 +201,9 @@ TEST(ZoningEndToEnd, ZoneSetListCutToItsBufferEndsBeforeAnyZoneSet) {
         database += std::string(i ? "," : "") + "{\"name\":\"" + prefix + std::string(248, 'n') +
                     "\",\"zones\":[]}";
     }
-    const std::string model = writeModel(
-        "long_list.json", "{\"full_db\":true,\"active\":{\"name\":\"000" + std::string(248, 'n') +
-                              "\",\"zones\":[]},\"database\":[" + database + "]}");
+    const TempDir dir;
+    const std::string model = writeModel(dir, "{\"full_db\":true,\"active\":{\"name\":\"000" + std::string(248, 'n') +
+                                                  "\",\"zones\":[]},\"database\":[" + database + "]}");
     const ZoningRun run = runZoning("long_list", model);
     EXPECT_EQ(run.result.exitCode, exitStatusOf(kBadResponse));
     EXPECT_TRUE(loggedBadResponse(run.activityLog, "GZSN")) << run.activityLog;
@@ -234,9 +220,11 @@ TEST(ZoningEndToEnd, ActiveSetCutToItsBufferIsReadUpToItsEnd) {
         std::snprintf(id, sizeof id, "\"10000000%08X\"", unsigned(i));
         members += std::string(i ? "," : "") + "{\"type\":1,\"id\":" + id + "}";
     }
-    const std::string model = writeModel(
-        "big_active.json", "{\"full_db\":false,\"active\":{\"name\":\"cfg_big\",\"zones\":[{\"name\":"
-                           "\"z_big\",\"members\":[" + members + "]}]},\"database\":[]}");
+    const TempDir dir;
+    const std::string model = writeModel(dir,
+                                         "{\"full_db\":false,\"active\":{\"name\":\"cfg_big\",\"zones\":[{\"name\":"
+                                         "\"z_big\",\"members\":[" +
+                                             members + "]}]},\"database\":[]}");
     const ZoningRun run = runZoning("big_active", model);
     EXPECT_EQ(run.result.exitCode, exitStatusOf(kBadResponse));
     EXPECT_TRUE(loggedBadResponse(run.activityLog, "GAZS")) << run.activityLog;

@@ -1,0 +1,31 @@
+// Switches the debug trace on at its most detailed level into a file of its own, so that a
+// test reads what the code under test traced.
+#pragma once
+
+#include <string>
+
+#include "Files.h"
+#include "TempDir.h"
+#include "naTrace.h"
+
+class TraceCapture {
+public:
+    // 16 MB: large enough that the ring never wraps within one test.
+    TraceCapture() { naInitTrace(dir_.file("capture.trace"), "MAX", 16 * 1024); }
+    ~TraceCapture() {
+        if (active_) naEndTrace();
+    }
+    TraceCapture(const TraceCapture&) = delete;
+    TraceCapture& operator=(const TraceCapture&) = delete;
+
+    // Ends tracing and returns everything written to the file.
+    std::string finish() {
+        if (active_) naEndTrace();
+        active_ = false;
+        return readFile(dir_.file("capture.trace"));
+    }
+
+private:
+    TempDir dir_;
+    bool active_ = true;
+};
