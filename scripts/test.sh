@@ -20,7 +20,7 @@ plain_suite() {
 # The whole suite again, end-to-end tests included, built with clang (which
 # builds it in half the time gcc takes) under AddressSanitizer and
 # UndefinedBehaviorSanitizer; LeakSanitizer checks every process as it exits
-# (tests/leaks runs whole probes of the example SAN). The same build holds the
+# (every end-to-end case in vendor mode, the example SAN's among them). The same build holds the
 # fuzz targets, each run over its seed corpus for a bounded number of inputs
 # (ctest label "fuzz").
 sanitized_suite() {

@@ -48,7 +48,8 @@ ProbeRunResult runProbe(const ProbeInstall& install, const ProbeRunOptions& opti
     int pipeFds[2] = {-1, -1};
     if (options.agentPipe) {
         if (::pipe(pipeFds) != 0) throw std::runtime_error("pipe failed");
-        argv.insert(argv.end(), {"-agentcom", std::to_string(pipeFds[0]) + "," + std::to_string(pipeFds[1])});
+        argv.insert(options.agentPipeFirst ? argv.begin() + 1 : argv.end(),
+                    {"-agentcom", std::to_string(pipeFds[0]) + "," + std::to_string(pipeFds[1])});
     }
     Program program(argv, run);
     if (pipeFds[1] >= 0) ::close(pipeFds[1]);

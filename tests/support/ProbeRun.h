@@ -36,6 +36,7 @@ struct ProbeRunOptions {
     std::vector<std::string> env;         // extra NAME=value entries
     bool fastClock = false;               // run under faketime with a 100x clock
     bool agentPipe = true;                // append -agentcom R,W and collect the status byte
+    bool agentPipeFirst = false;          // with agentPipe: -agentcom R,W before the other arguments instead
     std::string cwd;                      // working directory; default: the install root
     int timeoutSeconds = 120;             // the child is killed after this
     std::string program;                  // default: <root>/bin/fabricprobe
