@@ -31,10 +31,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int result = walkZoneSet(source, buffer, out, 1);
     if (result != 0 && result != -1002) __builtin_trap();
 
-    // Members at every offset a walk could meet.
+    // Zones and members at every offset a walk could meet: each must end inside the buffer.
     for (std::size_t offset = 0; offset < size && offset < 64; ++offset) {
         ZoneMemberText member;
         if (decodeZoneMember(buffer, offset, member) == MemberDecode::ok && offset + member.size > size)
+            __builtin_trap();
+        ZoneHeader zone;
+        if (decodeZoneHeader(buffer, offset, zone) &&
+            (zone.memberCountOffset + 4 > size || zone.name.size() > size - offset))
             __builtin_trap();
     }
     return 0;

@@ -42,3 +42,15 @@ FailingStream::FailingStream(std::size_t capacity, bool recovers) : capacity_(ca
 }
 
 FailingStream::~FailingStream() { std::fclose(stream_); }
+
+std::string failureAtEachByte(const std::function<int(std::FILE*)>& write) {
+    StreamCapture whole;
+    if (write(whole.get()) != 1) return "the whole write did not return 1";
+    const std::string bytes = whole.text();
+    for (std::size_t capacity = 0; capacity < bytes.size(); ++capacity) {
+        FailingStream out(capacity);
+        if (write(out.get()) >= 0 || out.text() != bytes.substr(0, capacity))
+            return "failing at byte " + std::to_string(capacity) + " of \"" + bytes + "\": took \"" + out.text() + "\"";
+    }
+    return "";
+}

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <string>
 
 class StreamCapture {
@@ -37,3 +38,8 @@ private:
     std::string taken_;
     std::FILE* stream_;
 };
+
+// A writer run whole, then on streams failing at each of its bytes in turn: empty when it
+// wrote and returned 1, and every failing run returned a negative result and left exactly
+// the bytes the stream took; else what went wrong.
+std::string failureAtEachByte(const std::function<int(std::FILE*)>& write);
