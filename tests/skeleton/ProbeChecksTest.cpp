@@ -1,3 +1,6 @@
+// The probe options' checks, the command line as the activity log records it, a rejected
+// argument as AGT0412E names it, and the names of the run's return codes.
+#include <cstring>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -6,6 +9,7 @@
 #include "CmdArgs.h"
 #include "CmdTables.h"
 #include "ProbeChecks.h"
+#include "RcDescription.h"
 #include "ReturnCodes.h"
 
 namespace {
@@ -23,21 +27,15 @@ CmdArgs validArgs() {
     return args;
 }
 
-TEST(ProbeChecks, ValidOptionsPass) {
-    CmdArgs args = validArgs();
-    EXPECT_EQ(checkProbeOptions(args), 0);
-    args.fabricProbeCmd = "ZoningOnly";
-    args.fabricProbeFabrics = "specificfabrics";
-    EXPECT_EQ(checkProbeOptions(args), 0);
-    args.serverPort = -1;  // a port that was not given passes
-    EXPECT_EQ(checkProbeOptions(args), 0);
-}
-
-TEST(ProbeChecks, EachMissingValueHasItsCode) {
+// Every check runs: the code is the last failing check's.
+TEST(ProbeChecks, EachFailingValueHasItsCodeAndTheLastOneWins) {
     const struct {
-        void (*clear)(CmdArgs&);
+        void (*change)(CmdArgs&);
         int rc;
     } cases[] = {
+        {[](CmdArgs&) {}, 0},
+        {[](CmdArgs& a) { a.fabricProbeCmd = "ZoningOnly", a.fabricProbeFabrics = "specificfabrics"; }, 0},
+        {[](CmdArgs& a) { a.serverPort = -1; }, 0},  // a port that was not given passes
         {[](CmdArgs& a) { a.serverName.clear(); }, FABRIC_PROBE_SERVERNAME_NOT_SPECIFIED},
         {[](CmdArgs& a) { a.serverIp.clear(); }, FABRIC_PROBE_SERVERIP_NOT_SPECIFIED},
         {[](CmdArgs& a) { a.serverPort = 0; }, FABRIC_PROBE_SERVERPORT_NOT_SPECIFIED},
@@ -49,37 +47,22 @@ TEST(ProbeChecks, EachMissingValueHasItsCode) {
         {[](CmdArgs& a) { a.fabricProbeFabrics.clear(); }, FABRIC_PROBE_FABRICS_INVALID},
         {[](CmdArgs& a) { a.fabricProbeCmd = "topology"; }, FABRIC_PROBE_COMMAND_INVALID},
         {[](CmdArgs& a) { a.fabricProbeFabrics = "AllFabrics"; }, FABRIC_PROBE_FABRICS_INVALID},
+        {[](CmdArgs& a) { a.serverName.clear(), a.fabricProbeJobId.clear(); }, FABRIC_PROBE_JOBID_NOT_SPECIFIED},
+        {[](CmdArgs& a) { a.serverPort = 0, a.fabricProbeCmd = "Zoning"; }, FABRIC_PROBE_COMMAND_INVALID},
+        // Nothing given at all, as a run without arguments: the fabrics check is last.
+        {[](CmdArgs& a) { a = CmdArgs(0, nullptr, TOOL_FABRIC_PROBE); }, FABRIC_PROBE_FABRICS_INVALID},
     };
     for (const auto& c : cases) {
         CmdArgs args = validArgs();
-        c.clear(args);
+        c.change(args);
         EXPECT_EQ(checkProbeOptions(args), c.rc);
     }
 }
 
-TEST(ProbeChecks, TheLastFailingCheckWins) {
-    CmdArgs args = validArgs();
-    args.serverName.clear();
-    args.fabricProbeJobId.clear();
-    EXPECT_EQ(checkProbeOptions(args), FABRIC_PROBE_JOBID_NOT_SPECIFIED);
-
-    args = validArgs();
-    args.serverPort = 0;
-    args.fabricProbeCmd = "Zoning";
-    EXPECT_EQ(checkProbeOptions(args), FABRIC_PROBE_COMMAND_INVALID);
-
-    // Nothing given at all, as a run without arguments: the fabrics check is last.
-    CmdArgs empty(0, nullptr, TOOL_FABRIC_PROBE);
-    EXPECT_EQ(checkProbeOptions(empty), FABRIC_PROBE_FABRICS_INVALID);
-}
-
-TEST(CommandLineText, ArgumentsAreJoinedWithATrailingBlank) {
+TEST(CommandLineText, ArgumentsAreJoinedWithATrailingBlankOrBecomeTheOverflowSentence) {
     Argv argv{"/opt/x/bin/fabricprobe", "-servername", "s"};
     EXPECT_EQ(commandLineText(argv.argc(), argv.argv()), "/opt/x/bin/fabricprobe -servername s ");
     EXPECT_EQ(commandLineText(0, nullptr), "");
-}
-
-TEST(CommandLineText, TooLongATextBecomesTheOverflowSentence) {
     const std::string sentence = "Command line args length greater than commandLineAargString can handle\n";
     // 990 + blank = 991; 6 more characters reach exactly 997 and still fit.
     Argv fits{std::string(990, 'a'), "bbbbbb"};
@@ -88,6 +71,29 @@ TEST(CommandLineText, TooLongATextBecomesTheOverflowSentence) {
     EXPECT_EQ(commandLineText(over.argc(), over.argv()), sentence + "-x ");
     Argv huge{"prog", std::string(10000, 'h')};
     EXPECT_EQ(commandLineText(huge.argc(), huge.argv()), sentence);
+}
+
+// AGT0412E's insert stays one line of at most 4,604 characters of the argument.
+TEST(RejectedArgumentText, CutAndControlCharactersEscaped) {
+    EXPECT_EQ(rejectedArgumentText("-servername srv\nAGT0430I\x7f\t"), "-servername srv%0AAGT0430I%7F%09");
+    EXPECT_EQ(rejectedArgumentText("-" + std::string(10000, 'a')), "-" + std::string(4603, 'a'));
+    EXPECT_EQ(rejectedArgumentText(""), "<NULL>");
+}
+
+TEST(RcDescription, NamesFitTheirBufferAndUnnamedCodesAreUnknown) {
+    const auto describe = [](int rc, std::size_t size) {
+        char buffer[64];
+        std::memset(buffer, 'X', sizeof buffer);
+        getFpRcDescription(rc, buffer, size);
+        return std::string(buffer);
+    };
+    EXPECT_EQ(describe(0, 46), "FABRIC_PROBE_SUCCESS");
+    EXPECT_EQ(describe(-2006, 46), "FABRIC_PROBE_FABRICPROBECOMMAND_NOT_SPECIFIED");  // the longest, 45 characters
+    EXPECT_EQ(describe(-1002, 46), "FAILED_GS_RESPONSE_BUFFER_SIZE_INSUFFICIENT");
+    // A stopped probe and a failed HBA API load have no name of their own.
+    EXPECT_EQ(describe(-2016, 46), "UNKNOWN");
+    EXPECT_EQ(describe(1, 46), "UNKNOWN");
+    EXPECT_EQ(describe(-2000, 8), "FABRIC_");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "Argv.h"
 #include "Files.h"
 #include "Run.h"
 #include "TempDir.h"
@@ -14,52 +15,39 @@
 
 namespace {
 
-struct Command {
-    explicit Command(std::vector<std::string> words) : words_(std::move(words)) {
-        for (const std::string& word : words_) pointers_.push_back(word.c_str());
-        pointers_.push_back(nullptr);
-    }
-    Command(const Command&) = delete;
-    const char* const* get() const { return pointers_.data(); }
-
-private:
-    std::vector<std::string> words_;
-    std::vector<const char*> pointers_;
-};
-
 // Spawns with quoting on and waits; returns the wait's result.
-int runAndWait(const Command& command, int* exitCode, int timeout = 30, SpawnInfo* spawned = nullptr) {
+int runAndWait(Argv command, int* exitCode, int timeout = 30, SpawnInfo* spawned = nullptr) {
     SpawnInfo info;
-    if (SpawnExternalProgram(command.get(), info, false, true, false, nullptr) != 0) return -100;
+    if (SpawnExternalProgram(command.argv(), info, false, true, false, nullptr) != 0) return -100;
     if (spawned) *spawned = info;
     return WaitForExternalProgram(info, exitCode, timeout);
 }
 
 TEST(ShellCommand, QuotingOfProgramAndArguments) {
-    Command plain({"/opt/x/bin/Agent", "-notify", "two words", "it's", ""});
-    EXPECT_EQ(buildShellCommand(plain.get(), true), R"('/opt/x/bin/Agent' '-notify' 'two words' 'it'\''s' '')");
-    EXPECT_EQ(buildShellCommand(plain.get(), false), "'/opt/x/bin/Agent' -notify two words it's ");
+    Argv plain({"/opt/x/bin/Agent", "-notify", "two words", "it's", ""});
+    EXPECT_EQ(buildShellCommand(plain.argv(), true), R"('/opt/x/bin/Agent' '-notify' 'two words' 'it'\''s' '')");
+    EXPECT_EQ(buildShellCommand(plain.argv(), false), "'/opt/x/bin/Agent' -notify two words it's ");
 
     // A ';' outside double quotes makes the program a command list, passed on as it is.
-    Command list({"cd /tmp; ./run", "a"});
-    EXPECT_EQ(buildShellCommand(list.get(), true), "cd /tmp; ./run 'a'");
-    Command quotedSemicolon({"\"/opt/a;b\"/prog"});
-    EXPECT_EQ(buildShellCommand(quotedSemicolon.get(), true), "'\"/opt/a;b\"/prog'");
-    Command programQuote({"/opt/it's/prog"});
-    EXPECT_EQ(buildShellCommand(programQuote.get(), true), R"('/opt/it'\''s/prog')");
+    Argv list({"cd /tmp; ./run", "a"});
+    EXPECT_EQ(buildShellCommand(list.argv(), true), "cd /tmp; ./run 'a'");
+    Argv quotedSemicolon({"\"/opt/a;b\"/prog"});
+    EXPECT_EQ(buildShellCommand(quotedSemicolon.argv(), true), "'\"/opt/a;b\"/prog'");
+    Argv programQuote({"/opt/it's/prog"});
+    EXPECT_EQ(buildShellCommand(programQuote.argv(), true), R"('/opt/it'\''s/prog')");
 }
 
 TEST(Spawn, ExitStatusOfTheChild) {
     int exitCode = -1;
-    EXPECT_EQ(runAndWait(Command({"/bin/sh", "-c", "exit 7"}), &exitCode), 0);
+    EXPECT_EQ(runAndWait(Argv({"/bin/sh", "-c", "exit 7"}), &exitCode), 0);
     EXPECT_EQ(exitCode, 7);
-    EXPECT_EQ(runAndWait(Command({"/bin/true"}), &exitCode), 0);
+    EXPECT_EQ(runAndWait(Argv({"/bin/true"}), &exitCode), 0);
     EXPECT_EQ(exitCode, 0);
     // A program that cannot be found: the shell's own status.
-    EXPECT_EQ(runAndWait(Command({"/nonexistent/program"}), &exitCode), 0);
+    EXPECT_EQ(runAndWait(Argv({"/nonexistent/program"}), &exitCode), 0);
     EXPECT_EQ(exitCode, 127);
     // A child ended by a signal reports the signal.
-    EXPECT_EQ(runAndWait(Command({"kill -9 $$;"}), &exitCode), 0);
+    EXPECT_EQ(runAndWait(Argv({"kill -9 $$;"}), &exitCode), 0);
     EXPECT_EQ(exitCode, SIGKILL);
 }
 
@@ -72,12 +60,12 @@ TEST(Spawn, EveryArgumentReachesTheProgramExactly) {
         "$(touch " + dir.file("dollar") + ")",
         "`touch " + dir.file("backtick") + "`",
         "\"; touch " + dir.file("double") + "; \"",
-        "a\\b", "", "two words", "line\nfeed", "*", "it's 'quoted'",
+        "a\\b", "", "two words", "line\nfeed", "*", "it's 'quoted'", std::string(10000, 'a'),
     };
     std::vector<std::string> words = {recorder};
     words.insert(words.end(), args.begin(), args.end());
     int exitCode = -1;
-    ASSERT_EQ(runAndWait(Command(words), &exitCode), 0);
+    ASSERT_EQ(runAndWait(Argv(words), &exitCode), 0);
     EXPECT_EQ(exitCode, 0);
     EXPECT_EQ(recordedArgs(dir.file("args")), args);
     for (const char* made : {"quote", "dollar", "backtick", "double"}) EXPECT_FALSE(fileExists(dir.file(made))) << made;
@@ -86,12 +74,12 @@ TEST(Spawn, EveryArgumentReachesTheProgramExactly) {
 TEST(Spawn, ProgramWithSemicolonRunsAsCommandList) {
     TempDir dir;
     int exitCode = -1;
-    ASSERT_EQ(runAndWait(Command({"echo listed > " + dir.file("out") + "; exit 3"}), &exitCode), 0);
+    ASSERT_EQ(runAndWait(Argv({"echo listed > " + dir.file("out") + "; exit 3"}), &exitCode), 0);
     EXPECT_EQ(exitCode, 3);
     EXPECT_EQ(readFile(dir.file("out")), "listed\n");
 
     // Between double quotes the ';' is part of the program's name: nothing runs.
-    ASSERT_EQ(runAndWait(Command({"\"x; touch " + dir.file("made") + "\""}), &exitCode), 0);
+    ASSERT_EQ(runAndWait(Argv({"\"x; touch " + dir.file("made") + "\""}), &exitCode), 0);
     EXPECT_EQ(exitCode, 127);
     EXPECT_FALSE(fileExists(dir.file("made")));
 }
@@ -99,7 +87,7 @@ TEST(Spawn, ProgramWithSemicolonRunsAsCommandList) {
 TEST(Spawn, TimeOutKillsTheChild) {
     SpawnInfo info;
     int exitCode = -1;
-    EXPECT_EQ(runAndWait(Command({"exec sleep 20;"}), &exitCode, 1, &info), 68);
+    EXPECT_EQ(runAndWait(Argv({"exec sleep 20;"}), &exitCode, 1, &info), 68);
     EXPECT_EQ(exitCode, -1);  // untouched
     int status = 0;
     ASSERT_EQ(waitpid(info.pid, &status, 0), info.pid);  // left for the caller to collect
@@ -118,12 +106,12 @@ TEST(Spawn, AStopRequestDuringTheWaitIsNoTimeOut) {
     ASSERT_EQ(sigaction(SIGTERM, &stop, &before), 0);
     int exitCode = -1;
     // The child's shell signals the waiting parent, then ends by itself.
-    EXPECT_EQ(runAndWait(Command({"sleep 0.2; kill -TERM $PPID; sleep 0.2; exit 3"}), &exitCode, 3600), 0);
+    EXPECT_EQ(runAndWait(Argv({"sleep 0.2; kill -TERM $PPID; sleep 0.2; exit 3"}), &exitCode, 3600), 0);
     EXPECT_EQ(exitCode, 3);
     EXPECT_EQ(alarm(0), 0u);
     // After a stop request the alarm's expiry still ends the wait.
     SpawnInfo info;
-    EXPECT_EQ(runAndWait(Command({"kill -TERM $PPID; exec sleep 20"}), &exitCode, 1, &info), 68);
+    EXPECT_EQ(runAndWait(Argv({"kill -TERM $PPID; exec sleep 20"}), &exitCode, 1, &info), 68);
     waitpid(info.pid, nullptr, 0);
     sigaction(SIGTERM, &before, nullptr);
 }
@@ -138,14 +126,14 @@ TEST(Spawn, WaitLeavesNoAlarmAndRestoresTheAlarmHandler) {
     ASSERT_EQ(sigaction(SIGALRM, &mine, &before), 0);
 
     int exitCode = -1;
-    EXPECT_EQ(runAndWait(Command({"/bin/true"}), &exitCode, 3600), 0);
+    EXPECT_EQ(runAndWait(Argv({"/bin/true"}), &exitCode, 3600), 0);
     EXPECT_EQ(alarm(0), 0u);  // nothing pending
     struct sigaction after {};
     ASSERT_EQ(sigaction(SIGALRM, nullptr, &after), 0);
     EXPECT_EQ(after.sa_handler, customAlarm);
 
     SpawnInfo info;
-    EXPECT_EQ(runAndWait(Command({"exec sleep 20;"}), &exitCode, 1, &info), 68);
+    EXPECT_EQ(runAndWait(Argv({"exec sleep 20;"}), &exitCode, 1, &info), 68);
     waitpid(info.pid, nullptr, 0);
     ASSERT_EQ(sigaction(SIGALRM, nullptr, &after), 0);
     EXPECT_EQ(after.sa_handler, customAlarm);
@@ -164,10 +152,10 @@ TEST(Spawn, WaitWithoutAChildFails) {
 
 TEST(Spawn, RedirectionToNamedAndTemporaryFiles) {
     TempDir dir;
-    Command command({"echo out; echo err >&2;"});
+    Argv command({"echo out; echo err >&2;"});
     SpawnInfo info;
     info.stdoutFile = dir.file("stdout");
-    ASSERT_EQ(SpawnExternalProgram(command.get(), info, true, true, false, nullptr), 0);
+    ASSERT_EQ(SpawnExternalProgram(command.argv(), info, true, true, false, nullptr), 0);
     int exitCode = -1;
     ASSERT_EQ(WaitForExternalProgram(info, &exitCode, 30), 0);
     EXPECT_EQ(readFile(dir.file("stdout")), "out\n");
@@ -176,7 +164,7 @@ TEST(Spawn, RedirectionToNamedAndTemporaryFiles) {
     unlink(info.stderrFile.c_str());
 
     // Appending keeps what is there.
-    ASSERT_EQ(SpawnExternalProgram(command.get(), info, true, true, true, nullptr), 0);
+    ASSERT_EQ(SpawnExternalProgram(command.argv(), info, true, true, true, nullptr), 0);
     ASSERT_EQ(WaitForExternalProgram(info, &exitCode, 30), 0);
     EXPECT_EQ(readFile(dir.file("stdout")), "out\nout\n");
     unlink(info.stderrFile.c_str());
@@ -185,18 +173,18 @@ TEST(Spawn, RedirectionToNamedAndTemporaryFiles) {
     SpawnInfo bad;
     bad.stdoutFile = dir.file("missing/dir/out");
     bad.stderrFile = dir.file("err");
-    ASSERT_EQ(SpawnExternalProgram(command.get(), bad, true, true, false, nullptr), 0);
+    ASSERT_EQ(SpawnExternalProgram(command.argv(), bad, true, true, false, nullptr), 0);
     ASSERT_EQ(WaitForExternalProgram(bad, &exitCode, 30), 0);
     EXPECT_EQ(exitCode, 71);
 }
 
 TEST(Spawn, GivenEnvironmentReplacesTheCurrentOne) {
     TempDir dir;
-    Command command({"echo \"$PROBE_TEST_VALUE\" > " + dir.file("env") + ";"});
+    Argv command({"echo \"$PROBE_TEST_VALUE\" > " + dir.file("env") + ";"});
     std::string entry = "PROBE_TEST_VALUE=given";
     char* envp[] = {&entry[0], nullptr};
     SpawnInfo info;
-    ASSERT_EQ(SpawnExternalProgram(command.get(), info, false, true, false, envp), 0);
+    ASSERT_EQ(SpawnExternalProgram(command.argv(), info, false, true, false, envp), 0);
     int exitCode = -1;
     ASSERT_EQ(WaitForExternalProgram(info, &exitCode, 30), 0);
     EXPECT_EQ(readFile(dir.file("env")), "given\n");
