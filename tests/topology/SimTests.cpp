@@ -20,6 +20,7 @@
 #include "Count.h"
 #include "FabricProbe.h"
 #include "Files.h"
+#include "GsBytes.h"
 #include "GsTransport.h"
 #include "HbaAccess.h"
 #include "PlatformQueries.h"
@@ -46,7 +47,8 @@ namespace {
 
 Wwn wwnOf(const char* text) {
     Wwn wwn{};
-    for (int i = 0; i < 8; ++i) wwn.bytes[i] = static_cast<std::uint8_t>(std::stoul(std::string(text + 2 * i, 2), nullptr, 16));
+    const Bytes bytes = fromHex(text);
+    std::copy(bytes.begin(), bytes.end(), wwn.bytes);
     return wwn;
 }
 
@@ -236,12 +238,7 @@ TEST_F(PortProbe, ZoningWithoutMemoryForItsBuffersEndsTheProbeWithMinus2015) {
 }
 
 // The platform's 256-byte name entry as GPNL lists it.
-std::vector<std::uint8_t> nameEntry(const std::string& name) {
-    std::vector<std::uint8_t> entry(256, 0);
-    entry[0] = static_cast<std::uint8_t>(name.size());
-    std::copy(name.begin(), name.end(), entry.begin() + 1);
-    return entry;
-}
+Bytes nameEntry(const std::string& name) { return GsBytes().counted(name, 256).bytes(); }
 
 std::string entryFor(const char* name) {
     char key[kTimeoutKeySize];
