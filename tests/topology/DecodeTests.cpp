@@ -170,6 +170,7 @@ TEST(InformationList, ThreeTextsEachEndingAtItsNulOrTheListsEnd) {
         {GsBytes().pad(4).raw({'V', 0, 'M', 0}).pad(248, 'r').bytes(), "V", "M", std::string(248, 'r')},
         {Bytes(5, 'x'), "x", "", ""},
         {Bytes(4, 'x'), "", "", ""},
+        {Bytes(3, 'x'), "", "", ""},
         {Bytes(), "", "", ""},
     };
     for (const auto& c : cases) {

@@ -30,9 +30,11 @@ TEST(TopologyWriters, AFailureAtAnyByteIsReturnedAndEndsTheWrite) {
         [](std::FILE* s) { return printPortToPort("A", "B", s); },
     };
     for (const auto& write : writers) EXPECT_EQ("", failureAtEachByte(write));
-    StreamCapture none;
-    EXPECT_EQ(1, printfQuotesEscape(nullptr, none.get()));
-    EXPECT_EQ("\"\"", none.text());
+    // Commas, backslashes and other bytes stay as they are.
+    StreamCapture text;
+    EXPECT_EQ(1, printfQuotesEscape("x,y\\z\t\xE9", text.get()));
+    EXPECT_EQ(1, printfQuotesEscape(nullptr, text.get()));
+    EXPECT_EQ("\"x,y\\z\t\xE9\"\"\"", text.text());
 }
 
 }  // namespace

@@ -66,7 +66,9 @@ TEST(ZoneWalk, RecordNameComesFromTheCallerNotTheBuffer) {
     const Walk w = walk(bytes.inBuffer(kBuffer), "cfg_listed", 0);
     ASSERT_EQ(w.result, 0);
     EXPECT_EQ(w.output, zoneRecords("cfg_listed", "z", false));
-    EXPECT_EQ(walk(Bytes(20, 0), "cfg", 1).output, "");  // too short for the zone set's header
+    const Walk tiny = walk(Bytes(20, 0), "cfg", 1);  // too short for the zone set's header
+    EXPECT_EQ(tiny.result, kBad);
+    EXPECT_EQ(tiny.output, "");
 }
 
 // A zone set name that puts a zone of tailSize bytes, after a first zone of
