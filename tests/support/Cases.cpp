@@ -23,7 +23,6 @@ std::string folderOf(const std::string& id) {
     return sourcePath("tests/cases/" + id.substr(0, id.find('/', id.find('/') + 1)));
 }
 
-
 // The field, or null (which iterates as empty) when the case has none.
 const json& field(const json& c, const char* name) {
     static const json none;
@@ -49,12 +48,13 @@ std::string replaced(std::string text, const std::string& from, const std::strin
     return text;
 }
 
-// The agent's command line every case runs with, but for "args": its job's files are named by it.
+// The output or input file of the job that the agent's command line (argsOf) names.
 std::string jobPath(const json& c, const std::string& kind) {
     const std::string name = kind == "output" ? "output/srv/fabricprobe_" : "input/srv/fabrics_to_be_probed_";
     return name + c.value("command", "Topology") + "_20261206_11_22.dat";
 }
 
+// The agent's command line every case runs with, but for those that give their "args".
 std::vector<std::string> argsOf(const json& c) {
     if (c.contains("args")) return c["args"];
     std::vector<std::string> args = {"-servername", "srv", "-serverip", "192.0.2.1", "-serverport", "9550",
