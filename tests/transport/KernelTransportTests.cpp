@@ -63,20 +63,6 @@ ByteSpan spanOf(const std::string& text) {
     return ByteSpan{reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
 }
 
-// A reply as the kernel writes it, with the SG_IO counts of a good answer of rcvLen bytes.
-struct Reply {
-    FcBsgReply reply{};
-    BsgCompletion io;
-    Reply(std::int32_t result, std::uint32_t rcvLen, std::uint32_t buffer) {
-        reply.result = static_cast<std::uint32_t>(result);
-        reply.reply_payload_rcv_len = rcvLen;
-        io.dinXferLen = buffer;
-        io.dinResid = static_cast<std::int32_t>(rcvLen <= buffer ? buffer - rcvLen : 0);
-        io.responseLen = sizeof reply;
-    }
-    BsgVerdict decode() const { return decodeBsgReply(ByteSpan{reinterpret_cast<const std::uint8_t*>(&reply), sizeof reply}, io); }
-};
-
 std::uint32_t hostWordAt(const std::uint8_t* bytes, std::size_t offset) {
     std::uint32_t word = 0;  // as a driver reads a u32 of the request on this host
     std::memcpy(&word, bytes + offset, sizeof word);
@@ -223,73 +209,70 @@ TEST(BsgTransport, TheCdbCarriesThePreambleWordsAsIntegers) {
     }
 }
 
-TEST(BsgReplyDecode, TheUsedSizeComesFromTheReplyAndNeverPassesTheBuffer) {
-    BsgVerdict good = Reply(0, 56, 8212).decode();
-    EXPECT_TRUE(good.ok);
-    EXPECT_EQ(good.used, 56u);
-    EXPECT_FALSE(good.rejected);
-
-    Reply longer(0, 9000, 8212);  // more claimed than the buffer holds
-    longer.io.dinResid = 0;
-    BsgVerdict clamped = longer.decode();
-    EXPECT_TRUE(clamped.ok);
-    EXPECT_TRUE(clamped.clamped);
-    EXPECT_EQ(clamped.used, 8212u);
-
-    Reply residShort(0, 56, 8212);
-    residShort.io.dinResid = 8212 - 40;  // the kernel filled less than the reply claims
-    EXPECT_EQ(residShort.decode().used, 40u);
-
-    // qla2xxx completes a request that filled its buffer with no reply at all.
-    Reply none(0, 0, 24);
-    none.io.responseLen = 0;
-    none.io.dinResid = 0;
-    BsgVerdict filled = none.decode();
-    EXPECT_TRUE(filled.ok);
-    EXPECT_TRUE(filled.noReply);
-    EXPECT_EQ(filled.used, 24u);
-    none.io.dinResid = 4;
-    EXPECT_EQ(none.decode().used, 20u);
-
-    // libfc marks a CT reject in ctels_reply.status; the answer is still one.
-    Reply reject(0, 16, 24);
-    reject.reply.reply_data.ctels_reply.status = FC_CTELS_STATUS_REJECT;
-    EXPECT_TRUE(reject.decode().ok);
-    EXPECT_TRUE(reject.decode().rejected);
-}
-
-TEST(BsgReplyDecode, BadRepliesFailWithAReason) {
-    EXPECT_FALSE(Reply(0, 0, 8212).decode().ok) << "nothing received";
-    EXPECT_FALSE(Reply(0, 8, 8212).decode().ok) << "shorter than a CT_IU header";
-    BsgVerdict eio = Reply(-EIO, 56, 8212).decode();
-    EXPECT_FALSE(eio.ok);
-    EXPECT_EQ(eio.error, EIO);
-    EXPECT_FALSE(Reply(0x00070000, 56, 8212).decode().ok) << "a SCSI-style error result";
-
-    Reply resid(0, 56, 8212);
-    resid.io.dinResid = 9000;
-    EXPECT_FALSE(resid.decode().ok) << "din_resid beyond the buffer";
-    resid.io.dinResid = -1;
-    EXPECT_FALSE(resid.decode().ok);
-
-    Reply status(0, 56, 8212);
-    status.io.transportStatus = 1;
-    EXPECT_FALSE(status.decode().ok);
-
-    Reply cut(0, 56, 8212);
-    cut.io.responseLen = 4;  // only the result word written
-    EXPECT_FALSE(cut.decode().ok);
+// A reply as the kernel writes it, then the SG_IO counts: the used size comes from the reply
+// and never passes the buffer; what a kernel cannot mean fails.
+TEST(BsgReplyDecode, TheUsedSizeComesFromTheReplyAndBadRepliesFail) {
+    constexpr std::int32_t kFilled = -100;   // din_resid: what the reply says arrived
+    constexpr std::uint32_t kWhole = 0xFFFF; // response_len: the whole reply
+    const struct {
+        const char* what;
+        std::int32_t result;
+        std::uint32_t rcvLen, buffer;
+        std::int32_t resid;
+        std::uint32_t responseLen, transportStatus = 0, deviceStatus = 0, ctelsStatus = 0;
+        bool ok;
+        std::uint32_t used;
+        bool clamped = false, noReply = false, rejected = false;
+    } cases[] = {
+        {"an answer", 0, 56, 8212, kFilled, kWhole, 0, 0, 0, true, 56},
+        {"more claimed than the buffer", 0, 9000, 8212, 0, kWhole, 0, 0, 0, true, 8212, true},
+        {"less filled than claimed", 0, 56, 8212, 8212 - 40, kWhole, 0, 0, 0, true, 40},
+        // qla2xxx completes a request that filled its buffer with no reply at all.
+        {"no reply, buffer filled", 0, 0, 24, 0, 0, 0, 0, 0, true, 24, false, true},
+        {"no reply, 4 bytes short", 0, 0, 24, 4, 0, 0, 0, 0, true, 20, false, true},
+        // libfc marks a CT reject in ctels_reply.status; the answer is still one.
+        {"a CT reject", 0, 16, 24, kFilled, kWhole, 0, 0, FC_CTELS_STATUS_REJECT, true, 16, false, false, true},
+        {"nothing received", 0, 0, 8212, kFilled, kWhole, 0, 0, 0, false, 0},
+        {"shorter than a CT_IU header", 0, 8, 8212, kFilled, kWhole, 0, 0, 0, false, 0},
+        {"-EIO", -EIO, 56, 8212, kFilled, kWhole, 0, 0, 0, false, 0},
+        {"a SCSI-style error result", 0x00070000, 56, 8212, kFilled, kWhole, 0, 0, 0, false, 0},
+        {"din_resid beyond the buffer", 0, 56, 8212, 9000, kWhole, 0, 0, 0, false, 0},
+        {"din_resid negative", 0, 56, 8212, -1, kWhole, 0, 0, 0, false, 0},
+        {"a transport status", 0, 56, 8212, kFilled, kWhole, 1, 0, 0, false, 0},
+        {"only the result word written", 0, 56, 8212, kFilled, 4, 0, 0, 0, false, 0},
+        {"no reply, nothing arrived", 0, 0, 8212, 8212, 0, 0, 0, 0, false, 0},
+        {"no reply, too little arrived", 0, 0, 8212, 8212 - 8, 0, 0, 0, 0, false, 0},
+        {"no reply, a device status", 0, 0, 8212, 0, 0, 0, 2, 0, false, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        FcBsgReply reply{};
+        reply.result = static_cast<std::uint32_t>(c.result);
+        reply.reply_payload_rcv_len = c.rcvLen;
+        reply.reply_data.ctels_reply.status = c.ctelsStatus;
+        BsgCompletion io;
+        io.dinXferLen = c.buffer;
+        io.dinResid = c.resid != kFilled ? c.resid : static_cast<std::int32_t>(c.buffer - c.rcvLen);
+        io.responseLen = c.responseLen == kWhole ? sizeof reply : c.responseLen;
+        io.transportStatus = c.transportStatus;
+        io.deviceStatus = c.deviceStatus;
+        const BsgVerdict verdict = decodeBsgReply(ByteSpan{reinterpret_cast<const std::uint8_t*>(&reply), sizeof reply}, io);
+        EXPECT_EQ(verdict.ok, c.ok);
+        if (!c.ok) {
+            EXPECT_EQ(verdict.error, c.result < 0 ? -c.result : EIO);
+            continue;
+        }
+        EXPECT_EQ(verdict.used, c.used);
+        EXPECT_EQ(verdict.clamped, c.clamped);
+        EXPECT_EQ(verdict.noReply, c.noReply);
+        EXPECT_EQ(verdict.rejected, c.rejected);
+    }
     const std::uint8_t four[4] = {};
-    EXPECT_FALSE(decodeBsgReply(ByteSpan{four, sizeof four}, Reply(0, 56, 8212).io).ok) << "reply buffer too small";
-
-    Reply noReply(0, 0, 8212);  // no reply, and din_resid says nothing or too little arrived
-    noReply.io.responseLen = 0;
-    EXPECT_FALSE(noReply.decode().ok);
-    noReply.io.dinResid = 8212 - 8;
-    EXPECT_FALSE(noReply.decode().ok);
-    noReply.io.dinResid = 0;
-    noReply.io.deviceStatus = 2;
-    EXPECT_FALSE(noReply.decode().ok);
+    BsgCompletion io;
+    io.dinXferLen = 8212;
+    io.dinResid = 8212 - 56;
+    io.responseLen = 64;
+    EXPECT_FALSE(decodeBsgReply(ByteSpan{four, sizeof four}, io).ok) << "reply buffer too small";
 }
 
 TEST(BsgTransport, ADeviceThatIsNotThere) {
