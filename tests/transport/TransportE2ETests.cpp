@@ -42,6 +42,8 @@ TEST(TransportProbe, OlderCallBusySwitchAndRejectInOneRun) {
 
     const auto sim = readLines(simLog);
     ASSERT_FALSE(sim.empty());
+    EXPECT_EQ(linesWith(sim, "cmd=F"), 0u) << "a request whose preamble the simulator does not know";
+    EXPECT_EQ(linesWith(sim, "cmd=GPLML", "result=ACC"), 1u);
     // The version probe is the only version-2 call; it fails and is not repeated with the older call.
     EXPECT_EQ(linesWith(sim, "v=2"), 1u);
     EXPECT_EQ(linesWith(sim, "v=2", "cmd=GIEL ", "FAIL"), 1u) << sim.front();
@@ -50,12 +52,10 @@ TEST(TransportProbe, OlderCallBusySwitchAndRejectInOneRun) {
 
     // Busy twice, then the answer: three sends about one (simulated) second apart.
     std::vector<std::string> gdid;
-    for (const auto& line : sim)
-        if (line.find("cmd=GDID") != std::string::npos) gdid.push_back(line);
+    std::copy_if(sim.begin(), sim.end(), std::back_inserter(gdid), [](const std::string& l) { return contains(l, "cmd=GDID"); });
     ASSERT_EQ(gdid.size(), 3u);
-    EXPECT_NE(gdid[0].find("result=RJT 05 00"), std::string::npos);
-    EXPECT_NE(gdid[1].find("result=RJT 05 00"), std::string::npos);
-    EXPECT_NE(gdid[2].find("result=ACC"), std::string::npos);
+    EXPECT_EQ(linesWith(gdid, "result=RJT 05 00"), 2u);
+    EXPECT_TRUE(contains(gdid[2], "result=ACC"));
     for (int i = 1; i < 3; ++i) {
         const double gap = stampOf(gdid[i]) - stampOf(gdid[i - 1]);
         EXPECT_GE(gap, 0.9) << gdid[i - 1] << "\n" << gdid[i];
