@@ -173,3 +173,21 @@ TEST(Tshark, ShowsZoneMembersAndNamesWhereItDivergesFromTheProbe) {
     // A name whose length is a multiple of four has no padding.
     expectShows(d, 4, {"Zone Set Name Length: 4", "Zone Set Name: db_4", "Number of Zones: 0"});
 }
+
+// A cut answer carries the residual size, each call has a new OX_ID, a failed call leaves only
+// its request, and a call that never leaves its adapter leaves nothing.
+TEST(Tshark, ShowsACutAnswerAndAFailedCallsRequestAlone) {
+    const TempDir dir;
+    nlohmann::json model = readModelJson("full.json");
+    model["faults"] = {{{"command", "GPNL"}, {"fail", 10}}};
+    Decoded d = captureAndDecode(dir.write("model.json", model.dump()),
+                                 "send 0 v2:1 GIEL - 40\nsend 0 v2 GNN_ID 010100\nsend 0 v2 GPNL -\nsend 1 v2 GIEL -\n");
+    ASSERT_EQ(d.frames.size(), 5u);
+    expectShows(d, 1, {"R_CTL: 0x2(", "Dest Addr: ff.ff.fa", "Src Addr: 01.02.00", "Type: FC_CT (0x20)", "OX_ID: 0x0001",
+                       "Maximum/Residual Size: 6"});
+    expectShows(d, 2, {"R_CTL: 0x3(", "Dest Addr: 01.02.00", "Src Addr: ff.ff.fa", "OX_ID: 0x0001",
+                       "Maximum/Residual Size: 7", "Number of IE entries: 4"});
+    expectShows(d, 3, {"Dest Addr: ff.ff.fc", "Src Addr: 01.01.00", "OX_ID: 0x0002"});
+    expectShows(d, 4, {"OX_ID: 0x0002", "Node Name: ", "(20:00:00:0a:0a:00:00:01)"});
+    expectShows(d, 5, {"R_CTL: 0x2(", "OX_ID: 0x0003", "Opcode: Get Platform Name List"});
+}
