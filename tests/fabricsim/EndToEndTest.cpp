@@ -7,12 +7,10 @@
 
 #include <algorithm>
 #include <chrono>
-#include <regex>
 #include <thread>
 
 #include "Client.h"
 #include "Count.h"
-#include "GsWire.h"
 #include "SimHarness.h"
 #include "TempDir.h"
 
@@ -22,31 +20,14 @@ namespace {
 
 const std::string kSan = sourcePath("examples/san.json");
 
-// The answer bytes of the n-th "status=" line of the client's output.
-struct Sent {
-    unsigned status = 0;
-    unsigned size = 0;
-    Bytes bytes;
-};
-
-std::vector<Sent> sends(const std::string& out) {
-    std::vector<Sent> result;
-    static const std::regex line("^status=([0-9]+) size=([0-9]+) ?([0-9A-F]*)$");
-    for (const std::string& l : splitLines(out)) {
-        std::smatch m;
-        if (!std::regex_match(l, m, line)) continue;
-        result.push_back({static_cast<unsigned>(std::stoul(m[1])), static_cast<unsigned>(std::stoul(m[2])), fromHex(m[3])});
-    }
-    return result;
-}
-
 }  // namespace
 
-TEST(RealLibrary, SeesTheModelsAdaptersAndPorts) {
-    RunResult r = runClient(kSan, "list\n");
+// The entry points the simulator leaves out are answered by the SNIA library itself.
+TEST(RealLibrary, SeesTheModelsAdaptersAndPortsAndTheSimulatorsLibraryAttributes) {
+    RunResult r = runClient(kSan, "list\nextras 0\n");
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.err, "");
-    const char* expected[] = {
+    const std::vector<std::string> expected = {
         "load status=0 adapters=2",
         "adapters 2",
         "adapter 0 status=0 name=fabricsim-hba0",
@@ -57,90 +38,11 @@ TEST(RealLibrary, SeesTheModelsAdaptersAndPorts) {
         "open 1 handle=2",
         "attributes 1 status=0 node=20000000C9A00002 ports=1",
         "port 1.0 status=0 wwn=10000000C9A00002 node=20000000C9A00002 fcid=0A0100 fabric=100000051E0B0001",
+        "statistics=2 discovered=2 bywwn=2 rnid=2",
+        "library version=2 name=fabricsim path=" + stagePath("lib/libfabricsim.so"),
         "free status=0",
     };
-    EXPECT_EQ(splitLines(r.out), std::vector<std::string>(std::begin(expected), std::end(expected)));
-}
-
-TEST(RealLibrary, AdapterFailuresShowThroughTheSniaLibrary) {
-    RunResult r = runClient(modelPath("full.json"), "list\nextras 0\n");
-    ASSERT_EQ(r.exitCode, 0) << r.err;
-    std::vector<std::string> lines = splitLines(r.out);
-    auto has = [&](const std::string& l) { return std::find(lines.begin(), lines.end(), l) != lines.end(); };
-    EXPECT_TRUE(has("load status=0 adapters=8"));
-    // The SNIA library enumerates again on every count and, not finding an adapter whose
-    // name failed, lists it once more each time.
-    EXPECT_TRUE(has("adapters 9"));
-    EXPECT_TRUE(has("adapter 8 status=1 name="));
-    EXPECT_TRUE(has("port 0.1 status=0 wwn=1000000A0A000002 node=2000000A0A000001 fcid=010200 fabric=100000000A0F0001"));
-    EXPECT_TRUE(has("port 2.0 status=0 wwn=1000000A0A000021 node=2000000A0A000021 fcid=0000EF fabric=0000000000000000"));
-    EXPECT_TRUE(has("open 3 handle=0")) << "fail: open";
-    EXPECT_TRUE(has("attributes 4 status=1 node= ports=0")) << "fail: attributes";
-    EXPECT_TRUE(has("adapter 5 status=1 name=")) << "fail: name";
-    EXPECT_TRUE(has("port 6.0 status=1")) << "fail_attributes";
-    EXPECT_TRUE(has("port 6.1 status=0 wwn=1000000A0A000062 node=2000000A0A000061 fcid=020200 fabric=0000000000000000"));
-    EXPECT_TRUE(has("attributes 7 status=0 node=2000000A0A000071 ports=0"));
-    // Entry points the simulator leaves out are answered by the SNIA library itself.
-    EXPECT_TRUE(has("statistics=2 discovered=2 bywwn=2 rnid=2"));
-    EXPECT_TRUE(has("library version=2 name=fabricsim path=" + stagePath("lib/libfabricsim.so")));
-}
-
-TEST(RealLibrary, PassThroughCallsReachTheModelsFabric) {
-    const TempDir dir;
-    const std::string log = dir.file("calls.log");
-    RunResult r = runClient(kSan,
-                            "send 0 v2 GIEL -\n"
-                            "send 0 v1 GIEL -\n"
-                            "send 1 v2 GFN 100000051E0B0002\n"
-                            "send 0 v2 GIEL - 40\n"
-                            "send 0 v2 GZS nope\n",
-                            {"FABRICSIM_LOG=" + log});
-    ASSERT_EQ(r.exitCode, 0) << r.err;
-    std::vector<Sent> s = sends(r.out);
-    ASSERT_EQ(s.size(), 5u) << r.out;
-    EXPECT_EQ(s[0].status, 0u);
-    EXPECT_EQ(s[0].size, 16u + 4 + 2 * 12) << "the V2 size comes back through the SNIA library";
-    EXPECT_EQ(be32At(s[0].bytes, 16), 2u);
-    EXPECT_EQ(wwnAt(s[0].bytes, 32), "100000051E0A0002");
-    EXPECT_EQ(Bytes(s[1].bytes.begin(), s[1].bytes.begin() + 44), s[0].bytes) << "V1 answers the same";
-    EXPECT_EQ(wwnAt(s[2].bytes, 16), "100000051E0B0001") << "adapter 1 reaches fabric B";
-    EXPECT_EQ(s[3].size, 40u);
-    EXPECT_EQ(be16At(s[3].bytes, 10), 1);
-    EXPECT_EQ(be32At(s[3].bytes, 16), 2u);
-    EXPECT_EQ(s[4].bytes[13], 0x09);
-
-    std::vector<std::string> lines = readLines(log);
-    ASSERT_EQ(lines.size(), 5u);
-    EXPECT_TRUE(contains(lines[0], " handle=1 port=10000000C9A00001 v=2 cmd=GIEL key=- result=ACC")) << lines[0];
-    EXPECT_TRUE(contains(lines[1], " handle=1 port=10000000C9A00001 v=1 cmd=GIEL key=- result=ACC")) << lines[1];
-    EXPECT_TRUE(contains(lines[2], " handle=2 port=10000000C9A00002 v=2 cmd=GFN key=100000051E0B0002 result=ACC"));
-    EXPECT_TRUE(contains(lines[4], " cmd=GZS key=nope result=RJT 09 00"));
-}
-
-TEST(RealLibrary, AdapterWithoutVersionTwoFallsBackToVersionOne) {
-    RunResult r = runClient(modelPath("full.json"), "send 1 v2 GIEL -\nsend 1 v1 GIEL -\n");
-    ASSERT_EQ(r.exitCode, 0) << r.err;
-    std::vector<Sent> s = sends(r.out);
-    ASSERT_EQ(s.size(), 2u);
-    EXPECT_EQ(s[0].status, 2u) << "HBA_STATUS_ERROR_NOT_SUPPORTED";
-    EXPECT_EQ(s[1].status, 0u);
-    EXPECT_EQ(be32At(s[1].bytes, 16), 4u);
-}
-
-TEST(RealLibrary, FaultsApplyThroughTheSniaLibrary) {
-    const TempDir dir;
-    nlohmann::json model = nlohmann::json::parse(readFile(kSan));
-    model["faults"] = {{{"command", "GIEL"}, {"times", 2}, {"busy", true}},
-                       {{"command", "GPLT"}, {"key", "host17"}, {"fail", 11}}};
-    const std::string path = dir.write("model.json", model.dump());
-    RunResult r = runClient(path, "send 0 v2 GIEL -\nsend 0 v2 GIEL -\nsend 0 v2 GIEL -\nsend 0 v2 GPLT host17\n");
-    ASSERT_EQ(r.exitCode, 0) << r.err;
-    std::vector<Sent> s = sends(r.out);
-    ASSERT_EQ(s.size(), 4u);
-    EXPECT_EQ(s[0].bytes[13], 0x05);
-    EXPECT_EQ(s[1].bytes[13], 0x05);
-    EXPECT_EQ(be16At(s[2].bytes, 8), 0x8002);
-    EXPECT_EQ(s[3].status, 11u);
+    EXPECT_EQ(splitLines(r.out), expected);
 }
 
 TEST(RealLibrary, BadModelsGiveOneLineAndNoAdapters) {
@@ -149,8 +51,6 @@ TEST(RealLibrary, BadModelsGiveOneLineAndNoAdapters) {
         {"not-json.json", "{ \"adapters\": [ "},
         {"wwn.json", R"({"adapters": [{"name": "a", "node_wwn": "2000000000001"}]})"},
         {"fault.json", R"({"faults": [{"command": "GZZZ"}]})"},
-        {"types.json", R"({"adapters": {"name": 5}})"},
-        {"huge.json", "{\"adapters\": [{\"name\": \"" + std::string(100u << 20, 'x') + "\"}]}"},
         {"empty.json", ""},
     };
     for (const auto& c : cases) {

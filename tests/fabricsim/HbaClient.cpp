@@ -4,8 +4,6 @@
 //   list                          adapters, their attributes and ports
 //   send A V CMD KEY [SIZE]       a GS request as the probe builds it; V is v1, v2 or v2:PORTINDEX;
 //                                 KEY is - for none; SIZE defaults to the probe's buffer size
-//   raw A V HEX SIZE              arbitrary request bytes
-//   close A
 //   extras A                      entry points the simulator leaves to the SNIA library, and its attributes
 // A send prints "status=S size=N HEX", N being the size the V2 call reported (V1: the buffer).
 #include <ctime>
@@ -125,21 +123,10 @@ int main() {
                 if (info == nullptr) throw std::invalid_argument("unknown command " + command);
                 if (!(in >> size)) size = fstest::probeResponseSize(info->id);
                 send(adapter, version, fstest::buildRequest(info->id, key == "-" ? "" : key, size), size);
-            } else if (op == "raw") {
-                int adapter;
-                std::string version, hex;
-                std::size_t size = 0;
-                in >> adapter >> version >> hex >> size;
-                send(adapter, version, fromHex(hex), size);
             } else if (op == "extras") {
                 int adapter;
                 in >> adapter;
                 extras(adapter);
-            } else if (op == "close") {
-                int adapter;
-                in >> adapter;
-                HBA_CloseAdapter(handleFor(adapter));
-                handles.erase(adapter);
             } else if (!op.empty()) {
                 std::printf("error unknown operation %s\n", op.c_str());
             }
