@@ -56,6 +56,7 @@ TEST(ModelLoader, ReadsNumbersInDecimalOrHexAndPadsMemberIds) {
     doc["fabrics"]["F"]["switches"][0]["domain"] = "0x1F";
     doc["fabrics"]["F"]["switches"][0]["ports"][0]["physical"] = "4294967295";
     doc["fabrics"]["F"]["platforms"][0]["type"] = "0XA";
+    doc["faults"][0] = {{"command", "GIEL"}, {"busy", false}, {"raw", "00"}};  // busy false is no answer
     Model model;
     ModelError error;
     ASSERT_TRUE(fabricsim::parseModel(doc.dump(), model, error)) << error.path << ": " << error.reason;
@@ -117,6 +118,13 @@ TEST(ModelLoader, NamesThePathAndReasonOfTheFirstBadValue) {
         {"/faults/0/raw", "ABC", "$.faults[0].raw", "not hexadecimal bytes"},
         {"/faults/0/times", -3, "$.faults[0].times", "negative"},
         {"/faults/0/port", "abc", "$.faults[0].port", "not a WWN"},
+        // Faults that cannot match as written.
+        {"/faults/0", {{"command", "GDID"}, {"key", "host17"}}, "$.faults[0].key", "not a WWN"},
+        {"/faults", json::array({{{"command", "GNN_ID"}, {"key", "10000000"}}}), "$.faults[0].key",
+         "not an FCID (6 hexadecimal digits)"},
+        {"/faults/0", {{"command", "GIEL"}, {"busy", true}, {"reject", {1, 2}}}, "$.faults[0]",
+         "more than one answer (reject, busy, fail, raw)"},
+        {"/adapters/1", minimal()["adapters"][0], "$.adapters[1].name", "the same name as an earlier adapter"},
     };
     for (const Case& c : cases) {
         json doc = minimal();
@@ -125,29 +133,6 @@ TEST(ModelLoader, NamesThePathAndReasonOfTheFirstBadValue) {
         EXPECT_EQ(error.path, c.path) << c.pointer;
         EXPECT_NE(error.reason.find(c.reason), std::string::npos) << c.pointer << ": " << error.reason;
     }
-}
-
-TEST(ModelLoader, RejectsFaultsThatCannotMatchAsWritten) {
-    json doc = minimal();
-    doc["faults"] = json::array({{{"command", "GDID"}, {"key", "host17"}}});
-    EXPECT_EQ(rejected(doc).path, "$.faults[0].key");
-    doc["faults"] = json::array({{{"command", "GNN_ID"}, {"key", "10000000"}}});
-    EXPECT_EQ(rejected(doc).reason, "not an FCID (6 hexadecimal digits)");
-    doc["faults"] = json::array({{{"command", "GIEL"}, {"busy", true}, {"reject", {1, 2}}}});
-    ModelError two = rejected(doc);
-    EXPECT_EQ(two.path, "$.faults[0]");
-    EXPECT_EQ(two.reason, "more than one answer (reject, busy, fail, raw)");
-    doc["faults"] = json::array({{{"command", "GIEL"}, {"busy", false}, {"raw", "00"}}});
-    Model model;
-    ModelError error;
-    EXPECT_TRUE(fabricsim::parseModel(doc.dump(), model, error)) << "busy false is no answer";
-}
-
-TEST(ModelLoader, RejectsDuplicateAdapterNames) {
-    json doc = minimal();
-    doc["adapters"].push_back(doc["adapters"][0]);
-    ModelError error = rejected(doc);
-    EXPECT_EQ(error.path, "$.adapters[1].name");
 }
 
 TEST(ModelLoader, ReportsBrokenJsonWithItsPosition) {
