@@ -7,12 +7,12 @@
 #include "FcoeModel.h"
 #include "Files.h"
 #include "Fip.h"
+#include "GsBytes.h"
 #include "ModelLoader.h"
 #include "NicPlan.h"
 
 using namespace fabricsim;
 using namespace fabricsim::fcf;
-using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 
@@ -127,13 +127,6 @@ protected:
     std::string log;
 };
 
-Bytes ctRequest(std::uint8_t gsType, std::uint8_t subtype, std::uint16_t code, std::uint16_t maxWords, const Bytes& args) {
-    Bytes ct{1, 0, 0, 0, gsType, subtype, 0, 0, static_cast<std::uint8_t>(code >> 8), static_cast<std::uint8_t>(code),
-             static_cast<std::uint8_t>(maxWords >> 8), static_cast<std::uint8_t>(maxWords), 0, 0, 0, 0};
-    ct.insert(ct.end(), args.begin(), args.end());
-    return ct;
-}
-
 }  // namespace
 
 TEST_F(Link, PlansOneNicPerAdapterPortWithTheModelsAddresses) {
@@ -230,9 +223,9 @@ TEST_F(Link, AnswersLinkServicesItselfAtWellKnownAddressesAndFromTheModelAtPorts
 
 TEST_F(Link, AnswersBsgRequestsFromTheModelInFramesThePortTakes) {
     fabricLogin(0x20000000C9A00001, 256);  // the smallest data field: a long answer takes several frames
-    const Bytes giel = ctRequest(0xFA, 0x01, 0x0101, 0, {});
-    const Bytes gmal = ctRequest(0xFA, 0x01, 0x0116, 0, {0x10, 0, 0, 0x05, 0x1E, 0x0A, 0, 0x01});
-    const Bytes gidpn = ctRequest(0xFC, 0x02, 0x0121, 1, {0x50, 0x05, 0x07, 0x68, 0x01, 0x10, 0xA0, 0x02});
+    const Bytes giel = GsBytes::request(0xFA, 0x01, 0x0101).bytes();
+    const Bytes gmal = GsBytes::request(0xFA, 0x01, 0x0116).wwn("100000051E0A0001").bytes();
+    const Bytes gidpn = GsBytes::request(0xFC, 0x02, 0x0121, 1).wwn("500507680110A002").bytes();
     std::size_t most = 0;
     for (const Bytes* ct : {&giel, &gmal, &gidpn}) {
         const std::uint32_t server = ct == &gidpn ? 0xFFFFFC : 0xFFFFFA;
@@ -268,18 +261,17 @@ TEST_F(Link, TheModelsFaultsApply) {
     start(R"([{"command": "GIEL", "busy": true, "times": 1}, {"command": "GFN", "fail": 1},
               {"command": "GMID", "raw": "01000000FA0100008002000000000000ABCDEF"}])");
     fabricLogin(0x20000000C9A00001, 2048);
-    const Bytes giel = ctRequest(0xFA, 0x01, 0x0101, 0, {});
+    const Bytes giel = GsBytes::request(0xFA, 0x01, 0x0101).bytes();
     auto busy = bsgRequest(0xFFFFFA, giel);
     ASSERT_EQ(busy.size(), 1u);
-    EXPECT_EQ(Bytes(busy[0].payload.begin() + 8, busy[0].payload.begin() + 15), (Bytes{0x80, 0x01, 0, 0, 0, 0x05, 0}));
+    EXPECT_EQ(toHex(busy[0].payload).substr(16, 14), "80010000000500");
     auto accepted = bsgRequest(0xFFFFFA, giel);
     ASSERT_EQ(accepted.size(), 1u);
-    EXPECT_EQ(accepted[0].payload[8], 0x80);
-    EXPECT_EQ(accepted[0].payload[9], 0x02);
-    EXPECT_TRUE(bsgRequest(0xFFFFFA, ctRequest(0xFA, 0x01, 0x0114, 0, {0x10, 0, 0, 0x05, 0x1E, 0x0A, 0, 0x01})).empty())
+    EXPECT_EQ(be16At(accepted[0].payload, 8), 0x8002);
+    EXPECT_TRUE(bsgRequest(0xFFFFFA, GsBytes::request(0xFA, 0x01, 0x0114).wwn("100000051E0A0001").bytes()).empty())
         << "a failed request is left unanswered";
     EXPECT_NE(log.find("fails the request (Input/output error)"), std::string::npos);
-    auto raw = bsgRequest(0xFFFFFA, ctRequest(0xFA, 0x01, 0x0113, 0, {0x10, 0, 0, 0x05, 0x1E, 0x0A, 0, 0x01}));
+    auto raw = bsgRequest(0xFFFFFA, GsBytes::request(0xFA, 0x01, 0x0113).wwn("100000051E0A0001").bytes());
     ASSERT_EQ(raw.size(), 1u);
     EXPECT_EQ(raw[0].fc.fCtl & fctl::kFillBytesMask, 1u) << "19 bytes go out as 20, one of them fill";
     EXPECT_EQ(raw[0].payload.size(), 19u);
