@@ -54,7 +54,11 @@ const Wwn kSwitch{{0x10, 0, 0, 0, 0, 0, 0xA0, 0x01}};
 const Wwn kSwitchPort{{0x20, 0x01, 0, 0, 0, 0, 0xA0, 0x01}};
 
 int sleeps = 0;
-void countSleep(unsigned) { ++sleeps; }
+unsigned sleptSeconds = 0;
+void countSleep(unsigned seconds) {
+    ++sleeps;
+    sleptSeconds += seconds;
+}
 const ClockSeam kCountingClock{countSleep, nullptr};
 
 std::string simLogPath() {
@@ -102,6 +106,7 @@ protected:
     void SetUp() override { mark(); }
     void mark() {
         sleeps = 0;
+        sleptSeconds = 0;
         logStart = readLines(simLogPath()).size();
     }
     // Closes the adapter opened before; closedHandles then holds what this open closed.
@@ -220,7 +225,7 @@ TEST_F(Sim, EachAnswerReachesTheCallerAsTheHbaLibraryGaveIt) {
         std::uint8_t reason, explanation;  // 0xAA/0xBB: left alone
         std::size_t at;                    // the answer's bytes from `at` begin with `answer`
         const char* answer;
-        int sleeps;
+        int sleeps;  // of a second each
         std::vector<std::string> calls;
         std::vector<Seen> trace;
     };
@@ -287,6 +292,7 @@ TEST_F(Sim, EachAnswerReachesTheCallerAsTheHbaLibraryGaveIt) {
         EXPECT_EQ(explanation, c.explanation);
         EXPECT_EQ(toHex(response).substr(2 * c.at, std::strlen(c.answer)), c.answer);
         EXPECT_EQ(sleeps, c.sleeps);
+        EXPECT_EQ(sleptSeconds, static_cast<unsigned>(c.sleeps)) << "a second each";
         EXPECT_EQ(calls(), c.calls);
     }
 }
