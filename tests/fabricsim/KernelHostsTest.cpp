@@ -93,29 +93,6 @@ TEST(KernelHosts, OneFcHostPerPortWithAFabricInModelOrder) {
     }
 }
 
-TEST(KernelHosts, TheTreeHoldsWhatLibhbalinuxReads) {
-    const Model model = modelWith(readModelJson("full.json"));
-    const Tree tree(model, KernelDriver::Libfc);
-    ASSERT_EQ(tree.failure, "");
-
-    const KernelHost host = fabricsim::kernelHosts(model).front();
-    const auto& port = model.adapters[host.adapter].ports[host.port];
-    char wwn[24];
-    std::snprintf(wwn, sizeof wwn, "0x%llx\n", static_cast<unsigned long long>(port.wwn));
-    EXPECT_EQ(tree.read("/sys/class/fc_host/host0/port_name"), wwn);
-    EXPECT_EQ(tree.read("/sys/class/fc_host/host0/symbolic_name"), "fcoe v0.1 over " + host.ifname + "\n");
-    EXPECT_EQ(tree.linkOf("/sys/class/fc_host/host0"), "/sys/class/net/eth0/ctlr_0/host0/fc_host/host0")
-        << "class entries are links into the device, as in sysfs";
-    EXPECT_EQ(tree.linkOf(tree.resolve("/sys/class/fc_host/host0") + "/device"), "/sys/class/net/eth0/ctlr_0/host0")
-        << "a net device's host: libhbalinux takes the interface from the symbolic name";
-    EXPECT_TRUE(tree.exists("/sys/class/net/eth0/ctlr_0/host0/fc_host/host0/port_id")) << "where fcoe-utils looks";
-    EXPECT_EQ(tree.linkOf("/sys/class/net/" + host.ifname + "/device"), "/sys/bus/pci/devices/" + host.pciAddress);
-    const std::string config = tree.read("/sys/bus/pci/devices/" + host.pciAddress + "/config");
-    ASSERT_EQ(config.size(), 256u);
-    EXPECT_EQ(static_cast<unsigned char>(config[0x0e]), 0u) << "one function: libhbalinux counts one port";
-    EXPECT_EQ(tree.read("/sys/class/bsg/fc_host0/dev"), "254:0\n");
-}
-
 TEST(KernelHosts, EachDriverShowsItsNamesAndTheServersItRegistersAsRemotePorts) {
     const Model model = modelWith(readModelJson("full.json"));
     struct Case {
@@ -348,13 +325,7 @@ TEST(KernelDrivers, AnAnswerLaterThanTheDeadlineAndAnEchoToNobodyTimeOut) {
     SimHarness harness(model);
     const Bytes gnn = buildRequest(GsCommand::GNN_ID, "010100", 24);
     Bytes answer(24, kFill);
-    fabricsim::Simulator::KernelExchange exchange;
-    exchange.destination = 0xFFFFFC;
-    exchange.deadlineMs = 5;
-    exchange.request = gnn.data();
-    exchange.requestSize = static_cast<std::uint32_t>(gnn.size());
-    exchange.response = answer.data();
-    exchange.responseSize = static_cast<std::uint32_t>(answer.size());
+    fabricsim::Simulator::KernelExchange exchange{0, 0, 0xFFFFFC, 5, gnn.data(), std::uint32_t(gnn.size()), answer.data(), 24};
     EXPECT_EQ(harness.sim().kernelCt(exchange).error, ETIMEDOUT);
     EXPECT_EQ(answer, Bytes(24, kFill)) << "nothing arrived";
     const auto late = harness.sim().kernelCt(exchange);

@@ -105,15 +105,8 @@ protected:
     Bytes modelAnswer(const Bytes& ctIu, std::uint32_t destination, std::uint32_t limit) {
         Simulator fresh(std::make_unique<Model>(simulator->model()), SimulatorOutputs{});
         Bytes answer(limit);
-        Simulator::KernelExchange exchange;
-        exchange.adapter = nic.adapter;
-        exchange.port = nic.port;
-        exchange.destination = destination;
-        exchange.request = ctIu.data();
-        exchange.requestSize = static_cast<std::uint32_t>(ctIu.size());
-        exchange.response = answer.data();
-        exchange.responseSize = limit;
-        const Simulator::KernelOutcome outcome = fresh.kernelCt(exchange);
+        const Simulator::KernelOutcome outcome = fresh.kernelCt(
+            {nic.adapter, nic.port, destination, 0, ctIu.data(), static_cast<std::uint32_t>(ctIu.size()), answer.data(), limit});
         EXPECT_EQ(outcome.error, 0);
         answer.resize(outcome.received);
         return answer;
@@ -130,15 +123,12 @@ protected:
 }  // namespace
 
 TEST_F(Link, PlansOneNicPerAdapterPortWithTheModelsAddresses) {
-    EXPECT_EQ(macText(nics[0].mac), "00:00:c9:a0:00:01");
-    EXPECT_EQ(macText(nics[1].mac), "00:00:c9:a0:00:02");
-    EXPECT_EQ(nics[0].setup.fcid, 0x010100u);
-    EXPECT_EQ(nics[1].setup.fcid, 0x0A0100u);
-    EXPECT_EQ(nics[1].adapter, 1u);
-    EXPECT_EQ(nics[0].setup.expectedPortName, 0x20000000C9A00001u);
-    EXPECT_EQ(nics[0].setup.fabricName, 0x100000051E0A0001u);
-    EXPECT_EQ(nics[0].setup.switchName, 0x100000051E0A0001u);
-    EXPECT_EQ(nics[0].setup.fabricPortName, 0x200100051E0A0001u);
+    EXPECT_EQ(macText(nics[0].mac) + " " + macText(nics[1].mac), "00:00:c9:a0:00:01 00:00:c9:a0:00:02");
+    const PortSetup& a = nics[0].setup;
+    EXPECT_EQ((std::vector<std::uint64_t>{a.fcid, nics[1].setup.fcid, nics[1].adapter, a.expectedPortName, a.fabricName,
+                                          a.switchName, a.fabricPortName}),
+              (std::vector<std::uint64_t>{0x010100, 0x0A0100, 1, 0x20000000C9A00001, 0x100000051E0A0001,
+                                          0x100000051E0A0001, 0x200100051E0A0001}));
 }
 
 TEST_F(Link, AnswersASolicitationAndAdvertisesFromThenOn) {

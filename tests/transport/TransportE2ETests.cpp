@@ -1,6 +1,6 @@
 // The transport inside the installed probe, run as the agent runs it: an adapter
 // without the version-2 call, a busy switch and a rejected query, seen in the
-// simulator's call log and the probe's debug trace.
+// simulator's call log (what each call does is SimTests'; here a whole run and the real clock).
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -63,14 +63,6 @@ TEST(TransportProbe, OlderCallBusySwitchAndRejectInOneRun) {
     }
     EXPECT_EQ(linesWith(sim, "cmd=GMID", "result=RJT 0B 00"), 1u) << "a reject is not retried";
 
-    const std::string trace = readFile(install.path("log/srv/fabricprobe_000001.trace"));
-    EXPECT_NE(trace.find("Filtering adapter index 0\n"), std::string::npos);
-    EXPECT_NE(trace.find("using HBA_SendCTPassThru()...\n"), std::string::npos);
-    EXPECT_EQ(countOf(trace, "Got logical busy error will retry commnd\n"), 2u);
-    EXPECT_NE(trace.find("Exit IssueGS3Command() with error code = -1000 reason 0B explanation 00 reason text "
-                         "Command not supported explanation text No additional explanation\n"),
-              std::string::npos);
-    EXPECT_NE(trace.find("HBA_FreeLibrary call is successful\n"), std::string::npos);
 }
 
 // A library that refuses both pass-through calls and no bsg device for its ports:
