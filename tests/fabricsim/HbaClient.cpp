@@ -17,7 +17,7 @@
 
 #include <hbaapi.h>
 
-#include "GsWire.h"
+#include "SimHarness.h"
 
 namespace {
 

@@ -1,17 +1,27 @@
-// Drives a Simulator built from a JSON model through its own interface, as the vendor
-// entry points do, with response buffers pre-filled so that stray writes show.
+// Requests as the probe builds them for each of the simulator's commands, and a Simulator
+// built from a JSON model driven through its own interface, as the vendor entry points do,
+// with response buffers pre-filled so that stray writes show.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 
 #include <nlohmann/json.hpp>
 
-#include "GsWire.h"
+#include "GsBytes.h"
+#include "GsCommand.h"
 #include "Simulator.h"
 
 namespace fstest {
+
+// The probe's response buffer size for each command.
+std::size_t probeResponseSize(fabricsim::GsCommand command);
+
+// Preamble plus payload for a key given as text: a WWN, an FCID, a platform or zone set
+// name, or nothing. Bytes 10-11 carry the maximum size for `responseSize`.
+Bytes buildRequest(fabricsim::GsCommand command, const std::string& key, std::size_t responseSize);
 
 constexpr std::uint8_t kFill = 0xEE;
 
