@@ -22,27 +22,13 @@ const std::string kSan = sourcePath("examples/san.json");
 
 }  // namespace
 
-// The entry points the simulator leaves out are answered by the SNIA library itself.
-TEST(RealLibrary, SeesTheModelsAdaptersAndPortsAndTheSimulatorsLibraryAttributes) {
-    RunResult r = runClient(kSan, "list\nextras 0\n");
+// The SNIA library loads the simulator; the entry points the simulator leaves out it answers itself.
+TEST(RealLibrary, LoadsTheSimulatorAndAnswersWhatItLeavesOut) {
+    RunResult r = runClient(kSan, "extras 0\n");
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.err, "");
-    const std::vector<std::string> expected = {
-        "load status=0 adapters=2",
-        "adapters 2",
-        "adapter 0 status=0 name=fabricsim-hba0",
-        "open 0 handle=1",
-        "attributes 0 status=0 node=20000000C9A00001 ports=1",
-        "port 0.0 status=0 wwn=10000000C9A00001 node=20000000C9A00001 fcid=010100 fabric=100000051E0A0001",
-        "adapter 1 status=0 name=fabricsim-hba1",
-        "open 1 handle=2",
-        "attributes 1 status=0 node=20000000C9A00002 ports=1",
-        "port 1.0 status=0 wwn=10000000C9A00002 node=20000000C9A00002 fcid=0A0100 fabric=100000051E0B0001",
-        "statistics=2 discovered=2 bywwn=2 rnid=2",
-        "library version=2 name=fabricsim path=" + stagePath("lib/libfabricsim.so"),
-        "free status=0",
-    };
-    EXPECT_EQ(splitLines(r.out), expected);
+    EXPECT_EQ(r.out, "load status=0 adapters=2\nstatistics=2 discovered=2 bywwn=2 rnid=2\n"
+                     "library version=2 name=fabricsim path=" + stagePath("lib/libfabricsim.so") + "\nfree status=0\n");
 }
 
 TEST(RealLibrary, BadModelsGiveOneLineAndNoAdapters) {
@@ -55,14 +41,14 @@ TEST(RealLibrary, BadModelsGiveOneLineAndNoAdapters) {
     };
     for (const auto& c : cases) {
         const std::string path = dir.write(c.first, c.second);
-        RunResult r = runClient(path, "list\n");
+        RunResult r = runClient(path, "");
         EXPECT_EQ(r.exitCode, 0) << c.first << ": " << r.err;
         std::vector<std::string> err = splitLines(r.err);
         ASSERT_EQ(err.size(), 1u) << c.first << ": " << r.err;
         EXPECT_TRUE(contains(err[0], "fabricsim: model " + path + ": $")) << err[0];
-        EXPECT_TRUE(contains(r.out, "adapters=0")) << c.first;
+        EXPECT_TRUE(contains(r.out, " adapters=0\n")) << c.first << ": " << r.out;
     }
-    RunResult r = runClient(dir.file("../no-such-model.json"), "list\n");
+    RunResult r = runClient(dir.file("../no-such-model.json"), "");
     EXPECT_EQ(r.exitCode, 125);
     EXPECT_TRUE(contains(r.err, "fabricsim-run: model ")) << r.err;
 }
