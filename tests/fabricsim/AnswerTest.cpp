@@ -36,6 +36,7 @@ protected:
 
 // An accept of its exact FC-GS-3 length, no residual, bytes 12-15 zero, then the values.
 TEST_F(Answers, EachCommandAnswersTheModelsValues) {
+    using C = GsCommand;
     const std::string list = std::string("Vendor\tTab") + '\0' + "M-1" + '\0' + "1.0" + '\0';
     const Bytes gzsn = GsBytes().be32(3).zoneSet("cfg1", 1).zoneSet("cfg_other", 0).zoneSet("abcd", 1).bytes();
     const Bytes empty(8, 0);
@@ -63,46 +64,38 @@ TEST_F(Answers, EachCommandAnswersTheModelsValues) {
         std::size_t size;
         std::vector<Field> fields;
     } cases[] = {
-        {GsCommand::GIEL, "", 68,
+        {C::GIEL, "", 68,
          {{16, "00000004" + kSw1 + "00000001" + kSw2 + "00000002" + kSw3 + "00000007" + kSw4 + "00000003"}}},
-        {GsCommand::GFN, kSw3, 24, {{16, "100000000A0F0001"}}},
-        {GsCommand::GDID, kSw1, 20, {{17, "65"}}},
-        {GsCommand::GMID, kSw1, 20, {{17, "FFFC65"}}},
-        {GsCommand::GIELN, kSw1, 272, {{16, "core \"1\"", true}}},
-        {GsCommand::GIEIL, kSw1, 40, {{19, "13" + hexOf(list)}}},
+        {C::GFN, kSw3, 24, {{16, "100000000A0F0001"}}},
+        {C::GDID, kSw1, 20, {{17, "65"}}}, {C::GMID, kSw1, 20, {{17, "FFFC65"}}},
+        {C::GIELN, kSw1, 272, {{16, "core \"1\"", true}}},
+        {C::GIEIL, kSw1, 40, {{19, "13" + hexOf(list)}}},
         // All addresses; the probe uses the first five.
-        {GsCommand::GMAL, kSw1, 20 + 7 * 256,
+        {C::GMAL, kSw1, 20 + 7 * 256,
          {{16, "00000007"}, {20, "snmp://a", true}, {276, "http://b", true}, {532, "telnet://c", true},
           {788, "ftp://d", true}, {1044, "https://e", true}, {1300, "SNMP://f", true}, {1556, "snmp://g", true}}},
         // Empty strings are sent as they are.
-        {GsCommand::GDID, kSw3, 20, {{17, "00"}}},
-        {GsCommand::GMID, kSw3, 20, {{17, "000000"}}},
-        {GsCommand::GIELN, kSw3, 272, {{16, "00"}}},
-        {GsCommand::GIEIL, kSw3, 24, {{19, "03000000"}}},
-        {GsCommand::GMAL, kSw3, 20, {{16, "00000000"}}},
-        {GsCommand::GPL, kSw3, 20, {{16, "00000000"}}},
-        {GsCommand::GPL, kSw2, 44, {{16, "00000002"}}},
-        {GsCommand::GPL, kSw1, 56, {{16, "00000003" + kP1 + "00000081" + kP2 + "00000084"}, {55, "00"}}},
-        {GsCommand::GPPN, kP1, 20, {{16, "01234000"}}},
-        {GsCommand::GPPN, "200100000A0F0002", 20, {{16, "1E000005"}}},
-        {GsCommand::GPS, kP1, 24, {{19, "81"}, {23, "01"}}},
-        {GsCommand::GPS, kP2, 24, {{23, "09"}}},
-        {GsCommand::GAPNL, kP1, 56, {{16, "00000003" "1000000A0A000001" "00000001" "1000000A0A0000AA" "00000002"}}},
+        {C::GDID, kSw3, 20, {{17, "00"}}}, {C::GMID, kSw3, 20, {{17, "000000"}}},
+        {C::GIELN, kSw3, 272, {{16, "00"}}}, {C::GIEIL, kSw3, 24, {{19, "03000000"}}},
+        {C::GMAL, kSw3, 20, {{16, "00000000"}}}, {C::GPL, kSw3, 20, {{16, "00000000"}}},
+        {C::GPL, kSw2, 44, {{16, "00000002"}}},
+        {C::GPL, kSw1, 56, {{16, "00000003" + kP1 + "00000081" + kP2 + "00000084"}, {55, "00"}}},
+        {C::GPPN, kP1, 20, {{16, "01234000"}}}, {C::GPPN, "200100000A0F0002", 20, {{16, "1E000005"}}},
+        {C::GPS, kP1, 24, {{19, "81"}, {23, "01"}}}, {C::GPS, kP2, 24, {{23, "09"}}},
+        {C::GAPNL, kP1, 56, {{16, "00000003" "1000000A0A000001" "00000001" "1000000A0A0000AA" "00000002"}}},
         // The WWN is attached twice, to sw1 (FCID 010100) and then sw2 (0A0A0A): the first answers.
-        {GsCommand::GID_PN, "1000000A0A000001", 20, {{16, "00010100"}}},
-        {GsCommand::GNN_ID, "010100", 24, {{16, "2000000A0A000001"}}},
-        {GsCommand::GNN_ID, "0A0A0A", 24, {{16, "2000000A0A0000FF"}}},
-        {GsCommand::GPNL, "", 20 + 4 * 256,
+        {C::GID_PN, "1000000A0A000001", 20, {{16, "00010100"}}},
+        {C::GNN_ID, "010100", 24, {{16, "2000000A0A000001"}}}, {C::GNN_ID, "0A0A0A", 24, {{16, "2000000A0A0000FF"}}},
+        {C::GPNL, "", 20 + 4 * 256,
          {{16, "00000004"}, {20, "host17", true}, {276, "odd \"name\"", true}, {532, "", true}, {788, "host17", true}}},
-        {GsCommand::GPLT, "host17", 20, {{16, "0000000A"}}},  // the first host17
-        {GsCommand::GPLT, "", 20, {{16, "00000010"}}},
-        {GsCommand::GPLML, "host17", 20 + 3 * 256, {{16, "00000003"}, {20, "snmp://host17", true}, {532, "xml://host17", true}}},
-        {GsCommand::GPLNL, "host17", 44, {{16, "00000003" "2000000A0A000001"}, {36, "2000000A0A000003"}}},
-        {GsCommand::GZC, "", 24, {{16, "01"}}},
-        {GsCommand::GZSN, "", 16 + gzsn.size(), {{16, toHex(gzsn)}}},
-        {GsCommand::GAZS, "", 16 + gazs.size(), {{16, toHex(gazs)}}},
-        {GsCommand::GZS, "cfg1", 16 + gzsDb.size(), {{16, toHex(gzsDb)}}},  // the database's, not the active set
-        {GsCommand::GZS, "abcd", 16 + gzsFour.size(), {{16, toHex(gzsFour)}}},
+        {C::GPLT, "host17", 20, {{16, "0000000A"}}}, {C::GPLT, "", 20, {{16, "00000010"}}},  // the first host17
+        {C::GPLML, "host17", 20 + 3 * 256, {{16, "00000003"}, {20, "snmp://host17", true}, {532, "xml://host17", true}}},
+        {C::GPLNL, "host17", 44, {{16, "00000003" "2000000A0A000001"}, {36, "2000000A0A000003"}}},
+        {C::GZC, "", 24, {{16, "01"}}},
+        {C::GZSN, "", 16 + gzsn.size(), {{16, toHex(gzsn)}}},
+        {C::GAZS, "", 16 + gazs.size(), {{16, toHex(gazs)}}},
+        {C::GZS, "cfg1", 16 + gzsDb.size(), {{16, toHex(gzsDb)}}},  // the database's, not the active set
+        {C::GZS, "abcd", 16 + gzsFour.size(), {{16, toHex(gzsFour)}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(name(c.command, c.key));
