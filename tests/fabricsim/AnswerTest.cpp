@@ -58,12 +58,7 @@ TEST_F(Answers, EachCommandAnswersTheModelsValues) {
                            .bytes();
     const Bytes gzsDb = GsBytes().zoneSet("cfg1", 1).zone("z_db", 1).member(1, fromHex("1000000A0A000002")).bytes();
     const Bytes gzsFour = GsBytes().zoneSet("abcd", 1).zone("wxyz", 0).bytes();
-    const struct {
-        GsCommand command;
-        std::string key;
-        std::size_t size;
-        std::vector<Field> fields;
-    } cases[] = {
+    const struct { GsCommand command; std::string key; std::size_t size; std::vector<Field> fields; } cases[] = {
         {C::GIEL, "", 68,
          {{16, "00000004" + kSw1 + "00000001" + kSw2 + "00000002" + kSw3 + "00000007" + kSw4 + "00000003"}}},
         {C::GFN, kSw3, 24, {{16, "100000000A0F0001"}}},

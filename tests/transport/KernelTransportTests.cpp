@@ -91,10 +91,7 @@ TEST(FcHostLookup, FindsTheHostWhosePortNameIsThePortsWwn) {
 
 // Each decoder takes what the kernel writes and nothing else.
 TEST(SysfsAttributes, AsTheKernelWritesThemAndNothingElse) {
-    struct Case {
-        const char* text;
-        bool wwn, portId, word;
-    };
+    struct Case { const char* text; bool wwn, portId, word; };
     const Case cases[] = {
         {"0x10000000c9a00001\n", true, false, true}, {"0x1", true, true, true},
         {"0xfffffc\n", true, true, true},            {"0x010200", true, true, true},
@@ -146,11 +143,7 @@ TEST(FcHostLookup, DriversAndTheServersRemotePorts) {
     EXPECT_EQ(fcHostDriver(tree.paths, 2), "unknown");
     EXPECT_EQ(fcHostDriver(tree.paths, 3), "unknown");
 
-    struct Row {
-        const char* driver;
-        CtWay way;
-        bool needsLogin;
-    };
+    struct Row { const char* driver; CtWay way; bool needsLogin; };
     for (const Row& row : {Row{"fcoe", CtWay::HostCt, true}, Row{"qedf", CtWay::HostCt, true},
                            Row{"fnic", CtWay::HostCt, true}, Row{"qla2xxx", CtWay::HostCt, false},
                            Row{"ibmvfc", CtWay::HostCt, false}, Row{"lpfc", CtWay::RportCt, true},

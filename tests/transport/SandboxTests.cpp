@@ -144,11 +144,7 @@ TEST(AdapterWalk, EveryPortIsListedInPortOrderAndAnAdapterWithoutPortsIsFiltered
         fabricPorts.push_back(port("1000000001" + hex(p, 6), "01" + hex(0x100 + p, 4)));
         loopPorts.push_back(port("1000000002" + hex(p, 6), hex(p % 0x100, 6), false));
     }
-    const struct {
-        std::vector<std::string> adapters;
-        std::string summary;
-        std::vector<Seen> trace;
-    } cases[] = {
+    const struct { std::vector<std::string> adapters; std::string summary; std::vector<Seen> trace; } cases[] = {
         {{adapterJson("hba-empty", {}), adapterJson("hba-one", {port("10000000C9B00001", "010100")})},
          "initialize=0 0:filtered/0/0 1:open/0/1/10000000C9B00001/10000000C9B00001/gfn=0",
          {{1, "Number of ports in adapter 0 is 0"}, {1, "Filtering adapter index 0"}}},

@@ -184,12 +184,7 @@ TEST_F(Sim, AdaptersAreKeptWithTheirFabricPortsOrFilteredAndClosed) {
 // The version probe keeps V2 where the adapter has it, else takes V1 without ever
 // sending the probe through the older call.
 TEST_F(Sim, TheVersionProbeChoosesTheNewestCallTheAdapterHas) {
-    struct Case {
-        int adapter;
-        int version;
-        std::vector<std::string> calls;
-        const char* trace;
-    };
+    struct Case { int adapter; int version; std::vector<std::string> calls; const char* trace; };
     const Case cases[] = {
         {kFabric, 2, {"v=2 GIEL ACC"}, "using HBA_SendCTPassThruV2()...\n"},
         {kV1, 1, {"v=2 GIEL FAIL 2"}, "using HBA_SendCTPassThru()...\n"},

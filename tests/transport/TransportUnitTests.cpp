@@ -33,11 +33,7 @@ std::vector<std::string> dumpOf(const std::vector<std::uint8_t>& bytes) {
 TEST(HexToHexString, EscapesQuotingAndNonPrintablesAndNeverSplitsAnEscapeOrPassesTheOutput) {
     std::string hundredEscapes;
     for (int i = 0; i < 100; ++i) hundredEscapes += "%3C";
-    const struct {
-        std::string input;
-        std::size_t outputSize;
-        std::string expected;
-    } cases[] = {
+    const struct { std::string input; std::size_t outputSize; std::string expected; } cases[] = {
         {"a\"b<c", 1024, "a%22b%3Cc"},
         {"tab\there & 100% >", 1024, "tab%09here %26 100%25 %3E"},
         {"plain text 1.2/3", 1024, "plain text 1.2/3"},
