@@ -142,15 +142,8 @@ std::vector<std::string> texts(const std::vector<Wwn>& wwns) {
 // the call that failed; an adapter that was opened and filtered is closed again.
 TEST_F(Sim, AdaptersAreKeptWithTheirFabricPortsOrFilteredAndClosed) {
     enum Opened { Never, Closed, Kept };
-    struct Case {
-        int adapter;
-        const char* name;
-        Opened opened;
-        int status;
-        std::vector<std::string> ports;
-        std::vector<Seen> trace;
-    };
-    const Case cases[] = {
+    const struct { int adapter; const char* name; Opened opened; int status; std::vector<std::string> ports;
+                   std::vector<Seen> trace; } cases[] = {
         {kLoop, "hba-loop", Closed, 0, {},
          {{1, "FcId of the adapter port 0 for adapter 0 = 0\n"}, {1, "FcId of the adapter port 1 for adapter 0 = EF\n"},
           {1, "Filtering adapter index 0\n"}, {0, "switched fabric"}}},
@@ -167,7 +160,7 @@ TEST_F(Sim, AdaptersAreKeptWithTheirFabricPortsOrFilteredAndClosed) {
         // The status is the last port's attributes'.
         {kBadPort, "hba-badport", Kept, 0, {"10000000C9A60002"}, {{1, "unable to get port attributes for port 0\n"}}},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TraceCapture trace;
         open(c.adapter);
@@ -206,24 +199,14 @@ TEST_F(Sim, TheVersionProbeChoosesTheNewestCallTheAdapterHas) {
 // pauses, the calls the simulator saw and the trace (the faults are models/transport.json's).
 TEST_F(Sim, EachAnswerReachesTheCallerAsTheHbaLibraryGaveIt) {
     constexpr int kNoVersion = 0;
-    struct Case {
-        const char* what;
-        int adapter;
-        int version;  // the version probe's outcome, or kNoVersion after a reset
-        std::size_t port;
-        const std::uint8_t* preamble;
-        std::uint8_t code;  // replaces the preamble's command code when not 0
-        const Wwn* key;
-        std::uint32_t size;
-        std::uint16_t maxWords;  // what bytes 10-11 of the request must say
-        int status;
-        std::uint8_t reason, explanation;  // 0xAA/0xBB: left alone
-        std::size_t at;                    // the answer's bytes from `at` begin with `answer`
-        const char* answer;
-        int sleeps;  // of a second each
-        std::vector<std::string> calls;
-        std::vector<Seen> trace;
-    };
+    // version: the version probe's outcome, or kNoVersion after a reset; code: replaces the preamble's
+    // command code when not 0; maxWords: what bytes 10-11 of the request must say; reason and
+    // explanation 0xAA/0xBB: left alone; the answer's bytes from `at` begin with `answer`; the
+    // pauses are a second each.
+    struct Case { const char* what; int adapter; int version; std::size_t port; const std::uint8_t* preamble;
+                  std::uint8_t code; const Wwn* key; std::uint32_t size; std::uint16_t maxWords; int status;
+                  std::uint8_t reason, explanation; std::size_t at; const char* answer; int sleeps;
+                  std::vector<std::string> calls; std::vector<Seen> trace; };
     const std::string busy = "v=2 GFN RJT 05 00", gdidBusy = "v=2 GDID RJT 05 00";
     const Case cases[] = {
         {"accepted", kFabric, 2, 0, GFN_PREAMBLE, 0, &kSwitch, 24, 0x0002, 0, 0xAA, 0xBB, 16, "100000000000A001", 0,
