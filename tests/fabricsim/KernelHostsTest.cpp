@@ -62,10 +62,7 @@ public:
         const ssize_t n = ::readlink(at(seen).c_str(), target, sizeof target - 1);
         return n < 0 ? std::string() : std::string(target, static_cast<std::size_t>(n));
     }
-    bool exists(const std::string& seen) const {
-        struct stat st;
-        return ::stat(at(resolve(seen)).c_str(), &st) == 0;
-    }
+    bool exists(const std::string& seen) const { return fileExists(at(resolve(seen))); }
 
 private:
     std::string at(const std::string& seen) const {
@@ -95,14 +92,9 @@ TEST(KernelHosts, OneFcHostPerPortWithAFabricInModelOrder) {
 
 TEST(KernelHosts, EachDriverShowsItsNamesAndTheServersItRegistersAsRemotePorts) {
     const Model model = modelWith(readModelJson("full.json"));
-    struct Case {
-        KernelDriver driver;
-        const char* procName;
-        const char* symbolicName;  // host0's
-        std::vector<std::string> rports;  // port_id of rport-0:0-0, rport-0:0-1, ...
-        const char* device;               // what /sys/class/fc_host/host0/device points at
-    };
-    const Case cases[] = {
+    // rports: port_id of rport-0:0-0, rport-0:0-1, ...; device: what /sys/class/fc_host/host0/device points at.
+    const struct { KernelDriver driver; const char* procName; const char* symbolicName; std::vector<std::string> rports;
+                   const char* device; } cases[] = {
         {KernelDriver::Libfc, "fcoe", "fcoe v0.1 over eth0", {"0xfffffc", "0xfffffa"}, "/sys/class/net/eth0/ctlr_0/host0"},
         {KernelDriver::LibfcNoFdmi, "fcoe", "fcoe v0.1 over eth0", {"0xfffffc"}, "/sys/class/net/eth0/ctlr_0/host0"},
         {KernelDriver::Qla2xxx, "(null)", "QLE2562 FW:v8.07.00 DVR:v10.02.07.900-k", {},
@@ -112,7 +104,7 @@ TEST(KernelHosts, EachDriverShowsItsNamesAndTheServersItRegistersAsRemotePorts) 
         {KernelDriver::Other, "simfc", "SimFC 16G FW:v1.0 DVR:v1.0", {"0xfffffc", "0xfffffa"},
          "/sys/bus/pci/devices/0000:01:00.0/host0"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(fabricsim::kernelDriverName(c.driver));
         const Tree tree(model, c.driver);
         ASSERT_EQ(tree.failure, "");
@@ -211,17 +203,9 @@ std::string outcome(const BsgResult& r) {
 TEST(KernelDrivers, EachTakesCtTheWayItsSourceDoes) {
     using namespace fabricsim::bsgmsg;
     const std::string e = std::to_string(EINVAL);
-    struct Case {
-        KernelDriver driver;
-        int rport;  // -1: /dev/bsg/fc_host0
-        std::uint32_t msgcode;
-        std::uint32_t portId;
-        Preamble preamble;
-        GsCommand command;
-        const char* key;
-        std::string expected;
-    };
-    const Case cases[] = {
+    // rport -1: /dev/bsg/fc_host0
+    const struct { KernelDriver driver; int rport; std::uint32_t msgcode, portId; Preamble preamble; GsCommand command;
+                   const char* key; std::string expected; } cases[] = {
         // qla2xxx: the loop id is the top byte of preamble_word1 as the CPU reads it.
         {KernelDriver::Qla2xxx, -1, kHostCt, 0xFFFFFA, Preamble::Wire, GsCommand::GIEL, "", "E" + e},
         {KernelDriver::Qla2xxx, -1, kHostCt, 0xFFFFFA, Preamble::HostOrder, GsCommand::GIEL, "", "ACC"},
@@ -250,7 +234,7 @@ TEST(KernelDrivers, EachTakesCtTheWayItsSourceDoes) {
         {KernelDriver::Lpfc, 0, kHostCt, 0xFFFFFC, Preamble::HostOrder, GsCommand::GIEL, "", "E" + std::to_string(EBADR)},
     };
     SimHarness harness(readModelJson("full.json"));
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(std::string(fabricsim::kernelDriverName(c.driver)) + " " +
                      fabricsim::commandInfo(c.command).name + " rport " + std::to_string(c.rport));
         const Bytes ct = buildRequest(c.command, c.key, probeResponseSize(c.command));
@@ -269,16 +253,9 @@ TEST(KernelDrivers, ACompletedJobIsReportedAsEachDriverReportsIt) {
     SimHarness harness(readModelJson("full.json"));
     const Bytes gnn = buildRequest(GsCommand::GNN_ID, "010100", 24);  // a 24-byte answer
     const Bytes unknown = buildRequest(GsCommand::GNN_ID, "0B0B0B", 24);
-    struct Case {
-        KernelDriver driver;
-        int rport;
-        const Bytes* ct;
-        std::size_t answerSize;
-        std::uint32_t maxReply;
-        std::uint32_t responseLen;
-        std::uint32_t ctelsStatus;  // reply word 2, when copied
-    };
-    const Case cases[] = {
+    // ctelsStatus: reply word 2, when copied
+    const struct { KernelDriver driver; int rport; const Bytes* ct; std::size_t answerSize;
+                   std::uint32_t maxReply, responseLen, ctelsStatus; } cases[] = {
         {KernelDriver::Libfc, -1, &gnn, 40, 16, 16, 0},
         {KernelDriver::Libfc, -1, &gnn, 40, 96, 96, 0},
         {KernelDriver::Libfc, -1, &unknown, 40, 16, 16, 1},  // a CT reject: FC_CTELS_STATUS_REJECT
@@ -286,7 +263,7 @@ TEST(KernelDrivers, ACompletedJobIsReportedAsEachDriverReportsIt) {
         {KernelDriver::Qla2xxx, -1, &gnn, 40, 96, 28, 0},    // CS_DATA_UNDERRUN
         {KernelDriver::Lpfc, 0, &gnn, 40, 96, 96, 0},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(std::string(fabricsim::kernelDriverName(c.driver)) + " " + std::to_string(c.answerSize));
         const std::uint32_t msgcode = c.rport < 0 ? fabricsim::bsgmsg::kHostCt : fabricsim::bsgmsg::kRportCt;
         const BsgResult r = sgIo(harness.sim(), c.driver, c.rport, msgcode, 0xFFFFFC, Preamble::HostOrder, *c.ct,
