@@ -111,11 +111,7 @@ TEST_F(Answers, EachCommandAnswersTheModelsValues) {
 TEST_F(Answers, WhatTheModelDoesNotKnowIsRejected) {
     using C = GsCommand;
     const std::string g = "1000000A0A000062";  // sim-hba6, fabric G
-    const struct {
-        std::vector<C> commands;
-        std::vector<std::string> keys;
-        std::string port = "1000000A0A000001";
-    } cases[] = {
+    const struct { std::vector<C> commands; std::vector<std::string> keys; std::string port = kPort; } cases[] = {
         {{C::GDID, C::GIELN, C::GMID, C::GIEIL, C::GMAL}, {kSw2}},
         {{C::GDID, C::GIELN, C::GMID, C::GIEIL, C::GMAL, C::GPL}, {kSw4}},
         {{C::GDID, C::GPL, C::GFN}, {kP1}},  // a port is not a switch
@@ -143,12 +139,8 @@ TEST_F(Answers, WhatTheModelDoesNotKnowIsRejected) {
 }
 
 TEST_F(Answers, MalformedRequestsAreRejectedAndEveryAnswerEchoesTheHeader) {
-    const struct {
-        GsCommand command;
-        std::string key;
-        std::size_t at, cut;  // byte `at` of the request set to `value`; cut: the request's length, if not 0
-        std::uint8_t value, reason;
-    } cases[] = {
+    // Byte `at` of the request set to `value`; cut: the request's length, if not 0.
+    const struct { GsCommand command; std::string key; std::size_t at, cut; std::uint8_t value, reason; } cases[] = {
         {GsCommand::GIEL, "", 9, 0, 0x99, 0x0B},         // FA/01/0199
         {GsCommand::GIEL, "", 5, 0, 0x07, 0x0B},         // an unknown server
         {GsCommand::GIEL, "", 0, 0, 0x02, 0x02},         // revision 2

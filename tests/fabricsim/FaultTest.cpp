@@ -44,11 +44,8 @@ TEST(Calls, EachIsAnsweredAsItsAdapterPortAndTheModelsFaultsSay) {
     using C = GsCommand;
     const char* h0 = "sim-hba0";
     const std::string p11 = "1000000A0A000011";  // sim-hba1's, which has no V2 call
-    const struct {
-        const char* what;
-        std::vector<std::pair<std::string, json>> edits;  // JSON pointer, value
-        std::vector<Call> calls;
-    } cases[] = {
+    // edits: JSON pointer, value
+    const struct { const char* what; std::vector<std::pair<std::string, json>> edits; std::vector<Call> calls; } cases[] = {
         {"routes", {{"/adapters/6/ct_v1", false}},
          {{h0, "", C::GIEL, "", "ACC"}, {h0, kPort1, C::GIEL, "", "ACC"},  // the model writes it in lower case
           {h0, p11, C::GIEL, "", "FAIL 5"},                                 // a port of another adapter

@@ -72,13 +72,8 @@ TEST(ModelLoader, ReadsNumbersInDecimalOrHexAndPadsMemberIds) {
 }
 
 TEST(ModelLoader, NamesThePathAndReasonOfTheFirstBadValue) {
-    struct Case {
-        const char* pointer;  // JSON pointer to change
-        json value;
-        const char* path;
-        const char* reason;
-    };
-    const Case cases[] = {
+    // The JSON pointer to change, its new value, the path and reason told.
+    const struct { const char* pointer; json value; const char* path; const char* reason; } cases[] = {
         {"/adapters/0/node_wwn", "123", "$.adapters[0].node_wwn", "not a WWN (16 hexadecimal digits)"},
         {"/adapters/0/node_wwn", "20000000000000011", "$.adapters[0].node_wwn", "not a WWN"},
         {"/adapters/0/node_wwn", "200000000000000G", "$.adapters[0].node_wwn", "not a WWN"},
@@ -126,7 +121,7 @@ TEST(ModelLoader, NamesThePathAndReasonOfTheFirstBadValue) {
          "more than one answer (reject, busy, fail, raw)"},
         {"/adapters/1", minimal()["adapters"][0], "$.adapters[1].name", "the same name as an earlier adapter"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         json doc = minimal();
         doc[json::json_pointer(c.pointer)] = c.value;
         ModelError error = rejected(doc);

@@ -189,16 +189,9 @@ TEST(BsgTransport, TheCdbCarriesThePreambleWordsAsIntegers) {
 TEST(BsgReplyDecode, TheUsedSizeComesFromTheReplyAndBadRepliesFail) {
     constexpr std::int32_t kFilled = -100;   // din_resid: what the reply says arrived
     constexpr std::uint32_t kWhole = 0xFFFF; // response_len: the whole reply
-    const struct {
-        const char* what;
-        std::int32_t result;
-        std::uint32_t rcvLen, buffer;
-        std::int32_t resid;
-        std::uint32_t responseLen, transportStatus = 0, deviceStatus = 0, ctelsStatus = 0;
-        bool ok;
-        std::uint32_t used;
-        bool clamped = false, noReply = false, rejected = false;
-    } cases[] = {
+    const struct { const char* what; std::int32_t result; std::uint32_t rcvLen, buffer; std::int32_t resid;
+                   std::uint32_t responseLen, transportStatus, deviceStatus, ctelsStatus; bool ok; std::uint32_t used;
+                   bool clamped = false, noReply = false, rejected = false; } cases[] = {
         {"an answer", 0, 56, 8212, kFilled, kWhole, 0, 0, 0, true, 56},
         {"more claimed than the buffer", 0, 9000, 8212, 0, kWhole, 0, 0, 0, true, 8212, true},
         {"less filled than claimed", 0, 56, 8212, 8212 - 40, kWhole, 0, 0, 0, true, 40},

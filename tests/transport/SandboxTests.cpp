@@ -115,11 +115,7 @@ SandboxResult withSimulator(const std::string& modelPath, const std::function<st
 TEST(InitializeRealLibrary, TheLoadStatusWithoutALoadableLibraryAndSuccessWithOne) {
     const TempDir dir;
     const std::string model = dir.write("model.json", modelJson({}));
-    const struct {
-        std::optional<std::string> conf;
-        std::string summary;
-        std::vector<std::string> seen, unseen;
-    } cases[] = {
+    const struct { std::optional<std::string> conf; std::string summary; std::vector<std::string> seen, unseen; } cases[] = {
         {std::nullopt, "initialize=1", {"HBA_LoadLibrary failed, rc: 1", "Exit initialize(), rc: 1"}, {}},
         {"# none here\n\n#x y\n", "initialize=1", {"HBA_LoadLibrary failed, rc: 1", "Exit initialize(), rc: 1"}, {}},
         {"# simulator second\nbad /nonexistent/libbad.so\n" + fabricsimConfLine(), "initialize=0 adapters=0",

@@ -86,12 +86,8 @@ TEST(HexDump, OneLineOf128BytesThenTheRest) {
 // A library line is a name and a path; reading stops at the first library that loads.
 TEST(CheckHbaConfig, TheFirstLoadableLibraryOfTheFileDecides) {
     const std::string good = TRANSPORT_GOOD_LIB;
-    const struct {
-        const char* name;
-        std::string content;
-        int status;
-        std::vector<std::string> seen, unseen;  // in the trace
-    } cases[] = {
+    // seen, unseen: in the trace
+    const struct { const char* name; std::string content; int status; std::vector<std::string> seen, unseen; } cases[] = {
         {"comments", "# vendor libraries\n\n#good " + good + "\n\n", 1, {"Unable to load any libraries"},
          {"loaded successfully"}},
         {"badgood", "bad /nonexistent/libbad.so\ngood " + good + "\nnever /nonexistent/libnever.so\n", 0,
