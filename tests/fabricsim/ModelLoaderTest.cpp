@@ -130,35 +130,30 @@ TEST(ModelLoader, NamesThePathAndReasonOfTheFirstBadValue) {
     }
 }
 
-TEST(ModelLoader, ReportsBrokenJsonWithItsPosition) {
-    ModelError error = rejectedText("{\n  \"adapters\": [ ,\n");
-    EXPECT_EQ(error.path, "$");
-    EXPECT_NE(error.reason.find("not valid JSON at line 2, column 17"), std::string::npos) << error.reason;
-    EXPECT_NE(rejectedText("").reason.find("not valid JSON"), std::string::npos);
-    EXPECT_NE(rejectedText("[]").reason.find("expected an object"), std::string::npos);
-    EXPECT_NE(rejectedText("{} {}").reason.find("not valid JSON"), std::string::npos);
-    EXPECT_EQ(rejectedText("{\"adapters\": 5}").path, "$.adapters");
-}
-
-TEST(ModelLoader, SurvivesHugeAndDeeplyNestedInput) {
-    // A 100 MB string, whole or unterminated, is refused without being carried around.
-    const std::string head = "{\n\"adapters\": [{\"name\": \"";
-    for (const std::string& text : {head + std::string(100u << 20, 'n') + "\"}]}", head + std::string(100u << 20, 'n')}) {
-        ModelError error = rejectedText(text);
-        EXPECT_EQ(error.path, "$");
-        EXPECT_EQ(error.reason, "a string longer than 1048576 characters at line 2, column 23");
+// Broken, huge and deeply nested text: refused with a position, and a 100 MB string, whole or
+// unterminated, without being carried around; up to the limit strings are read and then judged
+// by their field.
+TEST(ModelLoader, ReportsBrokenHugeAndDeeplyNestedText) {
+    const std::string head = "{\n\"adapters\": [{\"name\": \"", huge = std::string(100u << 20, 'n');
+    const struct { std::string text; const char* path; const char* reason; } cases[] = {
+        {"{\n  \"adapters\": [ ,\n", "$", "not valid JSON at line 2, column 17"},
+        {"", "$", "not valid JSON"},
+        {"[]", "$", "expected an object"},
+        {"{} {}", "$", "not valid JSON"},
+        {"{\"adapters\": 5}", "$.adapters", "expected an array"},
+        {head + huge + "\"}]}", "$", "a string longer than 1048576 characters at line 2, column 23"},
+        {head + huge, "$", "a string longer than 1048576 characters at line 2, column 23"},
+        {head + std::string(1u << 19, 'n') + "\"}]}", "$.adapters[0].name", "longer than 255 bytes"},
+        {"{\"adapters\": " + std::string(100000, '[') + std::string(100000, ']') + "}", "$.adapters[0]", ""},
+    };
+    for (const auto& c : cases) {
+        const ModelError error = rejectedText(c.text);
+        EXPECT_EQ(error.path, c.path) << c.text.substr(0, 40);
+        EXPECT_NE(error.reason.find(c.reason), std::string::npos) << error.reason;
     }
-    // Up to the limit strings are read, and then judged by their field.
-    ModelError error = rejectedText(head + std::string(1u << 19, 'n') + "\"}]}");
-    EXPECT_EQ(error.path, "$.adapters[0].name");
-    EXPECT_EQ(error.reason, "longer than 255 bytes");
-    // Keys are shown shortened.
     json doc = minimal();
     doc["fabrics"][std::string(1000, 'k')] = 5;
-    EXPECT_LT(rejected(doc).path.size(), 120u);
-
-    std::string deep = "{\"adapters\": " + std::string(100000, '[') + std::string(100000, ']') + "}";
-    EXPECT_EQ(rejectedText(deep).path, "$.adapters[0]");
+    EXPECT_LT(rejected(doc).path.size(), 120u) << "keys are shown shortened";
 }
 
 TEST(ModelLoader, ReportsFilesThatCannotBeRead) {
