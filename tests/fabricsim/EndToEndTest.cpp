@@ -99,20 +99,21 @@ TEST(Launcher, SignalsGoStraightToTheCommand) {
 }
 
 TEST(Launcher, ExplainsWhatItCannotDo) {
-    RunResult usage = runProgram({stagePath("bin/fabricsim-run"), kSan, "sh"});
-    EXPECT_EQ(usage.exitCode, 125);
-    EXPECT_TRUE(contains(usage.err, "usage: fabricsim-run [--kernel [--driver NAME]] MODEL -- CMD [ARG...]"));
-    EXPECT_TRUE(contains(usage.err, "libfc, libfc-nofdmi, qla2xxx, lpfc, other (default libfc)")) << usage.err;
-    RunResult driverAlone = runProgram({stagePath("bin/fabricsim-run"), "--driver", "lpfc", kSan, "--", "true"});
-    EXPECT_EQ(driverAlone.exitCode, 125) << "--driver belongs to --kernel";
-    RunResult noDriver =
-        runProgram({stagePath("bin/fabricsim-run"), "--kernel", "--driver", "bfa", kSan, "--", "true"});
-    EXPECT_EQ(noDriver.exitCode, 125);
-    EXPECT_EQ(noDriver.err, "fabricsim-run: no simulated driver is called bfa; the drivers are "
-                            "libfc, libfc-nofdmi, qla2xxx, lpfc, other\n");
-    RunResult missing = runProgram({stagePath("bin/fabricsim-run"), kSan, "--", "no-such-command-here"});
-    EXPECT_EQ(missing.exitCode, 127);
-    EXPECT_EQ(missing.err, "fabricsim-run: cannot run no-such-command-here: No such file or directory\n");
+    const std::string run = stagePath("bin/fabricsim-run");
+    const struct { std::vector<std::string> argv; int exitCode; std::string err; } cases[] = {
+        {{run, kSan, "sh"}, 125, "usage: fabricsim-run [--kernel [--driver NAME]] MODEL -- CMD [ARG...]"},
+        {{run, kSan, "sh"}, 125, "libfc, libfc-nofdmi, qla2xxx, lpfc, other (default libfc)"},
+        {{run, "--driver", "lpfc", kSan, "--", "true"}, 125, "usage: "},  // --driver belongs to --kernel
+        {{run, "--kernel", "--driver", "bfa", kSan, "--", "true"}, 125,
+         "fabricsim-run: no simulated driver is called bfa; the drivers are libfc, libfc-nofdmi, qla2xxx, lpfc, other\n"},
+        {{run, kSan, "--", "no-such-command-here"}, 127,
+         "fabricsim-run: cannot run no-such-command-here: No such file or directory\n"},
+    };
+    for (const auto& c : cases) {
+        const RunResult r = runProgram(c.argv);
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.argv[1];
+        EXPECT_TRUE(c.err.back() == '\n' ? r.err == c.err : contains(r.err, c.err)) << r.err;  // a whole line: all it says
+    }
 
     // The rest runs in a mount namespace of this test's own (in a user namespace when not root).
     const std::vector<std::string> unshare = ::geteuid() == 0 ? std::vector<std::string>{"unshare", "--mount"}
