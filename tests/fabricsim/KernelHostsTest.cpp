@@ -130,12 +130,11 @@ TEST(KernelHosts, EachDriverShowsItsNamesAndTheServersItRegistersAsRemotePorts) 
 namespace {
 enum class Preamble { HostOrder, Wire, Zero };
 
+// The reply and response buffers whole, pre-filled with kFill.
 struct BsgResult {
-    int rc = 0;
-    int error = 0;
+    int rc = 0, error = 0;
     sg_io_v4 io{};
-    Bytes reply;   // the whole reply buffer, pre-filled with kFill
-    Bytes answer;  // the whole response buffer, pre-filled with kFill
+    Bytes reply, answer;
 };
 
 // One SG_IO with an fc_bsg_request laid out as include/uapi/scsi/scsi_bsg_fc.h has it.
@@ -145,9 +144,7 @@ BsgResult sgIo(fabricsim::Simulator& sim, KernelDriver driver, int rport, std::u
     Bytes request(20, 0);
     std::memcpy(request.data(), &msgcode, 4);
     const std::size_t words = msgcode == fabricsim::bsgmsg::kRportCt ? 4 : 8;  // r_ct, else h_ct
-    request[5] = static_cast<std::uint8_t>(portId >> 16);
-    request[6] = static_cast<std::uint8_t>(portId >> 8);
-    request[7] = static_cast<std::uint8_t>(portId);
+    setBe32(request, 4, portId);
     for (std::size_t w = 0; w < 3 && preamble != Preamble::Zero; ++w) {
         std::uint32_t word = 0;
         if (preamble == Preamble::Wire) std::memcpy(&word, ct.data() + 4 * w, 4);
@@ -157,19 +154,19 @@ BsgResult sgIo(fabricsim::Simulator& sim, KernelDriver driver, int rport, std::u
     BsgResult result;
     result.reply.assign(96, kFill);
     result.answer.assign(answerSize, kFill);
-    std::memset(&result.io, 0, sizeof result.io);
-    result.io.guard = 'Q';
-    result.io.protocol = BSG_PROTOCOL_SCSI;
-    result.io.subprotocol = BSG_SUB_PROTOCOL_SCSI_TRANSPORT;
-    result.io.request_len = static_cast<std::uint32_t>(request.size());
-    result.io.request = reinterpret_cast<std::uintptr_t>(request.data());
-    result.io.dout_xfer_len = static_cast<std::uint32_t>(ct.size());
-    result.io.dout_xferp = reinterpret_cast<std::uintptr_t>(ct.data());
-    result.io.din_xfer_len = static_cast<std::uint32_t>(answerSize);
-    result.io.din_xferp = reinterpret_cast<std::uintptr_t>(result.answer.data());
-    result.io.max_response_len = maxReply;
-    result.io.response = reinterpret_cast<std::uintptr_t>(result.reply.data());
-    result.io.response_len = 0xEEEE;  // stays when the kernel does not copy the header back
+    sg_io_v4& io = result.io;
+    io.guard = 'Q';
+    io.protocol = BSG_PROTOCOL_SCSI;
+    io.subprotocol = BSG_SUB_PROTOCOL_SCSI_TRANSPORT;
+    io.request_len = static_cast<std::uint32_t>(request.size());
+    io.request = reinterpret_cast<std::uintptr_t>(request.data());
+    io.dout_xfer_len = static_cast<std::uint32_t>(ct.size());
+    io.dout_xferp = reinterpret_cast<std::uintptr_t>(ct.data());
+    io.din_xfer_len = static_cast<std::uint32_t>(answerSize);
+    io.din_xferp = reinterpret_cast<std::uintptr_t>(result.answer.data());
+    io.max_response_len = maxReply;
+    io.response = reinterpret_cast<std::uintptr_t>(result.reply.data());
+    io.response_len = 0xEEEE;  // stays when the kernel does not copy the header back
     const fabricsim::KernelRport* via = rport >= 0 ? &hosts[0].rports.at(static_cast<std::size_t>(rport)) : nullptr;
     errno = 0;
     result.rc = fabricsim::bsgSgIo(sim, driver, hosts[0], via, result.io);

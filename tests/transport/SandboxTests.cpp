@@ -29,10 +29,7 @@ std::string hex(unsigned value, int digits) {
     return text;
 }
 
-struct Seen {
-    std::size_t count;
-    std::string text;
-};
+struct Seen { std::size_t count; std::string text; };
 
 std::string joined(const std::vector<std::string>& parts) {
     std::string text;

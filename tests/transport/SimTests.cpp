@@ -91,10 +91,7 @@ HBA_HANDLE lastOpenedHandle(const std::string& name) {
 }
 
 // A text the trace holds exactly `count` times (0: never).
-struct Seen {
-    std::size_t count;
-    std::string text;
-};
+struct Seen { std::size_t count; std::string text; };
 void expectTrace(const std::string& trace, const std::vector<Seen>& expected) {
     for (const Seen& seen : expected) EXPECT_EQ(countOf(trace, seen.text), seen.count) << seen.text << "\n" << trace;
 }
