@@ -18,14 +18,8 @@ namespace {
 
 ByteSpan span(const Bytes& b) { return ByteSpan{b.data(), b.size()}; }
 
-// A received frame, taken apart.
-struct Reply {
-    EthernetFrame ethernet;
-    FipMessage fip;
-    FcoeFrame fcoe;
-    FcHeader fc;
-    Bytes payload;  // FC payload, fill bytes removed
-};
+// A received frame, taken apart; the FC payload without its fill bytes.
+struct Reply { EthernetFrame ethernet; FipMessage fip; FcoeFrame fcoe; FcHeader fc; Bytes payload; };
 
 // The example SAN as fcoe names it, its first NIC, and what that NIC's port sends.
 class Link : public ::testing::Test {
@@ -70,11 +64,7 @@ protected:
     std::vector<Reply> fabricLogin(Wwn portName, std::uint16_t receiveSize) {
         Bytes flogi = loginAccept(true, portName, portName ^ (Wwn{3} << 60), receiveSize);
         flogi[0] = els::kFlogi;
-        FcHeader h;
-        h.rCtl = rctl::kElsRequest;
-        h.dId = wellknown::kFabricLogin;
-        h.type = fctype::kExtendedLinkService;
-        h.oxId = 0x0011;
+        const FcHeader h{rctl::kElsRequest, wellknown::kFabricLogin, 0, 0, fctype::kExtendedLinkService, 0, 0, 0, 0, 0x0011};
         Bytes frame;
         encodeFcHeader(h, frame);
         frame.insert(frame.end(), flogi.begin(), flogi.end());
@@ -83,13 +73,7 @@ protected:
     }
 
     std::vector<Reply> request(std::uint8_t rCtl, std::uint8_t type, std::uint32_t dId, const Bytes& payload) {
-        FcHeader h;
-        h.rCtl = rCtl;
-        h.dId = dId;
-        h.sId = nic.setup.fcid;
-        h.type = type;
-        h.fCtl = 0x290000;
-        h.oxId = 0x0042;
+        const FcHeader h{rCtl, dId, 0, nic.setup.fcid, type, 0x290000, 0, 0, 0, 0x0042};
         Bytes frame;
         encodeFcHeader(h, frame);
         frame.insert(frame.end(), payload.begin(), payload.end());
@@ -171,16 +155,13 @@ TEST_F(Link, GivesTheModelsAddressAtFabricLoginAndRefusesAnotherPort) {
     ByteSpan frame = encapsulatedFrame(fip.descriptors[0]);
     FcHeader h;
     ASSERT_TRUE(decodeFcHeader(frame, h));
-    EXPECT_EQ(h.rCtl, rctl::kElsReply);
-    EXPECT_EQ(h.dId, 0x010100u);
-    EXPECT_EQ(h.sId, wellknown::kFabricLogin);
-    EXPECT_EQ(h.oxId, 0x0011);
+    EXPECT_EQ(std::tuple(h.rCtl, h.dId, h.sId, h.oxId), std::tuple(rctl::kElsReply, 0x010100u, wellknown::kFabricLogin, 0x0011));
     LoginRequest acc;
     ASSERT_TRUE(decodeLogin(ByteSpan{frame.data + kFrameHeaderSize, frame.size - kFrameHeaderSize}, acc));
     EXPECT_EQ(acc.nodeName, nic.setup.fabricName);  // fc_host's fabric_name
     EXPECT_EQ(acc.portName, nic.setup.fabricPortName);
     EXPECT_EQ(fip.descriptors[1].type, fipdesc::kMac);
-    EXPECT_EQ(Bytes(fip.descriptors[1].body.data, fip.descriptors[1].body.data + 6), (Bytes{0x0E, 0xFC, 0x00, 0x01, 0x01, 0x00}));
+    EXPECT_EQ(toHex(Bytes(fip.descriptors[1].body.data, fip.descriptors[1].body.data + 6)), "0EFC00010100");
     EXPECT_TRUE(port->loggedIn());
 }
 
@@ -201,9 +182,7 @@ TEST_F(Link, AnswersLinkServicesItselfAtWellKnownAddressesAndFromTheModelAtPorts
         if (c.size == 0) continue;
         const Reply& r = replies[0];
         EXPECT_EQ(r.ethernet.destination, fabricProvidedMac(kDefaultFcMap, 0x010100));
-        EXPECT_EQ(r.fc.sId, c.dId);
-        EXPECT_EQ(r.fc.dId, 0x010100u);
-        EXPECT_EQ(r.fc.oxId, 0x0042);
+        EXPECT_EQ(std::tuple(r.fc.sId, r.fc.dId, r.fc.oxId), std::tuple(c.dId, 0x010100u, std::uint16_t{0x0042}));
         EXPECT_EQ(r.fc.fCtl & fctl::kReply, fctl::kReply);
         EXPECT_EQ(r.fcoe.endOfFrame, eof::kTerminate);
         ASSERT_EQ(r.payload.size(), c.size);
