@@ -91,9 +91,4 @@ Reply SimHarness::v2(std::uint32_t handle, const std::string& port, fabricsim::G
     return send(handle, port, buildRequest(command, key, size), size);
 }
 
-Reply SimHarness::v1(std::uint32_t handle, fabricsim::GsCommand command, const std::string& key, std::size_t size) {
-    if (size == 0) size = probeResponseSize(command);
-    return send(handle, std::nullopt, buildRequest(command, key, size), size);
-}
-
 }  // namespace fstest

@@ -43,10 +43,9 @@ public:
     fabricsim::Simulator& sim() { return *sim_; }
     std::uint32_t open(const std::string& adapterName) { return sim_->openAdapter(adapterName.c_str()); }
 
-    // size 0: the probe's buffer size for the command.
+    // size 0: the probe's buffer size for the command; send without a port: the version-1 call.
     Reply v2(std::uint32_t handle, const std::string& port, fabricsim::GsCommand command, const std::string& key = "",
              std::size_t size = 0);
-    Reply v1(std::uint32_t handle, fabricsim::GsCommand command, const std::string& key = "", std::size_t size = 0);
     Reply send(std::uint32_t handle, const std::optional<std::string>& port, const Bytes& request, std::size_t size);
 
 private:

@@ -54,7 +54,7 @@ TEST(Truncation, LongAnswersKeepTheirCountsAndReportTheWordsLeftOut) {
     EXPECT_EQ(toHex(Bytes(gfn.buffer.begin() + 8, gfn.buffer.end())), "8002000000000000" "100000010000FFFF" "EE");
 
     // The version-1 call has no size to report; the buffer holds the same cut answer.
-    Reply v1 = harness.v1(h, GsCommand::GIEL);
+    Reply v1 = harness.send(h, std::nullopt, buildRequest(GsCommand::GIEL, "", 3996), 3996);
     EXPECT_EQ(v1.status, 0u);
     EXPECT_EQ(Bytes(v1.buffer.begin() + 16, v1.buffer.end()), Bytes(giel.buffer.begin() + 16, giel.buffer.end()));
 }
@@ -69,7 +69,8 @@ TEST(Handles, AdapterIAnswersToHandleIPlusOne) {
     EXPECT_EQ(harness.sim().openAdapter(nullptr), 0u);
     EXPECT_EQ(harness.sim().adapterForHandle(4), nullptr) << "sim-hba3 never opened";
 
-    for (std::uint32_t bad : {0u, 9u, 0x10001u}) EXPECT_EQ(harness.v1(bad, GsCommand::GIEL).status, status::kInvalidHandle);
+    for (std::uint32_t bad : {0u, 9u, 0x10001u})
+        EXPECT_EQ(harness.send(bad, std::nullopt, buildRequest(GsCommand::GIEL, "", 64), 64).status, status::kInvalidHandle);
     harness.sim().closeAdapter(1);
     EXPECT_EQ(harness.v2(1, kPort, GsCommand::GIEL).status, status::kInvalidHandle) << "closed";
     harness.sim().closeAdapter(0);
