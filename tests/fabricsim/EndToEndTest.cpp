@@ -76,16 +76,13 @@ TEST(Launcher, ExitsWithTheCommandsStatusAndKeepsItsDescriptors) {
     RunResult signalled = runProgram({stagePath("bin/fabricsim-run"), kSan, "--", "sh", "-c", "kill -TERM $$"});
     EXPECT_EQ(signalled.signal, SIGTERM);
 
-    int fds[2];
-    ASSERT_EQ(::pipe(fds), 0);
-    RunResult r = runProgram(
-        {stagePath("bin/fabricsim-run"), kSan, "--", "sh", "-c", "echo through-the-pipe >&" + std::to_string(fds[1])});
-    ::close(fds[1]);
-    char buffer[64] = {0};
-    ssize_t n = ::read(fds[0], buffer, sizeof buffer - 1);
-    ::close(fds[0]);
+    const TempDir dir;  // a descriptor of the test's own, open in the command
+    FILE* kept = std::fopen(dir.file("kept").c_str(), "w");
+    ASSERT_NE(kept, nullptr);
+    RunResult r = runProgram({stagePath("bin/fabricsim-run"), kSan, "--", "sh", "-c", "echo kept >&" + std::to_string(::fileno(kept))});
+    std::fclose(kept);
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(std::string(buffer, n > 0 ? static_cast<std::size_t>(n) : 0), "through-the-pipe\n");
+    EXPECT_EQ(dir.read("kept"), "kept\n");
 }
 
 TEST(Launcher, SignalsGoStraightToTheCommand) {

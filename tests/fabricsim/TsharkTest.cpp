@@ -157,14 +157,13 @@ TEST(Tshark, ShowsZoneMembersAndNamesWhereItDivergesFromTheProbe) {
                        "Zone Member Identifier Type: Unknown (0xe5)", "Zone Member Identifier Type: Unknown (0xe9)",
                        "Zone Member Identifier Type: Unknown (0x7f)",
                        "Zone Name: z_lun", "Number of Zone Member Attribute Entries: 2",
-                       "Zone Member Identifier Type: Unknown (0xf1)"});
-    // FCID members: the probe reads the identifier from bytes 5-7 after a reserved byte 4;
-    // tshark 4.0 shows bytes 4-6. The member holds 00 03 01 00, FCID 030100.
-    expectShows(d, 2, {"Zone Member Identifier Type: FC Address (0x03)", "Zone Member Identifier: 00.03.01"});
-    // 0xF1 and 0xF3 members are 20 bytes; tshark 4.0 does not know these codes and steps
-    // them by 12, so it takes the LUN bytes of the 0xF1 member for the next member.
-    expectShows(d, 2, {"Zone Member Identifier Type: Reserved (0x00)"});
-    expectShows(d, 2, {"!Unknown (0xf3)"});
+                       "Zone Member Identifier Type: Unknown (0xf1)",
+                       // FCID members: the probe reads the identifier from bytes 5-7 after a reserved byte 4;
+                       // tshark 4.0 shows bytes 4-6. The member holds 00 03 01 00, FCID 030100.
+                       "Zone Member Identifier Type: FC Address (0x03)", "Zone Member Identifier: 00.03.01",
+                       // 0xF1 and 0xF3 members are 20 bytes; tshark 4.0 does not know these codes and steps
+                       // them by 12, so it takes the LUN bytes of the 0xF1 member for the next member.
+                       "Zone Member Identifier Type: Reserved (0x00)", "!Unknown (0xf3)"});
     // A name whose length is a multiple of four has no padding.
     expectShows(d, 4, {"Zone Set Name Length: 4", "Zone Set Name: db_4", "Number of Zones: 0"});
 }
