@@ -1,24 +1,18 @@
-// Kernel mode's view of a model: which ports become fc_hosts, the tree written for them
-// under each driver, and SG_IO on their bsg devices checked as each driver checks it.
+// Kernel mode's view of a model: which ports become fc_hosts, and SG_IO on their bsg devices
+// checked as each driver checks it. The tree written for them is read by its real readers:
+// fcoe-utils (FcoeUtilsTest), libhbalinux and the probe (tests/kernel, tests/transport KernelRoute).
 #include <gtest/gtest.h>
 
 #include <linux/bsg.h>
 #include <scsi/sg.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <cstring>
-#include <sstream>
 
 #include "BsgSgIo.h"
-#include "Files.h"
 #include "KernelHosts.h"
 #include "ModelLoader.h"
 #include "SimHarness.h"
-#include "TempDir.h"
 
 using fabricsim::GsCommand;
 using fabricsim::KernelDriver;
@@ -33,45 +27,6 @@ Model modelWith(nlohmann::json json) {
     EXPECT_TRUE(fabricsim::parseModel(json.dump(), model, error)) << error.path << ": " << error.reason;
     return model;
 }
-
-// A generated tree in a scratch directory, read by the paths a program in the namespace
-// sees: links are followed inside the tree, never into this machine's /sys.
-class Tree {
-    TempDir dir_;  // first: the tree is written into it as the object is made
-
-public:
-    Tree(const Model& model, KernelDriver driver)
-        : failure(fabricsim::writeSysfsTree(model, driver, dir_.mkdirs("class"), dir_.mkdirs("pci"))) {}
-    std::string failure;
-
-    // The scratch path of a seen path, with every link on the way followed.
-    std::string resolve(const std::string& seen, int depth = 0) const {
-        std::string done;
-        std::istringstream parts(seen);
-        for (std::string part; std::getline(parts, part, '/');) {
-            if (part.empty()) continue;
-            done += "/" + part;
-            const std::string link = linkOf(done);
-            if (!link.empty() && depth < 8) done = resolve(link, depth + 1);
-        }
-        return done;
-    }
-    std::string read(const std::string& seen) const { return readFile(at(resolve(seen))); }
-    std::string linkOf(const std::string& seen) const {
-        char target[PATH_MAX];
-        const ssize_t n = ::readlink(at(seen).c_str(), target, sizeof target - 1);
-        return n < 0 ? std::string() : std::string(target, static_cast<std::size_t>(n));
-    }
-    bool exists(const std::string& seen) const { return fileExists(at(resolve(seen))); }
-
-private:
-    std::string at(const std::string& seen) const {
-        const std::string pci = "/sys/bus/pci/devices", cls = "/sys/class";
-        if (seen.compare(0, pci.size(), pci) == 0) return dir_.file("pci" + seen.substr(pci.size()));
-        if (seen.compare(0, cls.size(), cls) == 0) return dir_.file("class" + seen.substr(cls.size()));
-        return dir_.file("elsewhere" + seen);
-    }
-};
 }  // namespace
 
 // Ports without a fabric and failing adapters have none; fail_attributes leaves an FCoE host
@@ -87,43 +42,6 @@ TEST(KernelHosts, OneFcHostPerPortWithAFabricInModelOrder) {
                      (h.pciFunction ? "" : " no-pci") + (h.online ? "" : " down") + " ";
         EXPECT_EQ(hosts, driver == KernelDriver::Libfc ? "host0=0.0 host1=0.1 no-pci host2=1.0 host3=6.0 no-pci host4=6.1 "
                                                        : "host0=0.0 host1=0.1 down host2=1.0 host3=6.0 down host4=6.1 ");
-    }
-}
-
-TEST(KernelHosts, EachDriverShowsItsNamesAndTheServersItRegistersAsRemotePorts) {
-    const Model model = modelWith(readModelJson("full.json"));
-    // rports: port_id of rport-0:0-0, rport-0:0-1, ...; device: what /sys/class/fc_host/host0/device points at.
-    const struct { KernelDriver driver; const char* procName; const char* symbolicName; std::vector<std::string> rports;
-                   const char* device; } cases[] = {
-        {KernelDriver::Libfc, "fcoe", "fcoe v0.1 over eth0", {"0xfffffc", "0xfffffa"}, "/sys/class/net/eth0/ctlr_0/host0"},
-        {KernelDriver::LibfcNoFdmi, "fcoe", "fcoe v0.1 over eth0", {"0xfffffc"}, "/sys/class/net/eth0/ctlr_0/host0"},
-        {KernelDriver::Qla2xxx, "(null)", "QLE2562 FW:v8.07.00 DVR:v10.02.07.900-k", {},
-         "/sys/bus/pci/devices/0000:01:00.0/host0"},
-        {KernelDriver::Lpfc, "lpfc", "Emulex LPe12002-M8 FV2.02A1 DV14.2.0.7 HN:fabricsim OS:Linux",
-         {"0xfffffc", "0xfffffa"}, "/sys/bus/pci/devices/0000:01:00.0/host0"},
-        {KernelDriver::Other, "simfc", "SimFC 16G FW:v1.0 DVR:v1.0", {"0xfffffc", "0xfffffa"},
-         "/sys/bus/pci/devices/0000:01:00.0/host0"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(fabricsim::kernelDriverName(c.driver));
-        const Tree tree(model, c.driver);
-        ASSERT_EQ(tree.failure, "");
-        EXPECT_EQ(tree.read("/sys/class/scsi_host/host0/proc_name"), std::string(c.procName) + "\n");
-        EXPECT_EQ(tree.read("/sys/class/fc_host/host0/symbolic_name"), std::string(c.symbolicName) + "\n");
-        EXPECT_EQ(tree.linkOf(tree.resolve("/sys/class/fc_host/host0") + "/device"), c.device);
-        EXPECT_EQ(tree.read("/sys/class/fc_host/host0/port_state"), "Online\n");
-        for (std::size_t r = 0; r < c.rports.size(); ++r) {
-            const std::string name = "rport-0:0-" + std::to_string(r);
-            const std::string dir = "/sys/class/fc_remote_ports/" + name;
-            EXPECT_EQ(tree.read(dir + "/port_id"), c.rports[r] + "\n");
-            EXPECT_EQ(tree.read(dir + "/port_state"), "Online\n");
-            EXPECT_EQ(tree.read(dir + "/roles"), r == 0 ? "Directory Server\n" : "Management Server\n");
-            EXPECT_EQ(tree.read(dir + "/port_name").substr(0, 6), "0x20" + c.rports[r].substr(6, 2));
-            EXPECT_TRUE(tree.exists(std::string(c.device) + "/" + name + "/fc_remote_ports/" + name))
-                << "under the host's device, where libhbalinux counts discovered ports";
-            EXPECT_TRUE(tree.exists("/sys/class/bsg/" + name + "/dev"));
-        }
-        EXPECT_FALSE(tree.exists("/sys/class/fc_remote_ports/rport-0:0-" + std::to_string(c.rports.size())));
     }
 }
 
