@@ -1,11 +1,8 @@
 // A small HBA API client for the simulator's end-to-end tests: it loads the real SNIA
 // library (which loads the simulator through /etc/hba.conf) and runs the lines of a script
 // read from standard input, printing one result line for each:
-//   list                          adapters, their attributes and ports
 //   send A V CMD KEY [SIZE]       a GS request as the probe builds it; V is v1, v2 or v2:PORTINDEX;
 //                                 KEY is - for none; SIZE defaults to the probe's buffer size
-//   raw A V HEX SIZE              arbitrary request bytes
-//   close A
 //   extras A                      entry points the simulator leaves to the SNIA library, and its attributes
 // A send prints "status=S size=N HEX", N being the size the V2 call reported (V1: the buffer).
 #include <ctime>
@@ -19,13 +16,11 @@
 
 #include <hbaapi.h>
 
-#include "GsWire.h"
+#include "SimHarness.h"
 
 namespace {
 
 std::map<int, HBA_HANDLE> handles;
-
-std::string wwnOf(const HBA_WWN& w) { return fabricsim::wwnText(fabricsim::readWwn(w.wwn)); }
 
 HBA_HANDLE handleFor(int adapter) {
     auto it = handles.find(adapter);
@@ -35,37 +30,6 @@ HBA_HANDLE handleFor(int adapter) {
     if (HBA_GetAdapterName(static_cast<HBA_UINT32>(adapter), name) == HBA_STATUS_OK) handle = HBA_OpenAdapter(name);
     handles[adapter] = handle;
     return handle;
-}
-
-void list() {
-    HBA_UINT32 count = HBA_GetNumberOfAdapters();
-    std::printf("adapters %u\n", count);
-    for (HBA_UINT32 i = 0; i < count; ++i) {
-        char name[256] = {0};
-        HBA_STATUS s = HBA_GetAdapterName(i, name);
-        std::printf("adapter %u status=%u name=%s\n", i, s, s == HBA_STATUS_OK ? name : "");
-        if (s != HBA_STATUS_OK) continue;
-        HBA_HANDLE h = HBA_OpenAdapter(name);
-        std::printf("open %u handle=%u\n", i, h);
-        if (h == 0) continue;
-        HBA_ADAPTERATTRIBUTES a;
-        s = HBA_GetAdapterAttributes(h, &a);
-        std::printf("attributes %u status=%u node=%s ports=%u\n", i, s, s == HBA_STATUS_OK ? wwnOf(a.NodeWWN).c_str() : "",
-                    s == HBA_STATUS_OK ? a.NumberOfPorts : 0);
-        HBA_UINT32 ports = s == HBA_STATUS_OK ? a.NumberOfPorts : 0;
-        for (HBA_UINT32 p = 0; p < ports; ++p) {
-            HBA_PORTATTRIBUTES pa;
-            s = HBA_GetAdapterPortAttributes(h, p, &pa);
-            if (s != HBA_STATUS_OK) {
-                std::printf("port %u.%u status=%u\n", i, p, s);
-                continue;
-            }
-            std::printf("port %u.%u status=0 wwn=%s node=%s fcid=%s fabric=%s\n", i, p, wwnOf(pa.PortWWN).c_str(),
-                        wwnOf(pa.NodeWWN).c_str(), fabricsim::fcidText(pa.PortFcId).c_str(),
-                        wwnOf(pa.FabricName).c_str());
-        }
-        HBA_CloseAdapter(h);
-    }
 }
 
 void send(int adapter, const std::string& version, const Bytes& request, std::size_t size) {
@@ -114,9 +78,7 @@ int main() {
         std::string op;
         in >> op;
         try {
-            if (op == "list") {
-                list();
-            } else if (op == "send") {
+            if (op == "send") {
                 int adapter;
                 std::string version, command, key;
                 std::size_t size = 0;
@@ -125,21 +87,10 @@ int main() {
                 if (info == nullptr) throw std::invalid_argument("unknown command " + command);
                 if (!(in >> size)) size = fstest::probeResponseSize(info->id);
                 send(adapter, version, fstest::buildRequest(info->id, key == "-" ? "" : key, size), size);
-            } else if (op == "raw") {
-                int adapter;
-                std::string version, hex;
-                std::size_t size = 0;
-                in >> adapter >> version >> hex >> size;
-                send(adapter, version, fromHex(hex), size);
             } else if (op == "extras") {
                 int adapter;
                 in >> adapter;
                 extras(adapter);
-            } else if (op == "close") {
-                int adapter;
-                in >> adapter;
-                HBA_CloseAdapter(handleFor(adapter));
-                handles.erase(adapter);
             } else if (!op.empty()) {
                 std::printf("error unknown operation %s\n", op.c_str());
             }

@@ -1,24 +1,18 @@
-// Kernel mode's view of a model: which ports become fc_hosts, the tree written for them
-// under each driver, and SG_IO on their bsg devices checked as each driver checks it.
+// Kernel mode's view of a model: which ports become fc_hosts, and SG_IO on their bsg devices
+// checked as each driver checks it. The tree written for them is read by its real readers:
+// fcoe-utils (FcoeUtilsTest), libhbalinux and the probe (tests/kernel, tests/transport KernelRoute).
 #include <gtest/gtest.h>
 
 #include <linux/bsg.h>
 #include <scsi/sg.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <cstring>
-#include <sstream>
 
 #include "BsgSgIo.h"
-#include "Files.h"
 #include "KernelHosts.h"
 #include "ModelLoader.h"
 #include "SimHarness.h"
-#include "TempDir.h"
 
 using fabricsim::GsCommand;
 using fabricsim::KernelDriver;
@@ -33,150 +27,32 @@ Model modelWith(nlohmann::json json) {
     EXPECT_TRUE(fabricsim::parseModel(json.dump(), model, error)) << error.path << ": " << error.reason;
     return model;
 }
-
-// A generated tree in a scratch directory, read by the paths a program in the namespace
-// sees: links are followed inside the tree, never into this machine's /sys.
-class Tree {
-    TempDir dir_;  // first: the tree is written into it as the object is made
-
-public:
-    Tree(const Model& model, KernelDriver driver)
-        : failure(fabricsim::writeSysfsTree(model, driver, dir_.mkdirs("class"), dir_.mkdirs("pci"))) {}
-    std::string failure;
-
-    // The scratch path of a seen path, with every link on the way followed.
-    std::string resolve(const std::string& seen, int depth = 0) const {
-        std::string done;
-        std::istringstream parts(seen);
-        for (std::string part; std::getline(parts, part, '/');) {
-            if (part.empty()) continue;
-            done += "/" + part;
-            const std::string link = linkOf(done);
-            if (!link.empty() && depth < 8) done = resolve(link, depth + 1);
-        }
-        return done;
-    }
-    std::string read(const std::string& seen) const { return readFile(at(resolve(seen))); }
-    std::string linkOf(const std::string& seen) const {
-        char target[PATH_MAX];
-        const ssize_t n = ::readlink(at(seen).c_str(), target, sizeof target - 1);
-        return n < 0 ? std::string() : std::string(target, static_cast<std::size_t>(n));
-    }
-    bool exists(const std::string& seen) const {
-        struct stat st;
-        return ::stat(at(resolve(seen)).c_str(), &st) == 0;
-    }
-
-private:
-    std::string at(const std::string& seen) const {
-        const std::string pci = "/sys/bus/pci/devices", cls = "/sys/class";
-        if (seen.compare(0, pci.size(), pci) == 0) return dir_.file("pci" + seen.substr(pci.size()));
-        if (seen.compare(0, cls.size(), cls) == 0) return dir_.file("class" + seen.substr(cls.size()));
-        return dir_.file("elsewhere" + seen);
-    }
-};
 }  // namespace
 
+// Ports without a fabric and failing adapters have none; fail_attributes leaves an FCoE host
+// without a PCI function (libhbalinux then finds no port) and a native one with its link down.
 TEST(KernelHosts, OneFcHostPerPortWithAFabricInModelOrder) {
     nlohmann::json json = readModelJson("full.json");
     json["adapters"][0]["ports"][1]["fail_attributes"] = true;
     const Model model = modelWith(json);
-    const std::vector<KernelHost> hosts = fabricsim::kernelHosts(model);
-    ASSERT_FALSE(hosts.empty());
-    std::size_t expected = 0;
-    for (std::size_t a = 0; a < model.adapters.size(); ++a)
-        for (const auto& port : model.adapters[a].ports)
-            if (port.fabric && model.adapters[a].fail == fabricsim::AdapterFailure::None) ++expected;
-    EXPECT_EQ(hosts.size(), expected) << "ports without a fabric and failing adapters have none";
-    for (std::size_t i = 0; i < hosts.size(); ++i) {
-        EXPECT_EQ(hosts[i].number, i);
-        if (i > 0) {
-            EXPECT_LT(std::make_pair(hosts[i - 1].adapter, hosts[i - 1].port), std::make_pair(hosts[i].adapter, hosts[i].port));
-        }
-    }
-    EXPECT_EQ(hosts[0].adapter, 0u);
-    EXPECT_TRUE(hosts[0].pciFunction);
-    ASSERT_EQ(hosts[1].port, 1u);
-    EXPECT_FALSE(hosts[1].pciFunction) << "fail_attributes: libhbalinux must find no PCI function";
-    const KernelHost native = fabricsim::kernelHosts(model, KernelDriver::Lpfc)[1];
-    EXPECT_TRUE(native.pciFunction);
-    EXPECT_FALSE(native.online) << "a native port whose attributes fail shows its link down";
-}
-
-TEST(KernelHosts, TheTreeHoldsWhatLibhbalinuxReads) {
-    const Model model = modelWith(readModelJson("full.json"));
-    const Tree tree(model, KernelDriver::Libfc);
-    ASSERT_EQ(tree.failure, "");
-
-    const KernelHost host = fabricsim::kernelHosts(model).front();
-    const auto& port = model.adapters[host.adapter].ports[host.port];
-    char wwn[24];
-    std::snprintf(wwn, sizeof wwn, "0x%llx\n", static_cast<unsigned long long>(port.wwn));
-    EXPECT_EQ(tree.read("/sys/class/fc_host/host0/port_name"), wwn);
-    EXPECT_EQ(tree.read("/sys/class/fc_host/host0/symbolic_name"), "fcoe v0.1 over " + host.ifname + "\n");
-    EXPECT_EQ(tree.linkOf("/sys/class/fc_host/host0"), "/sys/class/net/eth0/ctlr_0/host0/fc_host/host0")
-        << "class entries are links into the device, as in sysfs";
-    EXPECT_EQ(tree.linkOf(tree.resolve("/sys/class/fc_host/host0") + "/device"), "/sys/class/net/eth0/ctlr_0/host0")
-        << "a net device's host: libhbalinux takes the interface from the symbolic name";
-    EXPECT_TRUE(tree.exists("/sys/class/net/eth0/ctlr_0/host0/fc_host/host0/port_id")) << "where fcoe-utils looks";
-    EXPECT_EQ(tree.linkOf("/sys/class/net/" + host.ifname + "/device"), "/sys/bus/pci/devices/" + host.pciAddress);
-    const std::string config = tree.read("/sys/bus/pci/devices/" + host.pciAddress + "/config");
-    ASSERT_EQ(config.size(), 256u);
-    EXPECT_EQ(static_cast<unsigned char>(config[0x0e]), 0u) << "one function: libhbalinux counts one port";
-    EXPECT_EQ(tree.read("/sys/class/bsg/fc_host0/dev"), "254:0\n");
-}
-
-TEST(KernelHosts, EachDriverShowsItsNamesAndTheServersItRegistersAsRemotePorts) {
-    const Model model = modelWith(readModelJson("full.json"));
-    struct Case {
-        KernelDriver driver;
-        const char* procName;
-        const char* symbolicName;  // host0's
-        std::vector<std::string> rports;  // port_id of rport-0:0-0, rport-0:0-1, ...
-        const char* device;               // what /sys/class/fc_host/host0/device points at
-    };
-    const Case cases[] = {
-        {KernelDriver::Libfc, "fcoe", "fcoe v0.1 over eth0", {"0xfffffc", "0xfffffa"}, "/sys/class/net/eth0/ctlr_0/host0"},
-        {KernelDriver::LibfcNoFdmi, "fcoe", "fcoe v0.1 over eth0", {"0xfffffc"}, "/sys/class/net/eth0/ctlr_0/host0"},
-        {KernelDriver::Qla2xxx, "(null)", "QLE2562 FW:v8.07.00 DVR:v10.02.07.900-k", {},
-         "/sys/bus/pci/devices/0000:01:00.0/host0"},
-        {KernelDriver::Lpfc, "lpfc", "Emulex LPe12002-M8 FV2.02A1 DV14.2.0.7 HN:fabricsim OS:Linux",
-         {"0xfffffc", "0xfffffa"}, "/sys/bus/pci/devices/0000:01:00.0/host0"},
-        {KernelDriver::Other, "simfc", "SimFC 16G FW:v1.0 DVR:v1.0", {"0xfffffc", "0xfffffa"},
-         "/sys/bus/pci/devices/0000:01:00.0/host0"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(fabricsim::kernelDriverName(c.driver));
-        const Tree tree(model, c.driver);
-        ASSERT_EQ(tree.failure, "");
-        EXPECT_EQ(tree.read("/sys/class/scsi_host/host0/proc_name"), std::string(c.procName) + "\n");
-        EXPECT_EQ(tree.read("/sys/class/fc_host/host0/symbolic_name"), std::string(c.symbolicName) + "\n");
-        EXPECT_EQ(tree.linkOf(tree.resolve("/sys/class/fc_host/host0") + "/device"), c.device);
-        EXPECT_EQ(tree.read("/sys/class/fc_host/host0/port_state"), "Online\n");
-        for (std::size_t r = 0; r < c.rports.size(); ++r) {
-            const std::string name = "rport-0:0-" + std::to_string(r);
-            const std::string dir = "/sys/class/fc_remote_ports/" + name;
-            EXPECT_EQ(tree.read(dir + "/port_id"), c.rports[r] + "\n");
-            EXPECT_EQ(tree.read(dir + "/port_state"), "Online\n");
-            EXPECT_EQ(tree.read(dir + "/roles"), r == 0 ? "Directory Server\n" : "Management Server\n");
-            EXPECT_EQ(tree.read(dir + "/port_name").substr(0, 6), "0x20" + c.rports[r].substr(6, 2));
-            EXPECT_TRUE(tree.exists(std::string(c.device) + "/" + name + "/fc_remote_ports/" + name))
-                << "under the host's device, where libhbalinux counts discovered ports";
-            EXPECT_TRUE(tree.exists("/sys/class/bsg/" + name + "/dev"));
-        }
-        EXPECT_FALSE(tree.exists("/sys/class/fc_remote_ports/rport-0:0-" + std::to_string(c.rports.size())));
+    for (const KernelDriver driver : {KernelDriver::Libfc, KernelDriver::Lpfc}) {
+        std::string hosts;
+        for (const KernelHost& h : fabricsim::kernelHosts(model, driver))
+            hosts += "host" + std::to_string(h.number) + "=" + std::to_string(h.adapter) + "." + std::to_string(h.port) +
+                     (h.pciFunction ? "" : " no-pci") + (h.online ? "" : " down") + " ";
+        EXPECT_EQ(hosts, driver == KernelDriver::Libfc ? "host0=0.0 host1=0.1 no-pci host2=1.0 host3=6.0 no-pci host4=6.1 "
+                                                       : "host0=0.0 host1=0.1 down host2=1.0 host3=6.0 down host4=6.1 ");
     }
 }
 
 namespace {
 enum class Preamble { HostOrder, Wire, Zero };
 
+// The reply and response buffers whole, pre-filled with kFill.
 struct BsgResult {
-    int rc = 0;
-    int error = 0;
+    int rc = 0, error = 0;
     sg_io_v4 io{};
-    Bytes reply;   // the whole reply buffer, pre-filled with kFill
-    Bytes answer;  // the whole response buffer, pre-filled with kFill
+    Bytes reply, answer;
 };
 
 // One SG_IO with an fc_bsg_request laid out as include/uapi/scsi/scsi_bsg_fc.h has it.
@@ -186,9 +62,7 @@ BsgResult sgIo(fabricsim::Simulator& sim, KernelDriver driver, int rport, std::u
     Bytes request(20, 0);
     std::memcpy(request.data(), &msgcode, 4);
     const std::size_t words = msgcode == fabricsim::bsgmsg::kRportCt ? 4 : 8;  // r_ct, else h_ct
-    request[5] = static_cast<std::uint8_t>(portId >> 16);
-    request[6] = static_cast<std::uint8_t>(portId >> 8);
-    request[7] = static_cast<std::uint8_t>(portId);
+    setBe32(request, 4, portId);
     for (std::size_t w = 0; w < 3 && preamble != Preamble::Zero; ++w) {
         std::uint32_t word = 0;
         if (preamble == Preamble::Wire) std::memcpy(&word, ct.data() + 4 * w, 4);
@@ -198,19 +72,19 @@ BsgResult sgIo(fabricsim::Simulator& sim, KernelDriver driver, int rport, std::u
     BsgResult result;
     result.reply.assign(96, kFill);
     result.answer.assign(answerSize, kFill);
-    std::memset(&result.io, 0, sizeof result.io);
-    result.io.guard = 'Q';
-    result.io.protocol = BSG_PROTOCOL_SCSI;
-    result.io.subprotocol = BSG_SUB_PROTOCOL_SCSI_TRANSPORT;
-    result.io.request_len = static_cast<std::uint32_t>(request.size());
-    result.io.request = reinterpret_cast<std::uintptr_t>(request.data());
-    result.io.dout_xfer_len = static_cast<std::uint32_t>(ct.size());
-    result.io.dout_xferp = reinterpret_cast<std::uintptr_t>(ct.data());
-    result.io.din_xfer_len = static_cast<std::uint32_t>(answerSize);
-    result.io.din_xferp = reinterpret_cast<std::uintptr_t>(result.answer.data());
-    result.io.max_response_len = maxReply;
-    result.io.response = reinterpret_cast<std::uintptr_t>(result.reply.data());
-    result.io.response_len = 0xEEEE;  // stays when the kernel does not copy the header back
+    sg_io_v4& io = result.io;
+    io.guard = 'Q';
+    io.protocol = BSG_PROTOCOL_SCSI;
+    io.subprotocol = BSG_SUB_PROTOCOL_SCSI_TRANSPORT;
+    io.request_len = static_cast<std::uint32_t>(request.size());
+    io.request = reinterpret_cast<std::uintptr_t>(request.data());
+    io.dout_xfer_len = static_cast<std::uint32_t>(ct.size());
+    io.dout_xferp = reinterpret_cast<std::uintptr_t>(ct.data());
+    io.din_xfer_len = static_cast<std::uint32_t>(answerSize);
+    io.din_xferp = reinterpret_cast<std::uintptr_t>(result.answer.data());
+    io.max_response_len = maxReply;
+    io.response = reinterpret_cast<std::uintptr_t>(result.reply.data());
+    io.response_len = 0xEEEE;  // stays when the kernel does not copy the header back
     const fabricsim::KernelRport* via = rport >= 0 ? &hosts[0].rports.at(static_cast<std::size_t>(rport)) : nullptr;
     errno = 0;
     result.rc = fabricsim::bsgSgIo(sim, driver, hosts[0], via, result.io);
@@ -244,17 +118,9 @@ std::string outcome(const BsgResult& r) {
 TEST(KernelDrivers, EachTakesCtTheWayItsSourceDoes) {
     using namespace fabricsim::bsgmsg;
     const std::string e = std::to_string(EINVAL);
-    struct Case {
-        KernelDriver driver;
-        int rport;  // -1: /dev/bsg/fc_host0
-        std::uint32_t msgcode;
-        std::uint32_t portId;
-        Preamble preamble;
-        GsCommand command;
-        const char* key;
-        std::string expected;
-    };
-    const Case cases[] = {
+    // rport -1: /dev/bsg/fc_host0
+    const struct { KernelDriver driver; int rport; std::uint32_t msgcode, portId; Preamble preamble; GsCommand command;
+                   const char* key; std::string expected; } cases[] = {
         // qla2xxx: the loop id is the top byte of preamble_word1 as the CPU reads it.
         {KernelDriver::Qla2xxx, -1, kHostCt, 0xFFFFFA, Preamble::Wire, GsCommand::GIEL, "", "E" + e},
         {KernelDriver::Qla2xxx, -1, kHostCt, 0xFFFFFA, Preamble::HostOrder, GsCommand::GIEL, "", "ACC"},
@@ -283,7 +149,7 @@ TEST(KernelDrivers, EachTakesCtTheWayItsSourceDoes) {
         {KernelDriver::Lpfc, 0, kHostCt, 0xFFFFFC, Preamble::HostOrder, GsCommand::GIEL, "", "E" + std::to_string(EBADR)},
     };
     SimHarness harness(readModelJson("full.json"));
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(std::string(fabricsim::kernelDriverName(c.driver)) + " " +
                      fabricsim::commandInfo(c.command).name + " rport " + std::to_string(c.rport));
         const Bytes ct = buildRequest(c.command, c.key, probeResponseSize(c.command));
@@ -302,16 +168,9 @@ TEST(KernelDrivers, ACompletedJobIsReportedAsEachDriverReportsIt) {
     SimHarness harness(readModelJson("full.json"));
     const Bytes gnn = buildRequest(GsCommand::GNN_ID, "010100", 24);  // a 24-byte answer
     const Bytes unknown = buildRequest(GsCommand::GNN_ID, "0B0B0B", 24);
-    struct Case {
-        KernelDriver driver;
-        int rport;
-        const Bytes* ct;
-        std::size_t answerSize;
-        std::uint32_t maxReply;
-        std::uint32_t responseLen;
-        std::uint32_t ctelsStatus;  // reply word 2, when copied
-    };
-    const Case cases[] = {
+    // ctelsStatus: reply word 2, when copied
+    const struct { KernelDriver driver; int rport; const Bytes* ct; std::size_t answerSize;
+                   std::uint32_t maxReply, responseLen, ctelsStatus; } cases[] = {
         {KernelDriver::Libfc, -1, &gnn, 40, 16, 16, 0},
         {KernelDriver::Libfc, -1, &gnn, 40, 96, 96, 0},
         {KernelDriver::Libfc, -1, &unknown, 40, 16, 16, 1},  // a CT reject: FC_CTELS_STATUS_REJECT
@@ -319,7 +178,7 @@ TEST(KernelDrivers, ACompletedJobIsReportedAsEachDriverReportsIt) {
         {KernelDriver::Qla2xxx, -1, &gnn, 40, 96, 28, 0},    // CS_DATA_UNDERRUN
         {KernelDriver::Lpfc, 0, &gnn, 40, 96, 96, 0},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(std::string(fabricsim::kernelDriverName(c.driver)) + " " + std::to_string(c.answerSize));
         const std::uint32_t msgcode = c.rport < 0 ? fabricsim::bsgmsg::kHostCt : fabricsim::bsgmsg::kRportCt;
         const BsgResult r = sgIo(harness.sim(), c.driver, c.rport, msgcode, 0xFFFFFC, Preamble::HostOrder, *c.ct,
@@ -358,13 +217,7 @@ TEST(KernelDrivers, AnAnswerLaterThanTheDeadlineAndAnEchoToNobodyTimeOut) {
     SimHarness harness(model);
     const Bytes gnn = buildRequest(GsCommand::GNN_ID, "010100", 24);
     Bytes answer(24, kFill);
-    fabricsim::Simulator::KernelExchange exchange;
-    exchange.destination = 0xFFFFFC;
-    exchange.deadlineMs = 5;
-    exchange.request = gnn.data();
-    exchange.requestSize = static_cast<std::uint32_t>(gnn.size());
-    exchange.response = answer.data();
-    exchange.responseSize = static_cast<std::uint32_t>(answer.size());
+    fabricsim::Simulator::KernelExchange exchange{0, 0, 0xFFFFFC, 5, gnn.data(), std::uint32_t(gnn.size()), answer.data(), 24};
     EXPECT_EQ(harness.sim().kernelCt(exchange).error, ETIMEDOUT);
     EXPECT_EQ(answer, Bytes(24, kFill)) << "nothing arrived";
     const auto late = harness.sim().kernelCt(exchange);

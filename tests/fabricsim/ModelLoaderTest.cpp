@@ -56,6 +56,7 @@ TEST(ModelLoader, ReadsNumbersInDecimalOrHexAndPadsMemberIds) {
     doc["fabrics"]["F"]["switches"][0]["domain"] = "0x1F";
     doc["fabrics"]["F"]["switches"][0]["ports"][0]["physical"] = "4294967295";
     doc["fabrics"]["F"]["platforms"][0]["type"] = "0XA";
+    doc["faults"][0] = {{"command", "GIEL"}, {"busy", false}, {"raw", "00"}};  // busy false is no answer
     Model model;
     ModelError error;
     ASSERT_TRUE(fabricsim::parseModel(doc.dump(), model, error)) << error.path << ": " << error.reason;
@@ -71,13 +72,8 @@ TEST(ModelLoader, ReadsNumbersInDecimalOrHexAndPadsMemberIds) {
 }
 
 TEST(ModelLoader, NamesThePathAndReasonOfTheFirstBadValue) {
-    struct Case {
-        const char* pointer;  // JSON pointer to change
-        json value;
-        const char* path;
-        const char* reason;
-    };
-    const Case cases[] = {
+    // The JSON pointer to change, its new value, the path and reason told.
+    const struct { const char* pointer; json value; const char* path; const char* reason; } cases[] = {
         {"/adapters/0/node_wwn", "123", "$.adapters[0].node_wwn", "not a WWN (16 hexadecimal digits)"},
         {"/adapters/0/node_wwn", "20000000000000011", "$.adapters[0].node_wwn", "not a WWN"},
         {"/adapters/0/node_wwn", "200000000000000G", "$.adapters[0].node_wwn", "not a WWN"},
@@ -117,8 +113,15 @@ TEST(ModelLoader, NamesThePathAndReasonOfTheFirstBadValue) {
         {"/faults/0/raw", "ABC", "$.faults[0].raw", "not hexadecimal bytes"},
         {"/faults/0/times", -3, "$.faults[0].times", "negative"},
         {"/faults/0/port", "abc", "$.faults[0].port", "not a WWN"},
+        // Faults that cannot match as written.
+        {"/faults/0", {{"command", "GDID"}, {"key", "host17"}}, "$.faults[0].key", "not a WWN"},
+        {"/faults", json::array({{{"command", "GNN_ID"}, {"key", "10000000"}}}), "$.faults[0].key",
+         "not an FCID (6 hexadecimal digits)"},
+        {"/faults/0", {{"command", "GIEL"}, {"busy", true}, {"reject", {1, 2}}}, "$.faults[0]",
+         "more than one answer (reject, busy, fail, raw)"},
+        {"/adapters/1", minimal()["adapters"][0], "$.adapters[1].name", "the same name as an earlier adapter"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         json doc = minimal();
         doc[json::json_pointer(c.pointer)] = c.value;
         ModelError error = rejected(doc);
@@ -127,58 +130,30 @@ TEST(ModelLoader, NamesThePathAndReasonOfTheFirstBadValue) {
     }
 }
 
-TEST(ModelLoader, RejectsFaultsThatCannotMatchAsWritten) {
-    json doc = minimal();
-    doc["faults"] = json::array({{{"command", "GDID"}, {"key", "host17"}}});
-    EXPECT_EQ(rejected(doc).path, "$.faults[0].key");
-    doc["faults"] = json::array({{{"command", "GNN_ID"}, {"key", "10000000"}}});
-    EXPECT_EQ(rejected(doc).reason, "not an FCID (6 hexadecimal digits)");
-    doc["faults"] = json::array({{{"command", "GIEL"}, {"busy", true}, {"reject", {1, 2}}}});
-    ModelError two = rejected(doc);
-    EXPECT_EQ(two.path, "$.faults[0]");
-    EXPECT_EQ(two.reason, "more than one answer (reject, busy, fail, raw)");
-    doc["faults"] = json::array({{{"command", "GIEL"}, {"busy", false}, {"raw", "00"}}});
-    Model model;
-    ModelError error;
-    EXPECT_TRUE(fabricsim::parseModel(doc.dump(), model, error)) << "busy false is no answer";
-}
-
-TEST(ModelLoader, RejectsDuplicateAdapterNames) {
-    json doc = minimal();
-    doc["adapters"].push_back(doc["adapters"][0]);
-    ModelError error = rejected(doc);
-    EXPECT_EQ(error.path, "$.adapters[1].name");
-}
-
-TEST(ModelLoader, ReportsBrokenJsonWithItsPosition) {
-    ModelError error = rejectedText("{\n  \"adapters\": [ ,\n");
-    EXPECT_EQ(error.path, "$");
-    EXPECT_NE(error.reason.find("not valid JSON at line 2, column 17"), std::string::npos) << error.reason;
-    EXPECT_NE(rejectedText("").reason.find("not valid JSON"), std::string::npos);
-    EXPECT_NE(rejectedText("[]").reason.find("expected an object"), std::string::npos);
-    EXPECT_NE(rejectedText("{} {}").reason.find("not valid JSON"), std::string::npos);
-    EXPECT_EQ(rejectedText("{\"adapters\": 5}").path, "$.adapters");
-}
-
-TEST(ModelLoader, SurvivesHugeAndDeeplyNestedInput) {
-    // A 100 MB string, whole or unterminated, is refused without being carried around.
-    const std::string head = "{\n\"adapters\": [{\"name\": \"";
-    for (const std::string& text : {head + std::string(100u << 20, 'n') + "\"}]}", head + std::string(100u << 20, 'n')}) {
-        ModelError error = rejectedText(text);
-        EXPECT_EQ(error.path, "$");
-        EXPECT_EQ(error.reason, "a string longer than 1048576 characters at line 2, column 23");
+// Broken, huge and deeply nested text: refused with a position, and a 100 MB string, whole or
+// unterminated, without being carried around; up to the limit strings are read and then judged
+// by their field.
+TEST(ModelLoader, ReportsBrokenHugeAndDeeplyNestedText) {
+    const std::string head = "{\n\"adapters\": [{\"name\": \"", huge = std::string(100u << 20, 'n');
+    const struct { std::string text; const char* path; const char* reason; } cases[] = {
+        {"{\n  \"adapters\": [ ,\n", "$", "not valid JSON at line 2, column 17"},
+        {"", "$", "not valid JSON"},
+        {"[]", "$", "expected an object"},
+        {"{} {}", "$", "not valid JSON"},
+        {"{\"adapters\": 5}", "$.adapters", "expected an array"},
+        {head + huge + "\"}]}", "$", "a string longer than 1048576 characters at line 2, column 23"},
+        {head + huge, "$", "a string longer than 1048576 characters at line 2, column 23"},
+        {head + std::string(1u << 19, 'n') + "\"}]}", "$.adapters[0].name", "longer than 255 bytes"},
+        {"{\"adapters\": " + std::string(100000, '[') + std::string(100000, ']') + "}", "$.adapters[0]", ""},
+    };
+    for (const auto& c : cases) {
+        const ModelError error = rejectedText(c.text);
+        EXPECT_EQ(error.path, c.path) << c.text.substr(0, 40);
+        EXPECT_NE(error.reason.find(c.reason), std::string::npos) << error.reason;
     }
-    // Up to the limit strings are read, and then judged by their field.
-    ModelError error = rejectedText(head + std::string(1u << 19, 'n') + "\"}]}");
-    EXPECT_EQ(error.path, "$.adapters[0].name");
-    EXPECT_EQ(error.reason, "longer than 255 bytes");
-    // Keys are shown shortened.
     json doc = minimal();
     doc["fabrics"][std::string(1000, 'k')] = 5;
-    EXPECT_LT(rejected(doc).path.size(), 120u);
-
-    std::string deep = "{\"adapters\": " + std::string(100000, '[') + std::string(100000, ']') + "}";
-    EXPECT_EQ(rejectedText(deep).path, "$.adapters[0]");
+    EXPECT_LT(rejected(doc).path.size(), 120u) << "keys are shown shortened";
 }
 
 TEST(ModelLoader, ReportsFilesThatCannotBeRead) {

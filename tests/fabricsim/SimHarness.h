@@ -1,17 +1,27 @@
-// Drives a Simulator built from a JSON model through its own interface, as the vendor
-// entry points do, with response buffers pre-filled so that stray writes show.
+// Requests as the probe builds them for each of the simulator's commands, and a Simulator
+// built from a JSON model driven through its own interface, as the vendor entry points do,
+// with response buffers pre-filled so that stray writes show.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 
 #include <nlohmann/json.hpp>
 
-#include "GsWire.h"
+#include "GsBytes.h"
+#include "GsCommand.h"
 #include "Simulator.h"
 
 namespace fstest {
+
+// The probe's response buffer size for each command.
+std::size_t probeResponseSize(fabricsim::GsCommand command);
+
+// Preamble plus payload for a key given as text: a WWN, an FCID, a platform or zone set
+// name, or nothing. Bytes 10-11 carry the maximum size for `responseSize`.
+Bytes buildRequest(fabricsim::GsCommand command, const std::string& key, std::size_t responseSize);
 
 constexpr std::uint8_t kFill = 0xEE;
 
@@ -33,10 +43,9 @@ public:
     fabricsim::Simulator& sim() { return *sim_; }
     std::uint32_t open(const std::string& adapterName) { return sim_->openAdapter(adapterName.c_str()); }
 
-    // size 0: the probe's buffer size for the command.
+    // size 0: the probe's buffer size for the command; send without a port: the version-1 call.
     Reply v2(std::uint32_t handle, const std::string& port, fabricsim::GsCommand command, const std::string& key = "",
              std::size_t size = 0);
-    Reply v1(std::uint32_t handle, fabricsim::GsCommand command, const std::string& key = "", std::size_t size = 0);
     Reply send(std::uint32_t handle, const std::optional<std::string>& port, const Bytes& request, std::size_t size);
 
 private:

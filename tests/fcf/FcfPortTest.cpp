@@ -7,25 +7,19 @@
 #include "FcoeModel.h"
 #include "Files.h"
 #include "Fip.h"
+#include "GsBytes.h"
 #include "ModelLoader.h"
 #include "NicPlan.h"
 
 using namespace fabricsim;
 using namespace fabricsim::fcf;
-using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 
 ByteSpan span(const Bytes& b) { return ByteSpan{b.data(), b.size()}; }
 
-// A received frame, taken apart.
-struct Reply {
-    EthernetFrame ethernet;
-    FipMessage fip;
-    FcoeFrame fcoe;
-    FcHeader fc;
-    Bytes payload;  // FC payload, fill bytes removed
-};
+// A received frame, taken apart; the FC payload without its fill bytes.
+struct Reply { EthernetFrame ethernet; FipMessage fip; FcoeFrame fcoe; FcHeader fc; Bytes payload; };
 
 // The example SAN as fcoe names it, its first NIC, and what that NIC's port sends.
 class Link : public ::testing::Test {
@@ -70,11 +64,7 @@ protected:
     std::vector<Reply> fabricLogin(Wwn portName, std::uint16_t receiveSize) {
         Bytes flogi = loginAccept(true, portName, portName ^ (Wwn{3} << 60), receiveSize);
         flogi[0] = els::kFlogi;
-        FcHeader h;
-        h.rCtl = rctl::kElsRequest;
-        h.dId = wellknown::kFabricLogin;
-        h.type = fctype::kExtendedLinkService;
-        h.oxId = 0x0011;
+        const FcHeader h{rctl::kElsRequest, wellknown::kFabricLogin, 0, 0, fctype::kExtendedLinkService, 0, 0, 0, 0, 0x0011};
         Bytes frame;
         encodeFcHeader(h, frame);
         frame.insert(frame.end(), flogi.begin(), flogi.end());
@@ -83,13 +73,7 @@ protected:
     }
 
     std::vector<Reply> request(std::uint8_t rCtl, std::uint8_t type, std::uint32_t dId, const Bytes& payload) {
-        FcHeader h;
-        h.rCtl = rCtl;
-        h.dId = dId;
-        h.sId = nic.setup.fcid;
-        h.type = type;
-        h.fCtl = 0x290000;
-        h.oxId = 0x0042;
+        const FcHeader h{rCtl, dId, 0, nic.setup.fcid, type, 0x290000, 0, 0, 0, 0x0042};
         Bytes frame;
         encodeFcHeader(h, frame);
         frame.insert(frame.end(), payload.begin(), payload.end());
@@ -105,15 +89,8 @@ protected:
     Bytes modelAnswer(const Bytes& ctIu, std::uint32_t destination, std::uint32_t limit) {
         Simulator fresh(std::make_unique<Model>(simulator->model()), SimulatorOutputs{});
         Bytes answer(limit);
-        Simulator::KernelExchange exchange;
-        exchange.adapter = nic.adapter;
-        exchange.port = nic.port;
-        exchange.destination = destination;
-        exchange.request = ctIu.data();
-        exchange.requestSize = static_cast<std::uint32_t>(ctIu.size());
-        exchange.response = answer.data();
-        exchange.responseSize = limit;
-        const Simulator::KernelOutcome outcome = fresh.kernelCt(exchange);
+        const Simulator::KernelOutcome outcome = fresh.kernelCt(
+            {nic.adapter, nic.port, destination, 0, ctIu.data(), static_cast<std::uint32_t>(ctIu.size()), answer.data(), limit});
         EXPECT_EQ(outcome.error, 0);
         answer.resize(outcome.received);
         return answer;
@@ -127,25 +104,15 @@ protected:
     std::string log;
 };
 
-Bytes ctRequest(std::uint8_t gsType, std::uint8_t subtype, std::uint16_t code, std::uint16_t maxWords, const Bytes& args) {
-    Bytes ct{1, 0, 0, 0, gsType, subtype, 0, 0, static_cast<std::uint8_t>(code >> 8), static_cast<std::uint8_t>(code),
-             static_cast<std::uint8_t>(maxWords >> 8), static_cast<std::uint8_t>(maxWords), 0, 0, 0, 0};
-    ct.insert(ct.end(), args.begin(), args.end());
-    return ct;
-}
-
 }  // namespace
 
 TEST_F(Link, PlansOneNicPerAdapterPortWithTheModelsAddresses) {
-    EXPECT_EQ(macText(nics[0].mac), "00:00:c9:a0:00:01");
-    EXPECT_EQ(macText(nics[1].mac), "00:00:c9:a0:00:02");
-    EXPECT_EQ(nics[0].setup.fcid, 0x010100u);
-    EXPECT_EQ(nics[1].setup.fcid, 0x0A0100u);
-    EXPECT_EQ(nics[1].adapter, 1u);
-    EXPECT_EQ(nics[0].setup.expectedPortName, 0x20000000C9A00001u);
-    EXPECT_EQ(nics[0].setup.fabricName, 0x100000051E0A0001u);
-    EXPECT_EQ(nics[0].setup.switchName, 0x100000051E0A0001u);
-    EXPECT_EQ(nics[0].setup.fabricPortName, 0x200100051E0A0001u);
+    EXPECT_EQ(macText(nics[0].mac) + " " + macText(nics[1].mac), "00:00:c9:a0:00:01 00:00:c9:a0:00:02");
+    const PortSetup& a = nics[0].setup;
+    EXPECT_EQ((std::vector<std::uint64_t>{a.fcid, nics[1].setup.fcid, nics[1].adapter, a.expectedPortName, a.fabricName,
+                                          a.switchName, a.fabricPortName}),
+              (std::vector<std::uint64_t>{0x010100, 0x0A0100, 1, 0x20000000C9A00001, 0x100000051E0A0001,
+                                          0x100000051E0A0001, 0x200100051E0A0001}));
 }
 
 TEST_F(Link, AnswersASolicitationAndAdvertisesFromThenOn) {
@@ -188,16 +155,13 @@ TEST_F(Link, GivesTheModelsAddressAtFabricLoginAndRefusesAnotherPort) {
     ByteSpan frame = encapsulatedFrame(fip.descriptors[0]);
     FcHeader h;
     ASSERT_TRUE(decodeFcHeader(frame, h));
-    EXPECT_EQ(h.rCtl, rctl::kElsReply);
-    EXPECT_EQ(h.dId, 0x010100u);
-    EXPECT_EQ(h.sId, wellknown::kFabricLogin);
-    EXPECT_EQ(h.oxId, 0x0011);
+    EXPECT_EQ(std::tuple(h.rCtl, h.dId, h.sId, h.oxId), std::tuple(rctl::kElsReply, 0x010100u, wellknown::kFabricLogin, 0x0011));
     LoginRequest acc;
     ASSERT_TRUE(decodeLogin(ByteSpan{frame.data + kFrameHeaderSize, frame.size - kFrameHeaderSize}, acc));
     EXPECT_EQ(acc.nodeName, nic.setup.fabricName);  // fc_host's fabric_name
     EXPECT_EQ(acc.portName, nic.setup.fabricPortName);
     EXPECT_EQ(fip.descriptors[1].type, fipdesc::kMac);
-    EXPECT_EQ(Bytes(fip.descriptors[1].body.data, fip.descriptors[1].body.data + 6), (Bytes{0x0E, 0xFC, 0x00, 0x01, 0x01, 0x00}));
+    EXPECT_EQ(toHex(Bytes(fip.descriptors[1].body.data, fip.descriptors[1].body.data + 6)), "0EFC00010100");
     EXPECT_TRUE(port->loggedIn());
 }
 
@@ -218,9 +182,7 @@ TEST_F(Link, AnswersLinkServicesItselfAtWellKnownAddressesAndFromTheModelAtPorts
         if (c.size == 0) continue;
         const Reply& r = replies[0];
         EXPECT_EQ(r.ethernet.destination, fabricProvidedMac(kDefaultFcMap, 0x010100));
-        EXPECT_EQ(r.fc.sId, c.dId);
-        EXPECT_EQ(r.fc.dId, 0x010100u);
-        EXPECT_EQ(r.fc.oxId, 0x0042);
+        EXPECT_EQ(std::tuple(r.fc.sId, r.fc.dId, r.fc.oxId), std::tuple(c.dId, 0x010100u, std::uint16_t{0x0042}));
         EXPECT_EQ(r.fc.fCtl & fctl::kReply, fctl::kReply);
         EXPECT_EQ(r.fcoe.endOfFrame, eof::kTerminate);
         ASSERT_EQ(r.payload.size(), c.size);
@@ -230,9 +192,9 @@ TEST_F(Link, AnswersLinkServicesItselfAtWellKnownAddressesAndFromTheModelAtPorts
 
 TEST_F(Link, AnswersBsgRequestsFromTheModelInFramesThePortTakes) {
     fabricLogin(0x20000000C9A00001, 256);  // the smallest data field: a long answer takes several frames
-    const Bytes giel = ctRequest(0xFA, 0x01, 0x0101, 0, {});
-    const Bytes gmal = ctRequest(0xFA, 0x01, 0x0116, 0, {0x10, 0, 0, 0x05, 0x1E, 0x0A, 0, 0x01});
-    const Bytes gidpn = ctRequest(0xFC, 0x02, 0x0121, 1, {0x50, 0x05, 0x07, 0x68, 0x01, 0x10, 0xA0, 0x02});
+    const Bytes giel = GsBytes::request(0xFA, 0x01, 0x0101).bytes();
+    const Bytes gmal = GsBytes::request(0xFA, 0x01, 0x0116).wwn("100000051E0A0001").bytes();
+    const Bytes gidpn = GsBytes::request(0xFC, 0x02, 0x0121, 1).wwn("500507680110A002").bytes();
     std::size_t most = 0;
     for (const Bytes* ct : {&giel, &gmal, &gidpn}) {
         const std::uint32_t server = ct == &gidpn ? 0xFFFFFC : 0xFFFFFA;
@@ -268,18 +230,17 @@ TEST_F(Link, TheModelsFaultsApply) {
     start(R"([{"command": "GIEL", "busy": true, "times": 1}, {"command": "GFN", "fail": 1},
               {"command": "GMID", "raw": "01000000FA0100008002000000000000ABCDEF"}])");
     fabricLogin(0x20000000C9A00001, 2048);
-    const Bytes giel = ctRequest(0xFA, 0x01, 0x0101, 0, {});
+    const Bytes giel = GsBytes::request(0xFA, 0x01, 0x0101).bytes();
     auto busy = bsgRequest(0xFFFFFA, giel);
     ASSERT_EQ(busy.size(), 1u);
-    EXPECT_EQ(Bytes(busy[0].payload.begin() + 8, busy[0].payload.begin() + 15), (Bytes{0x80, 0x01, 0, 0, 0, 0x05, 0}));
+    EXPECT_EQ(toHex(busy[0].payload).substr(16, 14), "80010000000500");
     auto accepted = bsgRequest(0xFFFFFA, giel);
     ASSERT_EQ(accepted.size(), 1u);
-    EXPECT_EQ(accepted[0].payload[8], 0x80);
-    EXPECT_EQ(accepted[0].payload[9], 0x02);
-    EXPECT_TRUE(bsgRequest(0xFFFFFA, ctRequest(0xFA, 0x01, 0x0114, 0, {0x10, 0, 0, 0x05, 0x1E, 0x0A, 0, 0x01})).empty())
+    EXPECT_EQ(be16At(accepted[0].payload, 8), 0x8002);
+    EXPECT_TRUE(bsgRequest(0xFFFFFA, GsBytes::request(0xFA, 0x01, 0x0114).wwn("100000051E0A0001").bytes()).empty())
         << "a failed request is left unanswered";
     EXPECT_NE(log.find("fails the request (Input/output error)"), std::string::npos);
-    auto raw = bsgRequest(0xFFFFFA, ctRequest(0xFA, 0x01, 0x0113, 0, {0x10, 0, 0, 0x05, 0x1E, 0x0A, 0, 0x01}));
+    auto raw = bsgRequest(0xFFFFFA, GsBytes::request(0xFA, 0x01, 0x0113).wwn("100000051E0A0001").bytes());
     ASSERT_EQ(raw.size(), 1u);
     EXPECT_EQ(raw[0].fc.fCtl & fctl::kFillBytesMask, 1u) << "19 bytes go out as 20, one of them fill";
     EXPECT_EQ(raw[0].payload.size(), 19u);

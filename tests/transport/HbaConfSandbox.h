@@ -8,10 +8,11 @@
 #include <utility>
 #include <vector>
 
+// ran: the child set up its namespace and finished the body, which returned text; else error
+// says why it did not run, or how the child ended.
 struct SandboxResult {
-    bool ran = false;      // the child set up its namespace and finished the body
-    std::string text;      // what the body returned
-    std::string error;     // why it did not run, or how the child ended
+    bool ran = false;
+    std::string text, error;
 };
 
 // conf: the file's content, or nullopt for no /etc/hba.conf at all.

@@ -22,35 +22,21 @@
 #include "GsPreambles.h"
 #include "KernelAdapters.h"
 #include "KernelTransport.h"
+#include "GsBytes.h"
 #include "TempDir.h"
 
 namespace {
 // A scratch tree laid out as /sys/class (fc_host, scsi_host, fc_remote_ports) is.
-class SysfsTree {
-public:
-    SysfsTree() {
-        paths_.classDir = dir_.path();
-        paths_.devDir = dir_.file("dev");
+struct SysfsTree {
+    TempDir dir;
+    SysfsPaths paths{dir.path(), dir.file("dev")};
+    std::string root() const { return dir.path(); }
+    // Writes root/relative (no content: a directory), making its directories.
+    void put(const std::string& relative, const char* content = nullptr) const {
+        if (content == nullptr) return (void)dir.mkdirs(relative);
+        makeDirs(std::filesystem::path(dir.file(relative)).parent_path());
+        dir.write(relative, content);
     }
-    const std::string& root() const { return paths_.classDir; }
-    const SysfsPaths& paths() const { return paths_; }
-    // Writes root/relative, making its directories.
-    void file(const std::string& relative, const std::string& content) const {
-        makeDirs(std::filesystem::path(dir_.file(relative)).parent_path());
-        dir_.write(relative, content);
-    }
-    void host(const std::string& name, const char* portName) const {
-        dir_.mkdirs("fc_host/" + name);
-        if (portName != nullptr) file("fc_host/" + name + "/port_name", portName);
-    }
-    void rport(const std::string& name, const char* portId, const char* state) const {
-        file("fc_remote_ports/" + name + "/port_id", portId);
-        file("fc_remote_ports/" + name + "/port_state", state);
-    }
-
-private:
-    TempDir dir_;
-    SysfsPaths paths_;
 };
 
 Wwn wwnOf(std::uint64_t value) {
@@ -59,23 +45,7 @@ Wwn wwnOf(std::uint64_t value) {
     return wwn;
 }
 
-ByteSpan spanOf(const std::string& text) {
-    return ByteSpan{reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
-}
-
-// A reply as the kernel writes it, with the SG_IO counts of a good answer of rcvLen bytes.
-struct Reply {
-    FcBsgReply reply{};
-    BsgCompletion io;
-    Reply(std::int32_t result, std::uint32_t rcvLen, std::uint32_t buffer) {
-        reply.result = static_cast<std::uint32_t>(result);
-        reply.reply_payload_rcv_len = rcvLen;
-        io.dinXferLen = buffer;
-        io.dinResid = static_cast<std::int32_t>(rcvLen <= buffer ? buffer - rcvLen : 0);
-        io.responseLen = sizeof reply;
-    }
-    BsgVerdict decode() const { return decodeBsgReply(ByteSpan{reinterpret_cast<const std::uint8_t*>(&reply), sizeof reply}, io); }
-};
+ByteSpan spanOf(const std::string& text) { return ByteSpan{reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}; }
 
 std::uint32_t hostWordAt(const std::uint8_t* bytes, std::size_t offset) {
     std::uint32_t word = 0;  // as a driver reads a u32 of the request on this host
@@ -86,33 +56,33 @@ std::uint32_t hostWordAt(const std::uint8_t* bytes, std::size_t offset) {
 
 TEST(FcHostLookup, FindsTheHostWhosePortNameIsThePortsWwn) {
     SysfsTree tree;
-    tree.host("host2", "0x10000000c9a00001\n");
-    tree.host("host7", "0x10000000C9A00002\n");
-    tree.host("host9", nullptr);                        // no port_name
-    tree.host("host11", "not a wwn\n");                 // garbage
-    tree.host("hostile", "0x10000000c9a00003\n");       // not a host<N> entry
+    tree.put("fc_host/host2/port_name", "0x10000000c9a00001\n");
+    tree.put("fc_host/host7/port_name", "0x10000000C9A00002\n");
+    tree.put("fc_host/host9");                                       // no port_name
+    tree.put("fc_host/host11/port_name", "not a wwn\n");              // garbage
+    tree.put("fc_host/hostile/port_name", "0x10000000c9a00003\n");    // not a host<N> entry
     // A FIFO nobody writes, and one a writer holds open without writing: both
     // are passed over at once instead of hanging the probe (alarm: the guard).
     for (const char* fifo : {"host3", "host4"}) {
-        tree.host(fifo, nullptr);
+        tree.put(std::string("fc_host/") + fifo);
         ASSERT_EQ(0, ::mkfifo((tree.root() + "/fc_host/" + fifo + "/port_name").c_str(), 0644));
     }
     const int writer = ::open((tree.root() + "/fc_host/host4/port_name").c_str(), O_RDWR);
     ASSERT_GE(writer, 0);
     ::alarm(10);
     unsigned host = 0;
-    EXPECT_TRUE(findFcHost(tree.paths(), wwnOf(0x10000000C9A00002ull), host));
+    EXPECT_TRUE(findFcHost(tree.paths, wwnOf(0x10000000C9A00002ull), host));
     EXPECT_EQ(host, 7u);
-    EXPECT_TRUE(findFcHost(tree.paths(), wwnOf(0x10000000C9A00001ull), host));
+    EXPECT_TRUE(findFcHost(tree.paths, wwnOf(0x10000000C9A00001ull), host));
     EXPECT_EQ(host, 2u);
-    EXPECT_FALSE(findFcHost(tree.paths(), wwnOf(0x10000000C9A00003ull), host));
-    SysfsPaths missing = tree.paths();
+    EXPECT_FALSE(findFcHost(tree.paths, wwnOf(0x10000000C9A00003ull), host));
+    SysfsPaths missing = tree.paths;
     missing.classDir += "/missing";
     EXPECT_FALSE(findFcHost(missing, wwnOf(0x10000000C9A00001ull), host));
-    EXPECT_EQ(fcHostNumbers(tree.paths()), (std::vector<unsigned>{2, 3, 4, 7, 9, 11})) << "in host number order";
+    EXPECT_EQ(fcHostNumbers(tree.paths), (std::vector<unsigned>{2, 3, 4, 7, 9, 11})) << "in host number order";
 
     // Adapters of the kernel: every host with a port_name the HBA API did not list.
-    const std::vector<KernelAdapter> unlisted = unlistedFcHosts({wwnOf(0x10000000C9A00001ull)}, tree.paths());
+    const std::vector<KernelAdapter> unlisted = unlistedFcHosts({wwnOf(0x10000000C9A00001ull)}, tree.paths);
     ASSERT_EQ(unlisted.size(), 1u);
     EXPECT_EQ(unlisted[0].host, 7u);
     ::alarm(0);
@@ -121,10 +91,7 @@ TEST(FcHostLookup, FindsTheHostWhosePortNameIsThePortsWwn) {
 
 // Each decoder takes what the kernel writes and nothing else.
 TEST(SysfsAttributes, AsTheKernelWritesThemAndNothingElse) {
-    struct Case {
-        const char* text;
-        bool wwn, portId, word;
-    };
+    struct Case { const char* text; bool wwn, portId, word; };
     const Case cases[] = {
         {"0x10000000c9a00001\n", true, false, true}, {"0x1", true, true, true},
         {"0xfffffc\n", true, true, true},            {"0x010200", true, true, true},
@@ -160,27 +127,23 @@ TEST(SysfsAttributes, AsTheKernelWritesThemAndNothingElse) {
 // "(null)"; the servers' remote ports by port_id, online only, of that host only.
 TEST(FcHostLookup, DriversAndTheServersRemotePorts) {
     SysfsTree tree;
-    tree.file("scsi_host/host0/proc_name", "lpfc\n");
-    tree.file("scsi_host/host1/proc_name", "(null)\n");
-    tree.file("devices/0000:05:00.0/host1/fc_host/host1/port_name", "0x1\n");
-    tree.file("devices/0000:05:00.0/driver/.keep", "");
+    tree.put("scsi_host/host0/proc_name", "lpfc\n");
+    tree.put("scsi_host/host1/proc_name", "(null)\n");
+    tree.put("devices/0000:05:00.0/host1/fc_host/host1/port_name", "0x1\n");
+    tree.put("devices/0000:05:00.0/driver");
     ASSERT_EQ(0, ::symlink("/sys/module/qla2xxx", (tree.root() + "/devices/0000:05:00.0/driver/module").c_str()));
     ASSERT_EQ(0, ::symlink((tree.root() + "/devices/0000:05:00.0/host1").c_str(),
                            (tree.root() + "/devices/0000:05:00.0/host1/fc_host/host1/device").c_str()));
-    ::mkdir((tree.root() + "/fc_host").c_str(), 0755);
+    tree.put("fc_host");
     ASSERT_EQ(0, ::symlink((tree.root() + "/devices/0000:05:00.0/host1/fc_host/host1").c_str(),
                            (tree.root() + "/fc_host/host1").c_str()));
-    tree.file("scsi_host/host2/proc_name", "(null)\n");  // and no PCI function
-    EXPECT_EQ(fcHostDriver(tree.paths(), 0), "lpfc");
-    EXPECT_EQ(fcHostDriver(tree.paths(), 1), "qla2xxx");
-    EXPECT_EQ(fcHostDriver(tree.paths(), 2), "unknown");
-    EXPECT_EQ(fcHostDriver(tree.paths(), 3), "unknown");
+    tree.put("scsi_host/host2/proc_name", "(null)\n");  // and no PCI function
+    EXPECT_EQ(fcHostDriver(tree.paths, 0), "lpfc");
+    EXPECT_EQ(fcHostDriver(tree.paths, 1), "qla2xxx");
+    EXPECT_EQ(fcHostDriver(tree.paths, 2), "unknown");
+    EXPECT_EQ(fcHostDriver(tree.paths, 3), "unknown");
 
-    struct Row {
-        const char* driver;
-        CtWay way;
-        bool needsLogin;
-    };
+    struct Row { const char* driver; CtWay way; bool needsLogin; };
     for (const Row& row : {Row{"fcoe", CtWay::HostCt, true}, Row{"qedf", CtWay::HostCt, true},
                            Row{"fnic", CtWay::HostCt, true}, Row{"qla2xxx", CtWay::HostCt, false},
                            Row{"ibmvfc", CtWay::HostCt, false}, Row{"lpfc", CtWay::RportCt, true},
@@ -190,14 +153,17 @@ TEST(FcHostLookup, DriversAndTheServersRemotePorts) {
         EXPECT_EQ(driverCt(row.driver).needsLogin, row.needsLogin) << row.driver;
     }
 
-    tree.rport("rport-0:0-0", "0xfffffc\n", "Online\n");
-    tree.rport("rport-0:0-1", "0xfffffa\n", "Blocked\n");
-    tree.rport("rport-0:0-2", "0xfffffa\n", "Online\n");
-    tree.rport("rport-10:0-0", "0xfffffa\n", "Online\n");  // host10's, not host1's
-    EXPECT_EQ(onlineRport(tree.paths(), 0, 0xFFFFFC), "rport-0:0-0");
-    EXPECT_EQ(onlineRport(tree.paths(), 0, 0xFFFFFA), "rport-0:0-2");
-    EXPECT_EQ(onlineRport(tree.paths(), 1, 0xFFFFFA), "");
-    EXPECT_EQ(onlineRport(tree.paths(), 10, 0xFFFFFA), "rport-10:0-0");
+    for (const auto& [name, id, state] : {std::tuple{"rport-0:0-0", "0xfffffc\n", "Online\n"},
+                                          {"rport-0:0-1", "0xfffffa\n", "Blocked\n"},
+                                          {"rport-0:0-2", "0xfffffa\n", "Online\n"},
+                                          {"rport-10:0-0", "0xfffffa\n", "Online\n"}}) {  // host10's, not host1's
+        tree.put(std::string("fc_remote_ports/") + name + "/port_id", id);
+        tree.put(std::string("fc_remote_ports/") + name + "/port_state", state);
+    }
+    EXPECT_EQ(onlineRport(tree.paths, 0, 0xFFFFFC), "rport-0:0-0");
+    EXPECT_EQ(onlineRport(tree.paths, 0, 0xFFFFFA), "rport-0:0-2");
+    EXPECT_EQ(onlineRport(tree.paths, 1, 0xFFFFFA), "");
+    EXPECT_EQ(onlineRport(tree.paths, 10, 0xFFFFFA), "rport-10:0-0");
 }
 
 // What a driver reads of the CDB: port_id most significant byte first, and the CT_IU's
@@ -205,91 +171,76 @@ TEST(FcHostLookup, DriversAndTheServersRemotePorts) {
 // loop id for HST_CT, zfcp's GS type for RPT_CT).
 TEST(BsgTransport, TheCdbCarriesThePreambleWordsAsIntegers) {
     for (const auto* preamble : {&GIEL_PREAMBLE, &GID_PN_PREAMBLE}) {
-        const std::uint8_t type = (*preamble)[4];
+        const std::uint32_t type = (*preamble)[4], code = std::uint32_t((*preamble)[8]) << 24 | (*preamble)[9] << 16;
         std::uint8_t cdb[20];
         buildCtCdb(FC_BSG_HST_CT, *preamble, cdb);
-        EXPECT_EQ(hostWordAt(cdb, 0), FC_BSG_HST_CT);
-        EXPECT_EQ(cdb[4], 0);
-        EXPECT_EQ((std::uint32_t(cdb[5]) << 16) | (cdb[6] << 8) | cdb[7], ctDestination(type));
-        EXPECT_EQ(hostWordAt(cdb, 8), 0x01000000u);
-        EXPECT_EQ(hostWordAt(cdb, 12) >> 24, type) << "qla_bsg.c reads the loop id here";
-        EXPECT_EQ(hostWordAt(cdb, 16), std::uint32_t((*preamble)[8]) << 24 | std::uint32_t((*preamble)[9]) << 16);
-
+        // Word 1: a zero byte, then port_id most significant byte first.
+        const std::uint32_t hostCt[] = {FC_BSG_HST_CT, ctDestination(std::uint8_t(type)), 0x01000000u, type, code};
+        for (std::size_t w = 0; w < 5; ++w)
+            EXPECT_EQ(w == 1 ? be32At(Bytes(cdb, cdb + 20), 4) : hostWordAt(cdb, 4 * w) >> (w == 3 ? 24 : 0), hostCt[w]) << w;
         buildCtCdb(FC_BSG_RPT_CT, *preamble, cdb);
-        EXPECT_EQ(hostWordAt(cdb, 0), FC_BSG_RPT_CT);
-        EXPECT_EQ(hostWordAt(cdb, 4), 0x01000000u);
-        EXPECT_EQ(hostWordAt(cdb, 8) >> 24, type);
-        EXPECT_EQ(hostWordAt(cdb, 16), 0u) << "r_ct ends after its three words";
+        const std::uint32_t rportCt[] = {FC_BSG_RPT_CT, 0x01000000u, type, code, 0};  // r_ct ends after its three words
+        for (std::size_t w = 0; w < 5; ++w) EXPECT_EQ(hostWordAt(cdb, 4 * w) >> (w == 2 ? 24 : 0), rportCt[w]) << w;
     }
 }
 
-TEST(BsgReplyDecode, TheUsedSizeComesFromTheReplyAndNeverPassesTheBuffer) {
-    BsgVerdict good = Reply(0, 56, 8212).decode();
-    EXPECT_TRUE(good.ok);
-    EXPECT_EQ(good.used, 56u);
-    EXPECT_FALSE(good.rejected);
-
-    Reply longer(0, 9000, 8212);  // more claimed than the buffer holds
-    longer.io.dinResid = 0;
-    BsgVerdict clamped = longer.decode();
-    EXPECT_TRUE(clamped.ok);
-    EXPECT_TRUE(clamped.clamped);
-    EXPECT_EQ(clamped.used, 8212u);
-
-    Reply residShort(0, 56, 8212);
-    residShort.io.dinResid = 8212 - 40;  // the kernel filled less than the reply claims
-    EXPECT_EQ(residShort.decode().used, 40u);
-
-    // qla2xxx completes a request that filled its buffer with no reply at all.
-    Reply none(0, 0, 24);
-    none.io.responseLen = 0;
-    none.io.dinResid = 0;
-    BsgVerdict filled = none.decode();
-    EXPECT_TRUE(filled.ok);
-    EXPECT_TRUE(filled.noReply);
-    EXPECT_EQ(filled.used, 24u);
-    none.io.dinResid = 4;
-    EXPECT_EQ(none.decode().used, 20u);
-
-    // libfc marks a CT reject in ctels_reply.status; the answer is still one.
-    Reply reject(0, 16, 24);
-    reject.reply.reply_data.ctels_reply.status = FC_CTELS_STATUS_REJECT;
-    EXPECT_TRUE(reject.decode().ok);
-    EXPECT_TRUE(reject.decode().rejected);
-}
-
-TEST(BsgReplyDecode, BadRepliesFailWithAReason) {
-    EXPECT_FALSE(Reply(0, 0, 8212).decode().ok) << "nothing received";
-    EXPECT_FALSE(Reply(0, 8, 8212).decode().ok) << "shorter than a CT_IU header";
-    BsgVerdict eio = Reply(-EIO, 56, 8212).decode();
-    EXPECT_FALSE(eio.ok);
-    EXPECT_EQ(eio.error, EIO);
-    EXPECT_FALSE(Reply(0x00070000, 56, 8212).decode().ok) << "a SCSI-style error result";
-
-    Reply resid(0, 56, 8212);
-    resid.io.dinResid = 9000;
-    EXPECT_FALSE(resid.decode().ok) << "din_resid beyond the buffer";
-    resid.io.dinResid = -1;
-    EXPECT_FALSE(resid.decode().ok);
-
-    Reply status(0, 56, 8212);
-    status.io.transportStatus = 1;
-    EXPECT_FALSE(status.decode().ok);
-
-    Reply cut(0, 56, 8212);
-    cut.io.responseLen = 4;  // only the result word written
-    EXPECT_FALSE(cut.decode().ok);
+// A reply as the kernel writes it, then the SG_IO counts: the used size comes from the reply
+// and never passes the buffer; what a kernel cannot mean fails.
+TEST(BsgReplyDecode, TheUsedSizeComesFromTheReplyAndBadRepliesFail) {
+    constexpr std::int32_t kFilled = -100;   // din_resid: what the reply says arrived
+    constexpr std::uint32_t kWhole = 0xFFFF; // response_len: the whole reply
+    const struct { const char* what; std::int32_t result; std::uint32_t rcvLen, buffer; std::int32_t resid;
+                   std::uint32_t responseLen, transportStatus, deviceStatus, ctelsStatus; bool ok; std::uint32_t used;
+                   bool clamped = false, noReply = false, rejected = false; } cases[] = {
+        {"an answer", 0, 56, 8212, kFilled, kWhole, 0, 0, 0, true, 56},
+        {"more claimed than the buffer", 0, 9000, 8212, 0, kWhole, 0, 0, 0, true, 8212, true},
+        {"less filled than claimed", 0, 56, 8212, 8212 - 40, kWhole, 0, 0, 0, true, 40},
+        // qla2xxx completes a request that filled its buffer with no reply at all.
+        {"no reply, buffer filled", 0, 0, 24, 0, 0, 0, 0, 0, true, 24, false, true},
+        {"no reply, 4 bytes short", 0, 0, 24, 4, 0, 0, 0, 0, true, 20, false, true},
+        // libfc marks a CT reject in ctels_reply.status; the answer is still one.
+        {"a CT reject", 0, 16, 24, kFilled, kWhole, 0, 0, FC_CTELS_STATUS_REJECT, true, 16, false, false, true},
+        {"nothing received", 0, 0, 8212, kFilled, kWhole, 0, 0, 0, false, 0},
+        {"shorter than a CT_IU header", 0, 8, 8212, kFilled, kWhole, 0, 0, 0, false, 0},
+        {"-EIO", -EIO, 56, 8212, kFilled, kWhole, 0, 0, 0, false, 0},
+        {"a SCSI-style error result", 0x00070000, 56, 8212, kFilled, kWhole, 0, 0, 0, false, 0},
+        {"din_resid beyond the buffer", 0, 56, 8212, 9000, kWhole, 0, 0, 0, false, 0},
+        {"din_resid negative", 0, 56, 8212, -1, kWhole, 0, 0, 0, false, 0},
+        {"a transport status", 0, 56, 8212, kFilled, kWhole, 1, 0, 0, false, 0},
+        {"only the result word written", 0, 56, 8212, kFilled, 4, 0, 0, 0, false, 0},
+        {"no reply, nothing arrived", 0, 0, 8212, 8212, 0, 0, 0, 0, false, 0},
+        {"no reply, too little arrived", 0, 0, 8212, 8212 - 8, 0, 0, 0, 0, false, 0},
+        {"no reply, a device status", 0, 0, 8212, 0, 0, 0, 2, 0, false, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        FcBsgReply reply{};
+        reply.result = static_cast<std::uint32_t>(c.result);
+        reply.reply_payload_rcv_len = c.rcvLen;
+        reply.reply_data.ctels_reply.status = c.ctelsStatus;
+        BsgCompletion io;
+        io.dinXferLen = c.buffer;
+        io.dinResid = c.resid != kFilled ? c.resid : static_cast<std::int32_t>(c.buffer - c.rcvLen);
+        io.responseLen = c.responseLen == kWhole ? sizeof reply : c.responseLen;
+        io.transportStatus = c.transportStatus;
+        io.deviceStatus = c.deviceStatus;
+        const BsgVerdict verdict = decodeBsgReply(ByteSpan{reinterpret_cast<const std::uint8_t*>(&reply), sizeof reply}, io);
+        EXPECT_EQ(verdict.ok, c.ok);
+        if (!c.ok) {
+            EXPECT_EQ(verdict.error, c.result < 0 ? -c.result : EIO);
+            continue;
+        }
+        EXPECT_EQ(verdict.used, c.used);
+        EXPECT_EQ(verdict.clamped, c.clamped);
+        EXPECT_EQ(verdict.noReply, c.noReply);
+        EXPECT_EQ(verdict.rejected, c.rejected);
+    }
     const std::uint8_t four[4] = {};
-    EXPECT_FALSE(decodeBsgReply(ByteSpan{four, sizeof four}, Reply(0, 56, 8212).io).ok) << "reply buffer too small";
-
-    Reply noReply(0, 0, 8212);  // no reply, and din_resid says nothing or too little arrived
-    noReply.io.responseLen = 0;
-    EXPECT_FALSE(noReply.decode().ok);
-    noReply.io.dinResid = 8212 - 8;
-    EXPECT_FALSE(noReply.decode().ok);
-    noReply.io.dinResid = 0;
-    noReply.io.deviceStatus = 2;
-    EXPECT_FALSE(noReply.decode().ok);
+    BsgCompletion io;
+    io.dinXferLen = 8212;
+    io.dinResid = 8212 - 56;
+    io.responseLen = 64;
+    EXPECT_FALSE(decodeBsgReply(ByteSpan{four, sizeof four}, io).ok) << "reply buffer too small";
 }
 
 TEST(BsgTransport, ADeviceThatIsNotThere) {

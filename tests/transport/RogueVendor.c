@@ -20,8 +20,7 @@ static const char* const adapterNames[] = {"", "rogue-garbage", "rogue-ports"};
 #define ADAPTERS 3u
 
 static HBA_UINT32 getVersion(void) { return HBA_LIBVERSION; }
-static HBA_STATUS loadLibrary(void) { return HBA_STATUS_OK; }
-static HBA_STATUS freeLibrary(void) { return HBA_STATUS_OK; }
+static HBA_STATUS ok(void) { return HBA_STATUS_OK; }
 static HBA_UINT32 numberOfAdapters(void) { return ADAPTERS; }
 
 static HBA_STATUS adapterName(HBA_UINT32 index, char* name) {
@@ -93,24 +92,15 @@ static HBA_STATUS sendV2(HBA_HANDLE handle, HBA_WWN port, void* request, HBA_UIN
                          HBA_UINT32* responseSize) {
     (void)handle;
     (void)port;
-    switch (commandOf(request, requestSize)) {
-        case 0x0112:
-            memset(response, 0x5A, *responseSize);
-            *responseSize = 0xFFFFFFFFu;
-            return HBA_STATUS_ERROR;
-        case 0x0114:
-            accept(request, response, *responseSize);
-            *responseSize = 100000;
-            return HBA_STATUS_OK;
-        case 0x0115:
-            accept(request, response, *responseSize);
-            *responseSize = 0;
-            return HBA_STATUS_OK;
-        default:
-            accept(request, response, *responseSize);
-            *responseSize = 16;
-            return HBA_STATUS_OK;
+    const HBA_UINT16 command = commandOf(request, requestSize);
+    if (command == 0x0112) {
+        memset(response, 0x5A, *responseSize);
+        *responseSize = 0xFFFFFFFFu;
+        return HBA_STATUS_ERROR;
     }
+    accept(request, response, *responseSize);
+    *responseSize = command == 0x0114 ? 100000 : command == 0x0115 ? 0 : 16;
+    return HBA_STATUS_OK;
 }
 
 static HBA_UINT32 libraryAttributes(HBA_LIBRARYATTRIBUTES* attributes) {
@@ -122,8 +112,8 @@ static HBA_UINT32 libraryAttributes(HBA_LIBRARYATTRIBUTES* attributes) {
 static void fill(HBA_ENTRYPOINTS* table) {
     memset(table, 0, sizeof *table);
     table->GetVersionHandler = getVersion;
-    table->LoadLibraryHandler = loadLibrary;
-    table->FreeLibraryHandler = freeLibrary;
+    table->LoadLibraryHandler = ok;
+    table->FreeLibraryHandler = ok;
     table->GetNumberOfAdaptersHandler = numberOfAdapters;
     table->GetAdapterNameHandler = adapterName;
     table->OpenAdapterHandler = openAdapter;
