@@ -79,22 +79,24 @@ TEST_F(ActivityLogTest, IdentifierReplacesTheHeadUnlessItEndsInT) {
     EXPECT_EQ("ABC1234E", stampMessageId("ab", "ABC1234E"));
 }
 
-TEST_F(ActivityLogTest, LineEndIsAddedOnlyWhenMissing) {
+TEST_F(ActivityLogTest, LinesEndInALineFeedAreTracedAndWithoutANameGoNowhere) {
+    const std::string trace = dir.file("log.trace");
+    ASSERT_EQ(0, naInitTrace(trace, "MAX", 1024));
+    LogManager log("");
+    EXPECT_EQ(11u, log.LogActivityLog("text"));
     const std::string path = dir.file("lf.log");
-    LogManager log(path);
+    log.SetLogName(path);
+    EXPECT_EQ(path, log.logName());
     EXPECT_EQ(0u, log.LogActivityLog("with line feed\n"));
     EXPECT_EQ(0u, log.LogActivityLog("without"));
     EXPECT_TRUE(
         std::regex_match(readFile(path), std::regex(std::string(kStamp) + "with line feed\n" + kStamp + "without\n")));
-}
-
-TEST_F(ActivityLogTest, NoLogNameWritesNothing) {
-    LogManager log("");
-    EXPECT_EQ(11u, log.LogActivityLog("text"));
-    log.SetLogName(dir.file("later.log"));
-    EXPECT_EQ(dir.file("later.log"), log.logName());
-    EXPECT_EQ(0u, log.LogActivityLog("text"));
-    EXPECT_TRUE(fileExists(dir.file("later.log")));
+    naEndTrace();
+    const std::string text = readFile(trace);
+    EXPECT_NE(std::string::npos, text.find("Changing log from <NULL> to " + path + "\n"));
+    EXPECT_NE(std::string::npos, text.find("Enter LogActivityLog, msgBuf : without\n"));
+    EXPECT_NE(std::string::npos, text.find("Enter: CloseLogFile\n"));
+    EXPECT_NE(std::string::npos, text.find("Exit LogActivityLog\n"));
 }
 
 TEST_F(ActivityLogTest, MessagesBeforeTheCatalogOrMissingFromItLogNothing) {
@@ -171,21 +173,6 @@ TEST_F(ActivityLogTest, UncreatableDirectoryIsReportedWithPermissionDenied) {
               "not logged.\n",
               testing::internal::GetCapturedStdout());
     EXPECT_EQ(9u, LogManager(std::string(1100, 'n')).LogActivityLog("too long"));
-}
-
-TEST_F(ActivityLogTest, LogLinesAreTracedWhenEnterAndExitAreOn) {
-    const std::string path = dir.file("traced.log");
-    const std::string trace = dir.file("traced.trace");
-    ASSERT_EQ(0, naInitTrace(trace, "MAX", 1024));
-    LogManager log(path);
-    log.LogActivityLog("hello");
-    log.SetLogName(dir.file("other.log"));
-    naEndTrace();
-    const std::string text = readFile(trace);
-    EXPECT_NE(std::string::npos, text.find("Enter LogActivityLog, msgBuf : hello\n"));
-    EXPECT_NE(std::string::npos, text.find("Enter: CloseLogFile\n"));
-    EXPECT_NE(std::string::npos, text.find("Exit LogActivityLog\n"));
-    EXPECT_NE(std::string::npos, text.find("Changing log from " + path + " to " + dir.file("other.log") + "\n"));
 }
 
 TEST_F(ActivityLogTest, WhatIsNotARegularFileIsRefusedWithItsRealReason) {
