@@ -116,24 +116,6 @@ TEST(Summary, CountsPastTheIdentifierLimitAreMarkedAsLowerBounds) {
     EXPECT_EQ(std::string::npos, table.find("15+"));
 }
 
-TEST(Summary, TableColumnsLineUp) {
-    SummaryCollector summary(kDefaultMaxIds);
-    checkText(fabricFile(2, 1) + "", {&summary});
-    const std::string table = formatSummary("x.dat", FileKind::Topology, summary.fabrics());
-    std::istringstream lines(table);
-    std::string line;
-    std::size_t width = 0;
-    int rows = 0;
-    while (std::getline(lines, line)) {
-        if (line.empty() || line.find("x.dat") == 0) continue;
-        if (!width) width = line.size();
-        EXPECT_EQ(width, line.size()) << line;  // every value ends in the same column
-        ++rows;
-    }
-    EXPECT_GE(rows, 12);
-    EXPECT_NE(std::string::npos, table.find("Inter-switch links"));
-}
-
 TEST(Picture, LargeFabricsAreDrawnWithCollapsedCounts) {
     PictureLimits limits;
     limits.endPortsPerSwitch = 5;
