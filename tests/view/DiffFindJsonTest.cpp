@@ -95,13 +95,6 @@ TEST(JsonText, Utf8PassesAndOtherBytesAreReadAsLatin1) {
     EXPECT_TRUE(isUtf8("\xF0\x9F\x98\x80"));
 }
 
-TEST(WwnFind, WwnsAreTakenWithOrWithoutColonsInAnyCase) {
-    EXPECT_EQ("10000000C9B00001", canonicalWwn("10:00:00:00:c9:b0:00:01"));
-    EXPECT_EQ("10000000C9B00001", canonicalWwn("10000000c9B00001"));
-    for (const char* bad : {"", "10000000C9B0000", "10000000C9B000011", "10000000C9B0000G", "0x10000000C9B00001"})
-        EXPECT_EQ("", canonicalWwn(bad)) << bad;
-}
-
 TEST(WwnFind, ANodeIsFoundOnEachPortAndItsZoneMembershipsThroughThem) {
     const Snapshot topology = snapshotOf(twoPortNode(false));
     OutputBuilder z(FileKind::Zoning);
