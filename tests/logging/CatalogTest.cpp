@@ -19,26 +19,18 @@
 
 namespace {
 
+// English unless a test asks for another language.
 class CatalogTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        if (const char* lang = std::getenv("LANG")) savedLang_ = lang, hadLang_ = true;
-        ::setenv("LANG", "C", 1);
-    }
+    void SetUp() override { ::setenv("LANG", "C", 1); }
     void TearDown() override {
         naEndNls();
         naEndTrace();
-        if (hadLang_) ::setenv("LANG", savedLang_.c_str(), 1);
-        else ::unsetenv("LANG");
     }
     int init(const std::string& nlsDir, const std::string& errorLog = "") {
         return naInitNls("orxna.cat", "orxna.cat", errorLog, nlsDir);
     }
     TempDir dir;
-
-private:
-    std::string savedLang_;
-    bool hadLang_ = false;
 };
 
 std::vector<MsgArg> markedInserts(const char* letters, std::vector<std::string>* markers) {

@@ -86,18 +86,6 @@ TEST(LoggingE2E, DebugMaxWritesTheRingTraceBesideTheLog) {
     EXPECT_TRUE(outputFileIsValid(install.path("output/srv/fabricprobe_Topology_20240102030405_11_22.dat")));
 }
 
-TEST(LoggingE2E, DebugMinTracesOnlyErrorsAndMilestones) {
-    ProbeInstall install = prepared("logging_debug_min");
-    ProbeRunResult result = runProbe(install, options(kSan, {"-debug", "MIN"}));
-    ASSERT_EQ(0, result.exitCode) << result.out << result.err;
-    const std::string trace = readFile(install.path("log/srv/fabricprobe_000001.trace"));
-    // Counts are milestones; decoded per-entry values are middle detail.
-    for (const char* line : {"): command is Topology\n", "): Number of switch ports is ",
-                             "): Number of attached ports is ", "): platform count is ", "): Number of nodes is "})
-        EXPECT_TRUE(contains(trace, line)) << line;
-    for (const char* line : {"): attached port is ", "): Enter", "): Exit"}) EXPECT_FALSE(contains(trace, line)) << line;
-}
-
 TEST(LoggingE2E, MissingCatalogFailsTheStartWithItsReport) {
     ProbeInstall install = prepared("logging_no_catalog");
     ASSERT_EQ(0, ::unlink(install.path("nls").c_str()));
@@ -190,7 +178,7 @@ TEST(LoggingE2E, ProbesStartedTogetherKeepTheirOwnTracesAndTheLogWholeAndPruning
     EXPECT_GT(after.back(), before.back());
 }
 
-TEST(LoggingE2E, SegmentedTracesStartAnewEveryRunAndArePrunedWithTheirNumber) {
+TEST(LoggingE2E, SegmentedMinTracesStartAnewEveryRunHoldMilestonesAndArePrunedWithTheirNumber) {
     ProbeInstall install = prepared("logging_segments");
     const std::string dir = install.path("log/srv/");
     makeDirs(dir);
@@ -198,7 +186,7 @@ TEST(LoggingE2E, SegmentedTracesStartAnewEveryRunAndArePrunedWithTheirNumber) {
     for (int n = 2; n <= 8; ++n) writeFile(dir + numbered(n, ".trace.1"), "old\n");
     ASSERT_EQ(0, ::mkdir((dir + numbered(1, ".trace")).c_str(), 0755));
     for (int run = 0; run < 3; ++run) {
-        ProbeRunResult result = runProbe(install, options(kEmpty, {"-maxlogsize", "1025024", "-debug", "MIN"}));
+        ProbeRunResult result = runProbe(install, options(kSan, {"-maxlogsize", "1025024", "-debug", "MIN"}));
         ASSERT_EQ(0, result.exitCode) << result.out << result.err;
     }
     std::vector<std::string> expected;
@@ -209,6 +197,11 @@ TEST(LoggingE2E, SegmentedTracesStartAnewEveryRunAndArePrunedWithTheirNumber) {
         EXPECT_EQ("1001      ", trace.substr(24, 10)) << "the limit in megabytes, in the header";
         EXPECT_EQ(1u, countOf(trace, "BEGINNING NEW TRACE")) << n;
         EXPECT_EQ(1u, countOf(trace, " - Trace begun.")) << n;
+        // Counts are milestones; decoded per-entry values are middle detail.
+        for (const char* line : {"): command is Topology\n", "): Number of switch ports is ",
+                                 "): Number of attached ports is ", "): platform count is ", "): Number of nodes is "})
+            EXPECT_TRUE(contains(trace, line)) << line;
+        for (const char* line : {"): attached port is ", "): Enter", "): Exit"}) EXPECT_FALSE(contains(trace, line)) << line;
     }
     EXPECT_EQ(std::vector<std::string>{numbered(1, ".trace")}, filesIn(dir, ".trace"))
         << "the directory survives pruning, and no run leaves an unsegmented file";

@@ -30,12 +30,15 @@ std::optional<std::string> buildVa(const char* raw, ...) {
     return nlOrderInsert(t.stored, t.severity, *args);
 }
 
-TEST(CatalogTextParse, SeverityLetterDecidesWhatIsKept) {
+// The severity letter decides what is kept; an extra code is cut from the last
+// seven characters; 0x10 bytes become NUL bytes.
+TEST(CatalogTextParse, SeverityExtraCodeAndStoredText) {
     struct Case {
         std::string raw;
         MsgTextStatus status;
         int severity;
         std::string stored;
+        std::string extraCode = "";
     } cases[] = {
         {"AGT0429I \x01text", MsgTextStatus::Ok, 4, "AGT0429I \x01text"},
         {"AGT0429W \x01text", MsgTextStatus::Ok, 5, "AGT0429W \x01text"},
@@ -55,6 +58,11 @@ TEST(CatalogTextParse, SeverityLetterDecidesWhatIsKept) {
         {"AGT0429", MsgTextStatus::Corrupted, 0, ""},
         {"AGT", MsgTextStatus::Corrupted, 0, ""},
         {"", MsgTextStatus::Corrupted, 0, ""},
+        {"AGT0001I \x01with code\x12" "AB1", MsgTextStatus::Ok, 4, "AGT0001I \x01with code", "AB1"},
+        {"AGT0001I \x01at the end\x12", MsgTextStatus::Ok, 4, "AGT0001I \x01at the end"},
+        {"AGT0001I \x01" "far\x12" "away from the end", MsgTextStatus::Ok, 4, "AGT0001I \x01" "far\x12" "away from the end"},
+        {"AGT0\x12" "1I", MsgTextStatus::Corrupted, 0, ""},  // the code would swallow the letter
+        {"AGT0001I \x10" "a\x10", MsgTextStatus::Ok, 4, "AGT0001I \0a\0"s},
     };
     for (const Case& c : cases) {
         CatalogText t = nlParseCatalogText(c.raw);
@@ -62,29 +70,9 @@ TEST(CatalogTextParse, SeverityLetterDecidesWhatIsKept) {
         if (c.status == MsgTextStatus::Ok) {
             EXPECT_EQ(c.severity, t.severity) << c.raw;
             EXPECT_EQ(c.stored, t.stored) << c.raw;
+            EXPECT_EQ(c.extraCode, t.extraCode) << c.raw;
         }
     }
-}
-
-TEST(CatalogTextParse, ExtraCodeIsCutFromTheLastSevenCharacters) {
-    CatalogText t = nlParseCatalogText("AGT0001I \x01with code\x12" "AB1");
-    EXPECT_EQ("AB1", t.extraCode);
-    EXPECT_EQ("AGT0001I \x01with code", t.stored);
-
-    t = nlParseCatalogText("AGT0001I \x01at the end\x12");
-    EXPECT_EQ(MsgTextStatus::Ok, t.status);
-    EXPECT_EQ("", t.extraCode);
-    EXPECT_EQ("AGT0001I \x01at the end", t.stored);
-
-    t = nlParseCatalogText("AGT0001I \x01" "far\x12" "away from the end");
-    EXPECT_EQ("", t.extraCode);
-    EXPECT_NE(std::string::npos, t.stored.find("away"));
-
-    // A 0x12 that would swallow the severity letter.
-    EXPECT_EQ(MsgTextStatus::Corrupted, nlParseCatalogText("AGT0\x12" "1I").status);
-    // 0x10 bytes become NUL bytes.
-    t = nlParseCatalogText("AGT0001I \x10" "a\x10");
-    EXPECT_EQ("AGT0001I \0a\0"s, t.stored);
 }
 
 TEST(MessageInserts, PrintfLikeFormPlacesInsertsInOrder) {

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,16 @@ TEST(ViewEndToEnd, ABrokenCopyIsRejectedWithItsLineAndStillCounted) {
     EXPECT_TRUE(contains(summary.err, "has 1 error (--check lists them)")) << summary.err;
     EXPECT_EQ(placeholders(runView({output}).out, {{output, "FILE"}}), placeholders(summary.out, {{broken, "FILE"}}));
     EXPECT_TRUE(jsonHoldsEveryRecord(broken));
+
+    // --json of a cut copy is still one whole document, and says the file has errors.
+    const std::string cut = output + ".cut";
+    writeFile(cut, text.substr(0, text.size() / 2));
+    const RunResult json = runView({"--json", cut});
+    EXPECT_EQ(2, json.exitCode);
+    const nlohmann::json doc = nlohmann::json::parse(json.out);
+    EXPECT_GT(doc["errors"].get<int>(), 0);
+    EXPECT_FALSE(doc["fabrics"].back()["complete"].get<bool>());
+    EXPECT_TRUE(contains(json.err, cut + " is not a valid output file")) << json.err;
 }
 
 // The example's first fabric again and again under other WWNs, written in pieces.
@@ -108,7 +119,8 @@ TEST(ViewEndToEnd, WrongUseIsRefusedWithItsReasonAndLeavesNothing) {
     const std::string failingDot = dir + "/../failing-dot";
     makeDirs(failingDot);
     writeFile(failingDot + "/dot", "#!/bin/sh\necho \"<svg\"\nexit 3\n", 0755);
-    const std::string svg = topology + ".svg", absent = topology + ".absent";
+    const std::string svg = topology + ".svg", absent = topology + ".absent", cut = dir + "/../cut.dat";
+    writeFile(cut, readFile(topology).substr(0, readFile(topology).size() / 2));
     const struct {
         std::vector<std::string> args;
         std::string path;  // PATH for the viewer, when not its own
@@ -129,6 +141,7 @@ TEST(ViewEndToEnd, WrongUseIsRefusedWithItsReasonAndLeavesNothing) {
         {{"--diff", topology}, "", "--diff needs two files"},
         {{"--diff", "--check", topology, topology}, "", "--diff is used without --check"},
         {{"--diff", absent, topology}, "", "cannot open " + absent},
+        {{"--diff", topology, cut}, "", cut + " is not a valid output file: it is cut short"},
         {{"--diff", topology, zoning}, "",
          "cannot compare files of different probe types: " + topology + " is Topology output, " + zoning +
              " is ZoningOnly output"},
