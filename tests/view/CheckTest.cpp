@@ -66,14 +66,8 @@ TEST(Check, FilesTheProbeWritesAreValid) {
     EXPECT_EQ(FileKind::NoColumns, checkText("[Header]\n[/Header]\n").read.kind);
 }
 
-TEST(Check, ProbeRunsCutShortAreInvalidWithTheLineNamed) {
-    // A probe that stops mid-way leaves the fabric block open.
-    const std::string cut = readFile(sourcePath("tests/zoning/expected/truncated_zone.dat"));
-    const Checked c = checkText(cut);
-    EXPECT_FALSE(c.valid());
-    EXPECT_TRUE(c.has(std::count(cut.begin(), cut.end(), '\n'), "[/Fabric] is missing")) << c.listing();
-
-    // A failed write cuts a record in the middle of its data line.
+TEST(Check, ARecordCutInItsDataLineIsInvalidWithTheLineNamed) {
+    // As a failed write leaves it.
     const std::string file = zoningFile();
     const std::string partial = file.substr(0, file.find("PortWWN\"") + 3);
     const Checked p = checkText(partial);
@@ -100,9 +94,20 @@ TEST(Check, EveryCutOfAFileIsReadWithoutHarmAndOnlyBlockEndsAreValid) {
 struct Breakage {
     const char* what;
     std::string from, to;       // first occurrence replaced
-    const char* lineOfText;     // the reported line holds this text (after the change)
+    const char* lineOfText;     // the reported line holds this text (after the change); none: the last line
     const char* message;
 };
+
+void expectCaught(const std::string& good, const std::vector<Breakage>& cases) {
+    for (const Breakage& b : cases) {
+        const std::string broken = replaced(good, b.from, b.to);
+        ASSERT_NE(good, broken) << b.what;
+        const Checked c = checkText(broken);
+        EXPECT_FALSE(c.valid()) << b.what;
+        const std::uint64_t line = b.lineOfText ? lineOf(broken, b.lineOfText) : std::count(broken.begin(), broken.end(), '\n');
+        EXPECT_TRUE(c.has(line, b.message)) << b.what << " (expected at line " << line << ")\n" << c.listing();
+    }
+}
 
 TEST(Check, HandBrokenZoningCopiesAreCaught) {
     const std::string f = kFabric;
@@ -133,16 +138,7 @@ TEST(Check, HandBrokenZoningCopiesAreCaught) {
         {"header cut", "uniqueId,zoneUniqueId\n[ZoneMember]\nuniqueId,name,type\n", "", "[/Header]",
          "header ends after 11 of the 14 lines"},
     };
-    const std::string good = zoningFile();
-    for (const Breakage& b : cases) {
-        const std::string broken = replaced(good, b.from, b.to);
-        ASSERT_NE(good, broken) << b.what;
-        const Checked c = checkText(broken);
-        EXPECT_FALSE(c.valid()) << b.what;
-        const std::uint64_t line = b.lineOfText ? lineOf(broken, b.lineOfText)
-                                                : static_cast<std::uint64_t>(std::count(broken.begin(), broken.end(), '\n'));
-        EXPECT_TRUE(c.has(line, b.message)) << b.what << " (expected at line " << line << ")\n" << c.listing();
-    }
+    expectCaught(zoningFile(), cases);
 }
 
 TEST(Check, HandBrokenTopologyCopiesAreCaught) {
@@ -157,22 +153,14 @@ TEST(Check, HandBrokenTopologyCopiesAreCaught) {
         {"lower-case WWN", "\"10000000C9A00001\",\"N_Port\"", "\"10000000c9a00001\",\"N_Port\"", "\"10000000c9a00001\"",
          "is not a WWN"},
         {"carriage returns", "[/SwitchPort]\n", "[/SwitchPort]\r\n", "[/SwitchPort]", "carriage return"},
-        {"no header", "[Header]\n", "", nullptr, "does not begin with [Header]"},
+        {"no header", "[Header]\n", "", "[Fabric]\n", "does not begin with [Header]"},
         {"second block of one fabric", "[/Fabric]\n", "[/Fabric]\n[Fabric]\n\"100000000000A001\"\n[/Fabric]\n",
          "[Fabric]\n\"100000000000A001\"\n[/Fabric]", "already has a block at line"},
         {"header of the other kind", "[FabricToInterconnectElement]\nswitchWwn", "[FabricToInterconnectElement]\nswitchWWn",
          "switchWWn", "column block has \"switchWwn,fabricWwn\" here"},
         {"NUL byte", "core \\\"1\\\"", std::string("core\0", 5), "core", "NUL byte"},
     };
-    const std::string good = topologyFile();
-    for (const Breakage& b : cases) {
-        const std::string broken = replaced(good, b.from, b.to);
-        ASSERT_NE(good, broken) << b.what;
-        const Checked c = checkText(broken);
-        EXPECT_FALSE(c.valid()) << b.what;
-        const std::uint64_t line = b.lineOfText ? lineOf(broken, b.lineOfText) : 1;
-        EXPECT_TRUE(c.has(line, b.message)) << b.what << " (expected at line " << line << ")\n" << c.listing();
-    }
+    expectCaught(topologyFile(), cases);
     EXPECT_TRUE(checkText("").has(0, "the file is empty"));
 }
 

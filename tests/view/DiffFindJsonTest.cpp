@@ -1,4 +1,4 @@
-// Snapshots, their differences, the WWN search and the JSON stream, on files the
+// Snapshots, their differences and the JSON stream, on files the
 // probe's own writers build in memory.
 #include <gtest/gtest.h>
 
@@ -12,7 +12,6 @@
 #include "Snapshot.h"
 #include "SnapshotDiff.h"
 #include "ViewTestFiles.h"
-#include "WwnFind.h"
 
 namespace {
 
@@ -93,32 +92,6 @@ TEST(JsonText, Utf8PassesAndOtherBytesAreReadAsLatin1) {
     for (const char* bad : {"\xC3", "\xE2\x82", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xFF"})
         EXPECT_FALSE(isUtf8(bad)) << bad;
     EXPECT_TRUE(isUtf8("\xF0\x9F\x98\x80"));
-}
-
-TEST(WwnFind, WwnsAreTakenWithOrWithoutColonsInAnyCase) {
-    EXPECT_EQ("10000000C9B00001", canonicalWwn("10:00:00:00:c9:b0:00:01"));
-    EXPECT_EQ("10000000C9B00001", canonicalWwn("10000000c9B00001"));
-    for (const char* bad : {"", "10000000C9B0000", "10000000C9B000011", "10000000C9B0000G", "0x10000000C9B00001"})
-        EXPECT_EQ("", canonicalWwn(bad)) << bad;
-}
-
-TEST(WwnFind, ANodeIsFoundOnEachPortAndItsZoneMembershipsThroughThem) {
-    const Snapshot topology = snapshotOf(twoPortNode(false));
-    OutputBuilder z(FileKind::Zoning);
-    const std::string set = kF + ":cfg:1", zone = kF + ":cfg:z1:1", member = kF + ":10000000C9000002:PortWWN";
-    z.fabric(kF).rec("FabricToZoneSet", {set, kF}).rec("ZoneSet", {set, "cfg", "TRUE"});
-    z.rec("ZoneSetToZone", {set, zone}).rec("Zone", {zone, "z1", "None"});
-    z.rec("ZoneMember", {member, "10000000C9000002", "PortWWN"}).rec("ZoneToMember", {member, zone});
-    const Snapshot zoning = snapshotOf(z.end().text());
-    const nlohmann::ordered_json found = findWwn(kNode, {{"z", &zoning}, {"t", &topology}});
-    ASSERT_TRUE(found["found"].get<bool>());
-    EXPECT_EQ(2u, found["files"][1]["fabrics"][0]["attached"].size());
-    const auto& zones = found["files"][0]["fabrics"][0]["zones"];
-    ASSERT_EQ(1u, zones.size());
-    EXPECT_EQ("z1", zones[0]["zone"]);
-    EXPECT_TRUE(zones[0]["zoneSetActive"].get<bool>());
-    // Without the Topology file the node is in no zone.
-    EXPECT_FALSE(findWwn(kNode, {{"z", &zoning}})["found"].get<bool>());
 }
 
 TEST(JsonStream, EveryRecordByColumnNameInOneDocument) {

@@ -54,28 +54,26 @@ TEST(QuotedFields, AQuoteAfterABackslashIsReadBothWays) {
 }
 
 TEST(QuotedFields, BrokenLinesSayWhatAndWhere) {
-    FieldSplit s = splitFields("\"a\",\"b\"", 3);
-    EXPECT_FALSE(s.ok);
-    EXPECT_EQ("2 fields where 3 are expected", s.error);
-
-    s = splitFields("\"a\"b\",\"c\"", 2);
-    EXPECT_FALSE(s.ok);
-    EXPECT_EQ(4u, s.errorColumn);
-    EXPECT_NE(std::string::npos, s.error.find("text follows a closing double quote"));
-
-    s = splitFields("\"abc", 1);
-    EXPECT_FALSE(s.ok);
-    EXPECT_NE(std::string::npos, s.error.find("closing double quote is missing"));
-
-    s = splitFields("abc", 1);
-    EXPECT_NE(std::string::npos, s.error.find("does not begin with a double quote"));
-
-    s = splitFields("\"a\",", 2);
-    EXPECT_NE(std::string::npos, s.error.find("missing after the last comma"));
-
-    s = splitFields("\"a\", \"b\"", 2);
-    EXPECT_FALSE(s.ok);
-    EXPECT_EQ(5u, s.errorColumn);
+    const struct {
+        const char* line;
+        std::size_t fields, column;  // column 0: any
+        const char* error;
+    } cases[] = {
+        {"\"a\",\"b\"", 3, 0, "2 fields where 3 are expected"},
+        {"\"a\"b\",\"c\"", 2, 4, "text follows a closing double quote"},
+        {"\"abc", 1, 0, "closing double quote is missing"},
+        {"abc", 1, 0, "does not begin with a double quote"},
+        {"\"a\",", 2, 0, "missing after the last comma"},
+        {"\"a\", \"b\"", 2, 5, ""},
+    };
+    for (const auto& c : cases) {
+        const FieldSplit s = splitFields(c.line, c.fields);
+        EXPECT_FALSE(s.ok) << c.line;
+        if (c.column) {
+            EXPECT_EQ(c.column, s.errorColumn) << c.line;
+        }
+        EXPECT_NE(std::string::npos, s.error.find(c.error)) << c.line << ": " << s.error;
+    }
 }
 
 TEST(QuotedFields, ManyQuotesAfterBackslashesStaySmall) {

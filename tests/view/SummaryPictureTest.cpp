@@ -54,53 +54,12 @@ std::string fabricFile(unsigned hosts, unsigned isls) {
     return b.text();
 }
 
-FabricCounts countsOf(const std::string& text) {
-    SummaryCollector summary(kDefaultMaxIds);
-    const Checked c = checkText(text, {&summary});
-    EXPECT_TRUE(c.valid()) << c.listing();
-    EXPECT_EQ(1u, summary.fabrics().size());
-    return summary.fabrics().empty() ? FabricCounts{} : summary.fabrics().front();
-}
-
 std::string dotOf(const std::string& text, PictureLimits limits = {}) {
     Picture picture(limits);
     checkText(text, {&picture});
     std::ostringstream out;
     picture.writeDot(out, "test.dat");
     return out.str();
-}
-
-TEST(Summary, TopologyCountsFollowTheFabric) {
-    const FabricCounts c = countsOf(fabricFile(3, 2));
-    EXPECT_EQ(kF, c.wwn);
-    EXPECT_TRUE(c.closed);
-    EXPECT_EQ(2u, c.switches);
-    EXPECT_EQ(2u, c.interSwitchLinks.n);  // each seen from both ends
-    EXPECT_EQ(11u, c.switchPorts);
-    EXPECT_EQ(4u, c.portTypes.at("E_Port"));
-    EXPECT_EQ(7u, c.portTypes.at("F_Port"));
-    EXPECT_EQ(10u, c.portStates.at("Online"));
-    EXPECT_EQ(1u, c.portStates.at("Offline"));
-    EXPECT_TRUE(c.endPorts == 6);
-    EXPECT_TRUE(c.nodes == 4);     // three hosts, each behind two switches, and the array
-    EXPECT_TRUE(c.platforms == 4);
-}
-
-TEST(Summary, ZoneCopiesAreCountedApart) {
-    // Without a zone database the active zone set is written twice, the same way.
-    const FabricCounts once = countsOf(readFile(sourcePath("tests/zoning/expected/active_only.dat")));
-    const std::string text = readFile(sourcePath("tests/zoning/expected/active_only.dat"));
-    EXPECT_TRUE(once.zoneSets == 1);
-    EXPECT_FALSE(once.activeZoneSet.empty());
-    EXPECT_TRUE(once.databaseZones == 0);
-    EXPECT_EQ(countOf(text, "[Zone]\n") / 2, once.activeZones.n);
-    EXPECT_EQ(countOf(text, "[ZoneToMember]\n") / 2, once.activeMemberships.n);
-
-    const FabricCounts full = countsOf(readFile(sourcePath("tests/zoning/expected/member_types.dat")));
-    std::uint64_t byType = 0;
-    for (const auto& t : full.memberTypes) byType += t.second.n;
-    EXPECT_EQ(full.members.n, byType);
-    EXPECT_GE(full.memberTypes.size(), 10u);
 }
 
 TEST(Summary, CountsPastTheIdentifierLimitAreMarkedAsLowerBounds) {
@@ -114,24 +73,6 @@ TEST(Summary, CountsPastTheIdentifierLimitAreMarkedAsLowerBounds) {
     const std::string table = formatSummary("x.dat", FileKind::Topology, summary.fabrics());
     EXPECT_NE(std::string::npos, table.find("the count is a lower bound"));
     EXPECT_EQ(std::string::npos, table.find("15+"));
-}
-
-TEST(Summary, TableColumnsLineUp) {
-    SummaryCollector summary(kDefaultMaxIds);
-    checkText(fabricFile(2, 1) + "", {&summary});
-    const std::string table = formatSummary("x.dat", FileKind::Topology, summary.fabrics());
-    std::istringstream lines(table);
-    std::string line;
-    std::size_t width = 0;
-    int rows = 0;
-    while (std::getline(lines, line)) {
-        if (line.empty() || line.find("x.dat") == 0) continue;
-        if (!width) width = line.size();
-        EXPECT_EQ(width, line.size()) << line;  // every value ends in the same column
-        ++rows;
-    }
-    EXPECT_GE(rows, 12);
-    EXPECT_NE(std::string::npos, table.find("Inter-switch links"));
 }
 
 TEST(Picture, LargeFabricsAreDrawnWithCollapsedCounts) {
@@ -150,15 +91,10 @@ TEST(Picture, LargeFabricsAreDrawnWithCollapsedCounts) {
     EXPECT_NE(std::string::npos, dot.find("label=\"sw-1\\ndomain 1 \xC2\xB7 Switch"));
 }
 
-TEST(Picture, ZoningDrawsSharedMembersOnceAndRepeatedCopiesOnce) {
-    const std::string text = readFile(sourcePath("tests/zoning/expected/active_only.dat"));
-    const std::string dot = dotOf(text);
-    EXPECT_EQ(1u, countOf(dot, "subgraph cluster_f1_zs"));
-    EXPECT_EQ(countOf(text, "[Zone]\n") / 2, countOf(dot, " members\"]") + countOf(dot, " member\"]"));
+TEST(Picture, ZoneMembersPastTheLimitAreCounted) {
     PictureLimits limits;
     limits.membersPerZone = 1;
-    EXPECT_NE(std::string::npos,
-              dotOf(readFile(sourcePath("tests/zoning/expected/full_db.dat")), limits).find(" more\"]"));
+    EXPECT_TRUE(contains(dotOf(readFile(sourcePath("tests/zoning/expected/full_db.dat")), limits), " more\"]"));
 }
 
 TEST(Picture, LabelsAreValidUtf8AndQuotedForDot) {

@@ -13,14 +13,17 @@ RunResult runView(const std::vector<std::string>& args, const std::vector<std::s
                   const std::function<void(int)>& input = nullptr);
 
 // Probes a model (default: the example SAN) with "Topology" or "ZoningOnly" in a
-// private installation; returns the output file's path. fileSizeBlocks cuts the file.
-std::string runModel(const std::string& test, const std::string& command, const std::string& model,
-                     ProbeRunResult* result = nullptr, const std::string& fileSizeBlocks = "");
-std::string runExample(const std::string& test, const std::string& command, ProbeRunResult* result = nullptr,
-                       const std::string& fileSizeBlocks = "");
+// private installation; returns the output file's path.
+std::string runModel(const std::string& test, const std::string& command, const std::string& model);
+std::string runExample(const std::string& test, const std::string& command);
 
-// The value cells of a summary row, by its label.
-std::vector<std::string> summaryRow(const std::string& table, const std::string& label);
+// The text with each path written as its name (OLD, NEW, FILE, ...).
+std::string placeholders(std::string text, const std::vector<std::pair<std::string, std::string>>& pathNames);
 
-// --json of the file parsed back: its counts per fabric are those --summary gives.
-::testing::AssertionResult jsonCountsMatchSummary(const std::string& path);
+// Compares with tests/view/expected/<name> (as JSON documents for .json);
+// VIEW_UPDATE_EXPECTED=1 rewrites the file instead.
+void expectSameAsFile(const std::string& actual, const std::string& expectedName);
+
+// --json of the file parsed back: one document naming the file, holding every
+// record block of each fabric under its section.
+::testing::AssertionResult jsonHoldsEveryRecord(const std::string& path);

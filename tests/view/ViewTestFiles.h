@@ -2,10 +2,10 @@
 #pragma once
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "Capture.h"
 #include "Files.h"
 #include "LinkChecker.h"
 #include "OutputReader.h"
@@ -20,39 +20,29 @@
 class OutputBuilder {
 public:
     explicit OutputBuilder(FileKind kind) {
-        stream_ = ::open_memstream(&buffer_, &size_);
-        printHeaderStart(stream_);
-        if (kind == FileKind::Topology) printFabricTopologyProbeHeader(stream_);
-        if (kind == FileKind::Zoning) printFabricZoneProbeHeader(stream_);
-        printHeaderEnd(stream_);
-    }
-    ~OutputBuilder() {
-        std::fclose(stream_);
-        std::free(buffer_);
+        printHeaderStart(out_.get());
+        if (kind == FileKind::Topology) printFabricTopologyProbeHeader(out_.get());
+        if (kind == FileKind::Zoning) printFabricZoneProbeHeader(out_.get());
+        printHeaderEnd(out_.get());
     }
     OutputBuilder& fabric(const std::string& wwn) {
-        printFabricStart(wwn.c_str(), stream_);
+        printFabricStart(wwn.c_str(), out_.get());
         return *this;
     }
     OutputBuilder& rec(const char* section, const std::vector<std::string>& fields) {
         std::vector<const char*> values;
         for (const std::string& f : fields) values.push_back(f.c_str());
-        printRecordBlock(section, values.data(), static_cast<int>(values.size()), stream_, "test");
+        printRecordBlock(section, values.data(), static_cast<int>(values.size()), out_.get(), "test");
         return *this;
     }
     OutputBuilder& end() {
-        printFabricEnd(stream_);
+        printFabricEnd(out_.get());
         return *this;
     }
-    std::string text() {
-        std::fflush(stream_);
-        return std::string(buffer_, size_);
-    }
+    std::string text() const { return out_.text(); }
 
 private:
-    char* buffer_ = nullptr;
-    std::size_t size_ = 0;
-    FILE* stream_ = nullptr;
+    StreamCapture out_;
 };
 
 struct Checked {
