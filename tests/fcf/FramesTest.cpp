@@ -40,6 +40,8 @@ TEST(Frames, TheCrcTheFcHeaderAndEthernetAreLaidOutAsOnTheWire) {
     ASSERT_TRUE(decodeEthernet(span(tagged), out));
     EXPECT_EQ(out.etherType, kEtherTypeFcoe);
     EXPECT_EQ(out.payload.size, 1u);
+    EXPECT_FALSE(decodeEthernet(ByteSpan{frame.data(), 13}, out)) << "cut in its type";
+    EXPECT_FALSE(decodeEthernet(ByteSpan{tagged.data(), 17}, out)) << "cut in the tagged type";
 }
 
 TEST(Frames, LoginAcceptCarriesWhatTheKernelReads) {

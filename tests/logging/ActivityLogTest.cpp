@@ -2,9 +2,11 @@
 // identifier stamping, and what stands in the log's place.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <regex>
 #include <string>
@@ -79,6 +81,9 @@ TEST_F(ActivityLogTest, IdentifierReplacesTheHeadUnlessItEndsInT) {
 }
 
 TEST_F(ActivityLogTest, LinesEndInALineFeedAreTracedAndWithoutANameGoNowhere) {
+    LogManager untraced("");
+    EXPECT_EQ(11u, untraced.LogActivityLog("text"));
+    untraced.SetLogName(dir.file("untraced.log"));
     const std::string trace = dir.file("log.trace");
     ASSERT_EQ(0, naInitTrace(trace, "MAX", 1024));
     LogManager log("");
@@ -88,8 +93,10 @@ TEST_F(ActivityLogTest, LinesEndInALineFeedAreTracedAndWithoutANameGoNowhere) {
     EXPECT_EQ(path, log.logName());
     EXPECT_EQ(0u, log.LogActivityLog("with line feed\n"));
     EXPECT_EQ(0u, log.LogActivityLog("without"));
-    EXPECT_TRUE(
-        std::regex_match(readFile(path), std::regex(std::string(kStamp) + "with line feed\n" + kStamp + "without\n")));
+    const std::string longLine(3000, 'l');  // longer than a line put together on the stack
+    EXPECT_EQ(0u, log.LogActivityLog(longLine.c_str()));
+    EXPECT_TRUE(std::regex_match(readFile(path), std::regex(std::string(kStamp) + "with line feed\n" + kStamp +
+                                                            "without\n" + kStamp + longLine + "\n")));
     naEndTrace();
     const std::string text = readFile(trace);
     EXPECT_NE(std::string::npos, text.find("Changing log from <NULL> to " + path + "\n"));
@@ -200,6 +207,27 @@ TEST_F(ActivityLogTest, ErrorLogMovesAsideWhenLessThanAKilobyteIsLeft) {
     testing::internal::GetCapturedStdout();
     EXPECT_EQ(1u, countOf(readFile(errors), "ANS0264E"));
     EXPECT_GT(sizeOf(errors + ".1"), 1047501u);
+}
+
+// A line the disk does not take is lost alone: the run and the lines before it go on.
+TEST_F(ActivityLogTest, ALineThatCannotBeWrittenIsLostAlone) {
+    const std::string path = dir.file("full.log");
+    auto fillUp = [&path]() {
+        std::signal(SIGXFSZ, SIG_IGN);
+        LogManager log(path);
+        if (log.LogActivityLog("fits") != 0) std::_Exit(2);
+        struct rlimit limit {};
+        ::getrlimit(RLIMIT_FSIZE, &limit);
+        const rlim_t before = limit.rlim_cur;
+        limit.rlim_cur = sizeOf(path);
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        const unsigned rc = log.LogActivityLog("does not fit");
+        limit.rlim_cur = before;  // what the child writes as it exits is not cut
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        std::exit(rc == 0 ? 0 : 3);
+    };
+    EXPECT_EXIT(fillUp(), ::testing::ExitedWithCode(0), "");
+    EXPECT_TRUE(std::regex_match(readFile(path), std::regex(std::string(kStamp) + "fits\n")));
 }
 
 }  // namespace

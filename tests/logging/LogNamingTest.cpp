@@ -125,6 +125,11 @@ TEST_F(LogNamingTest, TraceNumberIsTakenBeforeTheNameIsGiven) {
     EXPECT_FALSE(fileExists(dir.file(numbered(3, ".trace"))));
     EXPECT_TRUE(fileExists(dir.file(numbered(3, ".trace.1"))));
     EXPECT_EQ(dir.file(numbered(4, ".trace")), nameTraceFile(dir.file("x.log"), "", "fabricprobe", 7, segmented));
+
+    // A number found taken when the trace is created is passed over: here one too wide to be counted.
+    make(numbered(99999999, ".trace"));
+    make(numbered(100000000, ".trace"));
+    EXPECT_EQ(dir.file(numbered(100000001, ".trace")), nameTraceFile(dir.file("x.log"), "", "fabricprobe", 7, {}));
 }
 
 TEST_F(LogNamingTest, SegmentsCountAndArePrunedWithTheirTrace) {
@@ -198,7 +203,11 @@ TEST_F(LogNamingTest, OddEntriesArePassedOverAndNeverDeleted) {
     EXPECT_EQ(log, nameActivityLog(dir.path(), "", "fabricprobe", LogConfig{}));
 
     ASSERT_EQ(0, ::mkdir(dir.file(numbered(1, ".trace")).c_str(), 0755));
-    for (int i = 2; i <= 9; ++i) make(numbered(i, ".trace"));
+    for (int i = 2; i <= 8; ++i) make(numbered(i, ".trace"));
+    // A link is no odd entry: it counts, and pruning removes the link, never what it points to.
+    writeFile(dir.file("victim"), "kept");
+    ASSERT_EQ(0, ::symlink(dir.file("victim").c_str(), dir.file(numbered(9, ".trace")).c_str()));
+    EXPECT_FALSE(psHoldFile(dir.file(numbered(9, ".trace"))).held()) << "nothing is held through a link";
     ASSERT_EQ(0, ::mkfifo(dir.file(numbered(10, ".trace")).c_str(), 0644));
     EXPECT_EQ(dir.file(numbered(11, ".trace")), nameTraceFile(dir.file("x.log"), "", "fabricprobe", 7, LogConfig{}));
     LogConfig none;
@@ -209,6 +218,8 @@ TEST_F(LogNamingTest, OddEntriesArePassedOverAndNeverDeleted) {
     EXPECT_FALSE(fileExists(dir.file("log/" + numbered(1, ".log"))));
     EXPECT_FALSE(fileExists(log));
     EXPECT_FALSE(fileExists(dir.file(numbered(11, ".trace"))));
+    EXPECT_FALSE(fileExists(dir.file(numbered(9, ".trace"))));
+    EXPECT_EQ("kept", readFile(dir.file("victim")));
     for (const std::string& odd : {"log/" + numbered(2, ".log"), "log/" + numbered(3, ".log"), numbered(1, ".trace"),
                                   numbered(10, ".trace")})
         EXPECT_TRUE(fileExists(dir.file(odd))) << odd;

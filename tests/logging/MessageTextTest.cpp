@@ -83,6 +83,8 @@ TEST(MessageInserts, PrintfLikeFormPlacesInsertsInOrder) {
                                                          {MsgArg::ofInt(5), MsgArg::ofStr("ab"), MsgArg::ofInt('x'),
                                                           MsgArg::ofInt(42), MsgArg::ofInt(255), MsgArg::ofDouble(3.5)}));
     EXPECT_EQ("AGT0001I [ab   ]", build("AGT0001I \x01[%*s]", {MsgArg::ofInt(-5), MsgArg::ofStr("ab")}));
+    EXPECT_EQ("AGT0001I [ab] 1.500000", build("AGT0001I \x01[%.*s] %lf", {MsgArg::ofInt(2), MsgArg::ofStr("abcdef"),
+                                                                        MsgArg::ofDouble(1.5)}));
     EXPECT_EQ("AGT0001I no form byte 7", build("AGT0001I no form byte %d", {MsgArg::ofInt(7)}));
     EXPECT_EQ("trace only x", build("AGT0001T \x01trace only %s", {MsgArg::ofStr("x")}));
     EXPECT_EQ("AGT0001I ", build("AGT0001I ", {}));
@@ -135,6 +137,12 @@ TEST(MessageInserts, ConversionsThatDoNotFitTheInsertsAreRejected) {
     EXPECT_FALSE(build("AGT0001I \x01%1$s", {MsgArg::ofStr("x")}));
     EXPECT_FALSE(build("AGT0001I \x01%99999d", {MsgArg::ofInt(5)}));
     EXPECT_FALSE(build("AGT0001I \x01trailing %", {}));
+    // Cut inside a conversion, a NUL where it goes on, lengths the conversion does not take,
+    // a star without a number to read.
+    for (const char* text : {"%5", "%.", "%.12345d", "%\x10", "%-\x10", "%hs", "%lp", "%lc", "%hf", "%Lf"})
+        EXPECT_FALSE(build("AGT0001I \x01"s + text, {MsgArg::ofInt(5), MsgArg::ofDouble(1.5)})) << text;
+    EXPECT_FALSE(build("AGT0001I \x01%*d", {MsgArg::ofStr("x"), MsgArg::ofInt(1)}));
+    EXPECT_FALSE(build("AGT0001I \x01%.*d", {}));
     // Fewer conversions than inserts is fine: the rest is not used.
     EXPECT_EQ("AGT0001I one", build("AGT0001I \x01one", {MsgArg::ofStr("unused")}));
 }

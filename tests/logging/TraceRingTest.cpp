@@ -36,6 +36,24 @@ std::uint64_t nextWriteField(const std::string& file) {
     return std::strtoull(file.substr(12, 12).c_str(), nullptr, 10);
 }
 
+// What a run finds at the start of an earlier file is trusted only when it can be continued safely.
+TEST(TraceHeader, ParsesOnlyHeadersItCanTrust) {
+    const std::string good = formatTraceHeader(std::uint64_t{5000}, 4, "2024-01-02 03:04:05");
+    auto h = parseTraceHeader(good.data(), good.size(), 6000);
+    ASSERT_TRUE(h);
+    EXPECT_EQ(5000u, h->nextWrite);
+    EXPECT_EQ(4u, h->maxMegabytes);
+    EXPECT_EQ(good.find('\n') + 1, h->firstLineLength);
+
+    EXPECT_FALSE(parseTraceHeader(good.data(), good.size(), 4999)) << "next write past the end";
+    const std::string inside = formatTraceHeader(std::uint64_t{10}, 4, "d");
+    EXPECT_FALSE(parseTraceHeader(inside.data(), inside.size(), 100)) << "next write inside the header";
+    const std::string noLineEnd(300, 'O');
+    EXPECT_FALSE(parseTraceHeader(noLineEnd.data(), noLineEnd.size(), 300));
+    EXPECT_FALSE(parseTraceHeader(good.data(), 20, 6000)) << "cut before the line end";
+    EXPECT_FALSE(parseTraceHeader(nullptr, 0, 0));
+}
+
 TEST_F(TraceRingTest, FullRingWrapsBehindItsHeaderAndStaysWithinItsLimit) {
     const std::string path = dir.file("ring.trace");
     ASSERT_EQ(0, naInitTrace(path, "MIN", 1024));

@@ -90,6 +90,8 @@ TEST(RcDescription, NamesFitTheirBufferAndUnnamedCodesAreUnknown) {
     EXPECT_EQ(describe(0, 46), "FABRIC_PROBE_SUCCESS");
     EXPECT_EQ(describe(-2006, 46), "FABRIC_PROBE_FABRICPROBECOMMAND_NOT_SPECIFIED");  // the longest, 45 characters
     EXPECT_EQ(describe(-1002, 46), "FAILED_GS_RESPONSE_BUFFER_SIZE_INSUFFICIENT");
+    EXPECT_EQ(describe(-2012, 46), "FABRIC_PROBE_FABRICS_INVALID");
+    EXPECT_EQ(describe(-2015, 46), "FABRIC_PROBE_MEMORY_ALLOCATION_FAILURE");
     // A stopped probe and a failed HBA API load have no name of their own.
     EXPECT_EQ(describe(-2016, 46), "UNKNOWN");
     EXPECT_EQ(describe(1, 46), "UNKNOWN");

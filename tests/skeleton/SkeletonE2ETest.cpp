@@ -64,7 +64,9 @@ TEST(SkeletonE2E, ALinkInTheOutputOrJobFilesPlaceIsNotFollowed) {
 }
 
 TEST(SkeletonE2E, ADeviceInTheOutputOrJobFilesPlaceIsWrittenAndFails) {
-    for (const auto& [id, file] : {std::pair{"skeleton/output_full", kOutput}, std::pair{"skeleton/job_full", kJobFile}}) {
+    const std::pair<const char*, std::string> cases[] = {
+        {"skeleton/output_full", kOutput}, {"skeleton/output_full_large", kOutput}, {"skeleton/job_full", kJobFile}};
+    for (const auto& [id, file] : cases) {
         SCOPED_TRACE(id);
         runCase(id, [file = file](const ProbeInstall& install, ProbeRunOptions& options) {
             options.fullDevices = {install.path(file)};

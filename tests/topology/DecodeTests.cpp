@@ -98,9 +98,9 @@ TEST(CountedLists, AddressListsShorterThanTheirCountKeepOnlyWhatArrived) {
 
 // A single value whose answer ends before it leaves its output untouched, as a failed query does.
 TEST(SingleValues, AnAnswerEndingBeforeTheFieldLeavesItUntouched) {
-    Bytes answer(272, 0x41);
+    Bytes answer(280, 0x41);
     answer[16] = 10;  // a logical name of 10 characters, an information list's leading word
-    for (std::size_t size : {16u, 17u, 19u, 20u, 23u, 26u, 27u}) {
+    for (std::size_t size : {12u, 16u, 17u, 19u, 20u, 23u, 26u, 27u, 280u}) {
         SCOPED_TRACE(size);
         GuardedBuffer arrived(Bytes(answer.begin(), answer.begin() + static_cast<std::ptrdiff_t>(size)));
         Wwn wwn{{9, 9, 9, 9, 9, 9, 9, 9}};

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <nlohmann/json.hpp>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -75,6 +76,8 @@ TEST(ViewEndToEnd, ABrokenCopyIsRejectedWithItsLineAndStillCounted) {
     EXPECT_GT(doc["errors"].get<int>(), 0);
     EXPECT_FALSE(doc["fabrics"].back()["complete"].get<bool>());
     EXPECT_TRUE(contains(json.err, cut + " is not a valid output file")) << json.err;
+    const RunResult cutSummary = runView({cut});
+    EXPECT_TRUE(std::regex_search(cutSummary.out, std::regex("\nComplete +no\n"))) << cutSummary.out;
 }
 
 // The example's first fabric again and again under other WWNs, written in pieces.
@@ -147,7 +150,7 @@ TEST(ViewEndToEnd, WrongUseIsRefusedWithItsReasonAndLeavesNothing) {
              " is ZoningOnly output"},
         {{"--find", "10000000C9B0001", topology}, "", "\"10000000C9B0001\" is no WWN"},
         {{"--find", "10000000C9B000011", topology}, "", "\"10000000C9B000011\" is no WWN"},
-        {{"--find", "10000000C9B0000G", topology}, "", "\"10000000C9B0000G\" is no WWN"},
+        {{"--find", "10000000c9b0000g", topology}, "", "\"10000000c9b0000g\" is no WWN"},
         {{"--find", "-", topology}, "", "\"-\" is no WWN"},
     };
     for (const auto& c : cases) {

@@ -93,6 +93,7 @@ TEST(ZoneSetDecode, HeaderGivesNameCountAndFirstZone) {
     // The member count itself must be inside.
     EXPECT_FALSE(decodeZoneHeader(spanOf(bytes.bytes(), 43), 32, zone));
     EXPECT_FALSE(decodeZoneSetHeader(spanOf(bytes.bytes(), 31), header));
+    EXPECT_FALSE(decodeZoneSetHeader(spanOf(bytes.bytes(), 27), header)) << "cut in its name";
 }
 
 TEST(ZoneSetNameListDecode, AnEntryPastTheBufferFailsTheList) {
