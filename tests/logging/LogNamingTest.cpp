@@ -127,9 +127,9 @@ TEST_F(LogNamingTest, TraceNumberIsTakenBeforeTheNameIsGiven) {
     EXPECT_EQ(dir.file(numbered(4, ".trace")), nameTraceFile(dir.file("x.log"), "", "fabricprobe", 7, segmented));
 
     // A number found taken when the trace is created is passed over: here one too wide to be counted.
-    make(numbered(99999999, ".trace"));
-    make(numbered(100000000, ".trace"));
-    EXPECT_EQ(dir.file(numbered(100000001, ".trace")), nameTraceFile(dir.file("x.log"), "", "fabricprobe", 7, {}));
+    make(numbered(999999999, ".trace"));
+    make(numbered(1000000000, ".trace"));
+    EXPECT_EQ(dir.file(numbered(1000000001, ".trace")), nameTraceFile(dir.file("x.log"), "", "fabricprobe", 7, {}));
 }
 
 TEST_F(LogNamingTest, SegmentsCountAndArePrunedWithTheirTrace) {
