@@ -57,6 +57,12 @@ TEST_F(LogNamingTest, LogContinuesUntilLessThanOneKilobyteIsLeft) {
     config.maxLogSize = 2048;
     make(numbered(4, ".log"), 1047553);
     EXPECT_EQ(numbered(4, ".log"), getNextLogName(config, dir.path(), "fabricprobe", ".log", true));
+
+    // A newest log that is a link to nothing is not continued.
+    ASSERT_EQ(0, ::symlink(dir.file("gone").c_str(), dir.file(numbered(6, ".log")).c_str()));
+    config = LogConfig{};
+    EXPECT_EQ(numbered(7, ".log"), getNextLogName(config, dir.path(), "fabricprobe", ".log", true));
+    EXPECT_TRUE(config.newFile);
 }
 
 TEST_F(LogNamingTest, OtherNamesAndComponentsAreNeitherCountedNorTouched) {
