@@ -15,7 +15,6 @@
 struct Distinct {
     std::uint64_t n = 0;
     bool atLeast = false;
-    bool operator==(std::uint64_t value) const { return n == value && !atLeast; }
 };
 
 struct FabricCounts {
