@@ -145,21 +145,22 @@ std::uint32_t Simulator::finishCall(Call& call, std::uint32_t result) {
     return result;
 }
 
-const AdapterPort* Simulator::kernelPort(const KernelExchange& exchange) const {
-    if (exchange.adapter >= model_->adapters.size() || exchange.port >= model_->adapters[exchange.adapter].ports.size())
+const AdapterPort* Simulator::kernelPort(const KernelExchange& exchange, KernelOutcome& outcome) const {
+    const bool known = exchange.adapter < model_->adapters.size() &&
+                       exchange.port < model_->adapters[exchange.adapter].ports.size();
+    const AdapterPort* port = known ? &model_->adapters[exchange.adapter].ports[exchange.port] : nullptr;
+    if (port == nullptr || !port->fabric) {
+        outcome.error = ENODEV;
         return nullptr;
-    const AdapterPort& port = model_->adapters[exchange.adapter].ports[exchange.port];
-    return port.fabric ? &port : nullptr;
+    }
+    return port;
 }
 
 Simulator::KernelOutcome Simulator::kernelCt(const KernelExchange& exchange) {
     std::lock_guard<std::mutex> lock(mutex_);
     KernelOutcome outcome;
-    const AdapterPort* via = kernelPort(exchange);
-    if (via == nullptr) {
-        outcome.error = ENODEV;
-        return outcome;
-    }
+    const AdapterPort* via = kernelPort(exchange, outcome);
+    if (via == nullptr) return outcome;
     Call call;
     GsRequest parsed;
     beginCall(call, static_cast<std::uint32_t>(exchange.adapter + 1), &via->wwn, 0, exchange.request,
@@ -191,11 +192,8 @@ Simulator::KernelOutcome Simulator::kernelCt(const KernelExchange& exchange) {
 Simulator::KernelOutcome Simulator::kernelEls(const KernelExchange& exchange) {
     std::lock_guard<std::mutex> lock(mutex_);
     KernelOutcome outcome;
-    const AdapterPort* via = kernelPort(exchange);
-    if (via == nullptr) {
-        outcome.error = ENODEV;
-        return outcome;
-    }
+    const AdapterPort* via = kernelPort(exchange, outcome);
+    if (via == nullptr) return outcome;
     const std::vector<std::uint8_t> answer =
         answerEls(indexes_[*via->fabric], exchange.destination, exchange.request, exchange.requestSize);
     if (answer.empty()) {

@@ -97,7 +97,8 @@ private:
     std::uint32_t answer(Call& call, const AdapterPort& port, const GsRequest& parsed, const std::uint8_t* request,
                          std::uint32_t requestSize, std::uint8_t* response, std::uint32_t responseSize,
                          std::uint32_t* returned);
-    const AdapterPort* kernelPort(const KernelExchange& exchange) const;
+    // The exchange's fabric-attached port; null, with ENODEV in outcome, for any other.
+    const AdapterPort* kernelPort(const KernelExchange& exchange, KernelOutcome& outcome) const;
     void record(const Call& call);
 
     std::unique_ptr<Model> model_;
